@@ -1,0 +1,39 @@
+#pragma once
+#include "host/zplugin.h"
+
+#include <atomic>
+
+// The clipper: input gain, a static knee curve up to the clip level, optional 2x oversampling, bypass.
+class SarvoEffect : public ZPlugin {
+public:
+    enum Param : VstInt32 { kGain = 0, kClip = 1, kSoftness = 2, kOversample = 3, kNumParams = 4 };
+    static constexpr VstInt32 kNumPrograms = 10;
+    static constexpr VstInt32 kUniqueId = 0x76714B65;  // "vqKe"
+
+    explicit SarvoEffect(audioMasterCallback host);
+    ~SarvoEffect() override;
+
+    void setSampleRate(float sampleRate) override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) override;
+    void process(float** inputs, float** outputs, VstInt32 frames) override;
+
+    const char* effectName() override { return "Sarvo"; }
+    const char* vendorName() override { return "ONDX"; }
+    const char* productName() override { return "Sarvo"; }
+    VstInt32 getVendorVersion() override { return 1000; }
+    VstInt32 getPlugCategory() override { return 1; }
+    VstInt32 canDo(const char* text) override;
+    bool setBypass(bool onOff) override;
+    void editorClosed() override;
+    void reset() override;
+    bool acceptsIo(VstInt32 inputs, VstInt32 outputs) override;
+    void applyProgram(VstInt32 argument) override;
+
+    bool bypassed() const { return bypass_.load(std::memory_order_relaxed); }
+
+private:
+    void define();
+
+    std::atomic<bool> bypass_{false};
+};

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Checks the three finished plug-in modules: file format, machine type, exports and imports.
+# Prints one PASS or FAIL line per check.
+dist=${1:-dist}
+check() { if eval "$2"; then echo "PASS $1"; else echo "FAIL $1"; fi; }
+
+so="$dist/linux-x86_64/Sarvo.so"
+check "linux module exists" "[ -f '$so' ]"
+if [ -f "$so" ]; then
+  exports=$(nm -D --defined-only "$so" | awk '$2 ~ /[TtWwiI]/ {print $3}' | sort | tr '\n' ' ')
+  check "linux exports only VSTPluginMain and main (got: $exports)" "[ '$exports' = 'VSTPluginMain main ' ]"
+  check "linux module is x86-64 ELF" "file -L '$so' | grep -q 'ELF 64-bit LSB shared object, x86-64'"
+  check "linux module links nothing unusual" \
+    "! objdump -p '$so' | awk '/NEEDED/ {print \$2}' | grep -vqE '^(libstdc\+\+\.so\.6|libm\.so\.6|libgcc_s\.so\.1|libc\.so\.6|libdl\.so\.2)$'"
+fi
+
+allowed='^(KERNEL32|USER32|GDI32|msvcrt|ADVAPI32|COMCTL32|SHELL32|ole32|IMM32)\.dll$'
+for arch in windows-x86 windows-x64; do
+  dll="$dist/$arch/Sarvo.dll"
+  check "$arch module exists" "[ -f '$dll' ]"
+  [ -f "$dll" ] || continue
+  if [ "$arch" = windows-x86 ]; then tool=i686-w64-mingw32-objdump; magic='[(]PE32[)]'; machine=014c; \
+  else tool=x86_64-w64-mingw32-objdump; magic='[(]PE32[+][)]'; machine=8664; fi
+  check "$arch PE format" "$tool -p '$dll' | grep -E '^Magic' | grep -qE '$magic'"
+  pe=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
+  got=$(od -An -tx2 -j $((pe + 4)) -N2 "$dll" | tr -d ' ')
+  check "$arch machine type $machine (got: $got)" "[ '$got' = $machine ]"
+  exports=$($tool -p "$dll" | awk '/Ordinal\/Name Pointer/ {t=1; next} t && /\[/ {print $NF} t && NF==0 {t=0}' | sort | tr '\n' ' ')
+  check "$arch exports only VSTPluginMain and main (got: $exports)" "[ '$exports' = 'VSTPluginMain main ' ]"
+  imports=$($tool -p "$dll" | awk '/DLL Name:/ {print $3}' | sort -u)
+  bad=$(echo "$imports" | grep -viE "$allowed" | tr '\n' ' ')
+  check "$arch imports only Windows system DLLs (unexpected: $bad)" "[ -z '$bad' ]"
+done

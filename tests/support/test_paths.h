@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+
+// The repository root as the test program sees it (under Wine, through drive Z:).
+std::string sourceDir();
+
+// The shared test corpus: $SARVO_TESTDATA, or ../shared/testdata beside the repository. Ends with '/'.
+std::string testDataDir();
+
+// True when the path names an existing readable file or directory.
+bool pathExists(const std::string& path);
+
+// A directory for scratch files; ends with '/'.
+std::string scratchDir();
