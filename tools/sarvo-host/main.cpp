@@ -11,6 +11,7 @@
 int commandInfo(const std::vector<std::string>& args);
 int commandRender(const std::vector<std::string>& args);
 int commandScreenshot(const std::vector<std::string>& args);
+int commandGenerate(const std::vector<std::string>& args);
 
 namespace {
 
@@ -27,10 +28,16 @@ void usage(FILE* out) {
                  "      Prints the descriptor, every parameter (name, value text, unit), the program names\n"
                  "      and the plug-in's canDo answers, after applying the given settings.\n"
                  "  render IN OUT [--plugin PATH] [NAME=VALUE ...] [--program N] [--chunk FILE] [--bypass]\n"
-                 "       [--block N] [--double] [--rate HZ]\n"
-                 "      Runs an audio file through the plug-in and writes the result.\n"
+                 "       [--block N] [--double] [--rate HZ] [--quiet]\n"
+                 "      Runs an audio file (WAV, FLAC, AIFF, OGG, ...) through the plug-in in blocks of N frames\n"
+                 "      (default 512) and writes OUT in the input's format, or the one OUT's extension names.\n"
+                 "      Mono input feeds both plug-in inputs and is written as mono. --double uses the\n"
+                 "      double-precision entry, --rate tells the plug-in another sample rate, --bypass\n"
+                 "      switches the effect's bypass on. Prints peak and RMS per channel in and out.\n"
                  "  screenshot OUT.png [--plugin PATH] [NAME=VALUE ...]\n"
                  "      Renders the plug-in's editor off-screen and writes it as a PNG picture.\n"
+                 "  generate OUT.wav [--seconds S] [--rate HZ]\n"
+                 "      Writes the built-in demo signal: drums over a bass line, peaking above full scale.\n"
                  "\n"
                  "options shared by the commands:\n"
                  "  --plugin PATH     the module to load (default: the Sarvo.so built with this program)\n"
@@ -57,7 +64,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     static const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
-        {"info", commandInfo}, {"render", commandRender}, {"screenshot", commandScreenshot}};
+        {"info", commandInfo}, {"render", commandRender}, {"screenshot", commandScreenshot}, {"generate", commandGenerate}};
     auto it = commands.find(command);
     if (it == commands.end()) {
         std::fprintf(stderr, "sarvo-host: unknown command '%s' (try --help)\n", command.c_str());
