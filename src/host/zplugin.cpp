@@ -156,9 +156,8 @@ void ZPlugin::getProgramName(char* name) {
 
 bool ZPlugin::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text) {
     if (!text) return false;
-    // An index outside the programs gives an empty name; the request still answers true.
-    store_.copyProgramName(index, text);
-    return true;
+    // An index outside the programs gives an empty name and the answer 0.
+    return store_.copyProgramName(index, text);
 }
 
 VstInt32 ZPlugin::getChunk(void** data, bool isPreset) { return store_.getChunk(curProgram_, data, isPreset); }
