@@ -1,0 +1,304 @@
+// PNG decoding speed: our decoder next to libpng decoding the same files to
+// 8-bit RGBA. Images: the module's knob strip (src/resources/bigpot.png), a
+// generated 42 x 4004 16-bit RGBA knob strip (the size and format of the
+// skin's largest image), a generated 402 x 321 8-bit RGB picture, and the
+// whole PngSuite corpus (all valid files, one pass per iteration) when the
+// shared test data is present.
+#include "skin/png.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#if SARVO_HAVE_LIBPNG
+#include <png.h>
+#endif
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// ------------------------------------------------------------------ test images
+
+struct RawImage {
+    uint32_t width = 0, height = 0;
+    int colourType = 0, depth = 8;
+    Bytes rows;  // packed rows as PNG stores them, big-endian samples
+};
+
+// 91 frames of 42 x 44: a shaded disc with a pointer at a different angle in
+// each frame and anti-aliased transparent corners. 16-bit samples whose two
+// bytes are equal, as in the skin's knob strip.
+RawImage knobStrip() {
+    RawImage img;
+    img.width = 42;
+    img.height = 44 * 91;
+    img.colourType = 6;
+    img.depth = 16;
+    img.rows.resize(size_t(img.width) * img.height * 8);
+    const double pi = 3.14159265358979323846;
+    for (uint32_t f = 0; f < 91; ++f) {
+        const double angle = (-135.0 + 270.0 * f / 90.0) * pi / 180.0;
+        const double px = std::sin(angle), py = -std::cos(angle);
+        for (uint32_t y = 0; y < 44; ++y) {
+            for (uint32_t x = 0; x < 42; ++x) {
+                const double dx = x + 0.5 - 21.0, dy = y + 0.5 - 22.0;
+                const double r = std::sqrt(dx * dx + dy * dy);
+                double cover = std::fmin(1.0, std::fmax(0.0, 19.5 - r));
+                double shade = 0.55 + 0.35 * (-dx - dy) / 40.0;
+                // Pointer: distance from the ray towards (px, py).
+                const double along = dx * px + dy * py;
+                const double across = std::fabs(dx * py - dy * px);
+                if (along > 4.0 && along < 17.0) shade += 0.4 * std::fmax(0.0, 1.5 - across);
+                shade = std::fmin(1.0, std::fmax(0.0, shade));
+                const unsigned v = unsigned(shade * 255.0 + 0.5);
+                const unsigned a = unsigned(cover * 255.0 + 0.5);
+                const unsigned rgba[4] = {v, unsigned(v * 0.9), unsigned(v * 0.8), a};
+                uint8_t* p = &img.rows[((size_t(f) * 44 + y) * img.width + x) * 8];
+                for (int c = 0; c < 4; ++c) p[2 * c] = p[2 * c + 1] = uint8_t(rgba[c]);
+            }
+        }
+    }
+    return img;
+}
+
+// A smooth picture with some texture, 8-bit RGB.
+RawImage backgroundPicture() {
+    RawImage img;
+    img.width = 402;
+    img.height = 321;
+    img.colourType = 2;
+    img.depth = 8;
+    img.rows.resize(size_t(img.width) * img.height * 3);
+    uint32_t noise = 12345;
+    for (uint32_t y = 0; y < img.height; ++y)
+        for (uint32_t x = 0; x < img.width; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const unsigned n = (noise >> 28) & 3;
+            uint8_t* p = &img.rows[(size_t(y) * img.width + x) * 3];
+            p[0] = uint8_t(40 + x / 8 + n);
+            p[1] = uint8_t(50 + y / 6 + n);
+            p[2] = uint8_t(60 + (x + y) / 10);
+        }
+    return img;
+}
+
+#if SARVO_HAVE_LIBPNG
+
+// ------------------------------------------------------------------ libpng
+
+void writeToVector(png_structp png, png_bytep data, png_size_t length) {
+    Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+void flushNothing(png_structp) {}
+
+Bytes encodeWithLibpng(const RawImage& img) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return Bytes();
+    }
+    png_set_write_fn(png, &out, writeToVector, flushNothing);
+    png_set_IHDR(png, info, img.width, img.height, img.depth, img.colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const size_t stride = img.rows.size() / img.height;
+    for (uint32_t y = 0; y < img.height; ++y)
+        png_write_row(png, const_cast<png_bytep>(&img.rows[y * stride]));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+struct MemoryReader {
+    const uint8_t* data;
+    size_t size, pos;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
+    MemoryReader* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (length > r->size - r->pos) png_error(png, "read past end");
+    std::memcpy(out, r->data + r->pos, length);
+    r->pos += length;
+}
+
+// libpng decoding to 8-bit RGBA with the transforms that match our output.
+bool decodeWithLibpng(const Bytes& file, Bytes& rgba) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    MemoryReader reader{file.data(), file.size(), 0};
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &reader, readFromMemory);
+    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+    png_read_info(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
+    rgba.resize(size_t(w) * h * 4);
+    rows.resize(h);
+    for (png_uint_32 y = 0; y < h; ++y) rows[y] = &rgba[size_t(y) * w * 4];
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+#endif  // SARVO_HAVE_LIBPNG
+
+// ------------------------------------------------------------------ inputs
+
+Bytes readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+std::string testDataDir() {
+    const char* env = std::getenv("SARVO_TESTDATA");
+    std::string dir = env && *env ? env : std::string(SARVO_SOURCE_DIR) + "/../shared/testdata";
+    return dir + "/";
+}
+
+// Valid PngSuite files (the ones with an expected decode).
+const std::vector<Bytes>& suiteFiles() {
+    static const std::vector<Bytes> files = [] {
+        std::vector<Bytes> v;
+        const std::string dir = testDataDir() + "pngsuite/";
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+            if (e.path().extension() != ".png") continue;
+            if (!std::filesystem::exists(dir + "expected/" + e.path().stem().string() + ".rgba")) continue;
+            v.push_back(readFile(e.path().string()));
+        }
+        return v;
+    }();
+    return files;
+}
+
+#if SARVO_HAVE_LIBPNG
+const Bytes& knobFile() {
+    static const Bytes file = encodeWithLibpng(knobStrip());
+    return file;
+}
+const Bytes& backgroundFile() {
+    static const Bytes file = encodeWithLibpng(backgroundPicture());
+    return file;
+}
+#endif
+
+// ------------------------------------------------------------------ benchmarks
+
+void decodeOurs(benchmark::State& state, const Bytes& file) {
+    Bytes input, rgba;
+    PngInfo info;
+    for (auto _ : state) {
+        input = file;  // the decoder works inside its input
+        decodePng(input, rgba, info);
+        benchmark::DoNotOptimize(rgba.data());
+    }
+    if (pngStatus != 0) state.SkipWithError("decode failed");
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(rgba.size()));
+}
+
+#if SARVO_HAVE_LIBPNG
+void decodeLibpng(benchmark::State& state, const Bytes& file) {
+    Bytes rgba;
+    bool ok = true;
+    for (auto _ : state) {
+        ok = decodeWithLibpng(file, rgba);
+        benchmark::DoNotOptimize(rgba.data());
+    }
+    if (!ok) state.SkipWithError("decode failed");
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(rgba.size()));
+}
+
+// The module's own knob strip (42 x 4004, 16-bit RGBA), when present.
+const Bytes& shippedKnobFile() {
+    static const Bytes file = readFile(std::string(SARVO_SOURCE_DIR) + "/src/resources/bigpot.png");
+    return file;
+}
+
+void BM_PngShippedKnob_Ours(benchmark::State& state) {
+    if (shippedKnobFile().empty()) return state.SkipWithError("src/resources/bigpot.png not found");
+    decodeOurs(state, shippedKnobFile());
+}
+void BM_PngShippedKnob_Libpng(benchmark::State& state) {
+    if (shippedKnobFile().empty()) return state.SkipWithError("src/resources/bigpot.png not found");
+    decodeLibpng(state, shippedKnobFile());
+}
+BENCHMARK(BM_PngShippedKnob_Ours)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PngShippedKnob_Libpng)->Unit(benchmark::kMicrosecond);
+
+void BM_PngKnobStrip16_Ours(benchmark::State& state) { decodeOurs(state, knobFile()); }
+void BM_PngKnobStrip16_Libpng(benchmark::State& state) { decodeLibpng(state, knobFile()); }
+void BM_PngBackgroundRgb8_Ours(benchmark::State& state) { decodeOurs(state, backgroundFile()); }
+void BM_PngBackgroundRgb8_Libpng(benchmark::State& state) { decodeLibpng(state, backgroundFile()); }
+BENCHMARK(BM_PngKnobStrip16_Ours)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PngKnobStrip16_Libpng)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PngBackgroundRgb8_Ours)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PngBackgroundRgb8_Libpng)->Unit(benchmark::kMicrosecond);
+#endif
+
+void BM_PngSuite_Ours(benchmark::State& state) {
+    const std::vector<Bytes>& files = suiteFiles();
+    if (files.empty()) {
+        state.SkipWithError("PngSuite not found (set SARVO_TESTDATA)");
+        return;
+    }
+    Bytes input, rgba;
+    PngInfo info;
+    for (auto _ : state) {
+        for (const Bytes& f : files) {
+            input = f;
+            decodePng(input, rgba, info);
+            benchmark::DoNotOptimize(rgba.data());
+        }
+    }
+    state.counters["images"] = double(files.size());
+    state.counters["per_image"] =
+        benchmark::Counter(double(files.size()), benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_PngSuite_Ours)->Unit(benchmark::kMicrosecond);
+
+#if SARVO_HAVE_LIBPNG
+void BM_PngSuite_Libpng(benchmark::State& state) {
+    const std::vector<Bytes>& files = suiteFiles();
+    if (files.empty()) {
+        state.SkipWithError("PngSuite not found (set SARVO_TESTDATA)");
+        return;
+    }
+    Bytes rgba;
+    for (auto _ : state) {
+        for (const Bytes& f : files) {
+            decodeWithLibpng(f, rgba);
+            benchmark::DoNotOptimize(rgba.data());
+        }
+    }
+    state.counters["images"] = double(files.size());
+    state.counters["per_image"] =
+        benchmark::Counter(double(files.size()), benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_PngSuite_Libpng)->Unit(benchmark::kMicrosecond);
+#endif
+
+}  // namespace

@@ -1,0 +1,37 @@
+// Pixels, colours and in-memory pictures shared by the drawing code and the skin.
+#pragma once
+
+#include <cstdint>
+
+// A colour as four bytes: red, green, blue, alpha (0 = transparent, 255 = opaque).
+struct ZColour {
+    uint8_t r;
+    uint8_t g;
+    uint8_t b;
+    uint8_t a;
+};
+
+// A picture in memory: width x height pixels 0xAARRGGBB, row-major, top row first.
+// The pixel array is owned. Construction never throws: a failed or refused allocation
+// leaves an empty bitmap (null pixels, zero size), which every user checks with isValid().
+struct ZBitmap {
+    uint32_t* pixels;
+    int32_t width;
+    int32_t height;
+
+    ZBitmap();
+    // Allocates width x height zeroed pixels; sizes below 1 or too large give an empty bitmap.
+    ZBitmap(int32_t width, int32_t height);
+    ~ZBitmap();
+
+    ZBitmap(const ZBitmap&) = delete;
+    ZBitmap& operator=(const ZBitmap&) = delete;
+    ZBitmap(ZBitmap&& other) noexcept;
+    ZBitmap& operator=(ZBitmap&& other) noexcept;
+
+    bool isValid() const { return pixels != nullptr && width > 0 && height > 0; }
+
+    // Takes ownership of an array allocated with new[] (frees the current one).
+    void adopt(uint32_t* newPixels, int32_t newWidth, int32_t newHeight);
+    void release();
+};

@@ -1,0 +1,458 @@
+// PNG decoder: chunk walk, zlib header, unfiltering, Adam7 and conversion to
+// RGBA. Inflate lives in png_inflate.cpp.
+//
+// Steps: the header and the chunk walk gather the IDAT data at the start of the
+// input buffer; the zlib stream is inflated into one scanline buffer; every
+// line's filter type is checked; then each line is unfiltered in place (the
+// line above is the previous line of the same pass, already unfiltered) and
+// converted straight to RGBA at its place in the image.
+#include "skin/png.h"
+
+#include "skin/png_filter.h"
+#include "skin/png_inflate.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define PNG_SSE2 1
+#else
+#define PNG_SSE2 0
+#endif
+
+#if defined(__GNUC__) || defined(_MSC_VER)
+#define PNG_RESTRICT __restrict
+#else
+#define PNG_RESTRICT
+#endif
+
+int32_t pngStatus = 0;
+
+namespace {
+
+struct Header {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    unsigned depth = 0;
+    unsigned colourType = 0;
+    unsigned compression = 0;
+    unsigned filter = 0;
+    unsigned interlace = 0;
+};
+
+struct Ancillary {
+    uint8_t palette[256][4] = {};
+    unsigned paletteSize = 0;
+    bool keyGiven = false;
+    uint32_t key[3] = {0, 0, 0};
+    bool backgroundGiven = false;
+    uint32_t background[3] = {0, 0, 0};
+};
+
+inline uint32_t be32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+inline uint32_t be16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
+inline bool chunkIs(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
+
+unsigned channelsOf(unsigned colourType) {
+    switch (colourType) {
+        case 2: return 3;
+        case 4: return 2;
+        case 6: return 4;
+        default: return 1;
+    }
+}
+
+bool depthAllowed(unsigned colourType, unsigned depth) {
+    switch (colourType) {
+        case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+        case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+        default: return depth == 8 || depth == 16;
+    }
+}
+
+int32_t readHeader(const uint8_t* p, size_t size, Header& h) {
+    if (size < 29) return kPngOk;  // too short: the chunk walk reports it
+    static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    if (std::memcmp(p, kSignature, 8) != 0) return kPngBadSignature;
+    if (!chunkIs(p + 12, "IHDR")) return kPngNoIhdr;
+    h.width = be32(p + 16);
+    h.height = be32(p + 20);
+    h.depth = p[24];
+    h.colourType = p[25];
+    h.compression = p[26];
+    h.filter = p[27];
+    h.interlace = p[28];
+    if (h.compression != 0) return kPngBadCompressionMethod;
+    if (h.filter != 0) return kPngBadFilterMethod;
+    if (h.interlace > 1) return kPngBadInterlaceMethod;
+    if (h.colourType != 0 && h.colourType != 2 && h.colourType != 3 && h.colourType != 4 && h.colourType != 6)
+        return kPngBadColourType;
+    if (!depthAllowed(h.colourType, h.depth)) return kPngBadBitDepth;
+    return kPngOk;
+}
+
+// Walks the chunks from byte 33 to IEND. IDAT data is gathered from byte 0 of
+// the same buffer on (the write position always trails the read position).
+int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, size_t& gathered) {
+    uint64_t pos = 33;
+    gathered = 0;
+    for (;;) {
+        if (pos + 8 >= size) return kPngNoRoomForChunk;
+        const uint64_t length = be32(buf + pos);
+        pos += 4;
+        // The type and the data must lie inside the input (the CRC is never read).
+        if (pos + 4 + length > size) return kPngChunkTooLong;
+        const uint8_t* type = buf + pos;
+        const uint8_t* data = type + 4;
+        const size_t len = size_t(length);
+        bool last = false;
+        if (chunkIs(type, "IDAT")) {
+            std::memmove(buf + gathered, data, len);
+            gathered += len;
+        } else if (chunkIs(type, "IEND")) {
+            last = true;
+        } else if (chunkIs(type, "PLTE")) {
+            const size_t n = len / 3;
+            if (n > 256) return kPngPaletteTooLarge;
+            if (len % 3 != 0) return kPngPaletteLength;
+            for (size_t i = 0; i < n; ++i) {
+                a.palette[i][0] = data[3 * i];
+                a.palette[i][1] = data[3 * i + 1];
+                a.palette[i][2] = data[3 * i + 2];
+                a.palette[i][3] = 255;
+            }
+            a.paletteSize = unsigned(n);
+        } else if (chunkIs(type, "tRNS")) {
+            if (h.colourType == 3) {
+                if (len > a.paletteSize) return kPngTransparencyTooLong;
+                for (size_t i = 0; i < len; ++i) a.palette[i][3] = data[i];
+            } else if (h.colourType == 0) {
+                if (len != 2) return kPngTransparencyGreyLength;
+                a.key[0] = be16(data);
+                a.keyGiven = true;
+            } else if (h.colourType == 2) {
+                if (len != 6) return kPngTransparencyRgbLength;
+                a.key[0] = be16(data);
+                a.key[1] = be16(data + 2);
+                a.key[2] = be16(data + 4);
+                a.keyGiven = true;
+            } else {
+                return kPngTransparencyWithAlpha;
+            }
+        } else if (chunkIs(type, "bKGD")) {
+            if (h.colourType == 3) {
+                if (len != 1) return kPngBackgroundPaletteLength;
+                a.background[0] = data[0];
+            } else if (h.colourType == 0 || h.colourType == 4) {
+                if (len != 2) return kPngBackgroundGreyLength;
+                a.background[0] = be16(data);
+            } else {
+                if (len != 6) return kPngBackgroundRgbLength;
+                a.background[0] = be16(data);
+                a.background[1] = be16(data + 2);
+                a.background[2] = be16(data + 4);
+            }
+            a.backgroundGiven = true;
+        }
+        pos += 4 + length + 4;  // type, data, CRC
+        if (last) return kPngOk;
+    }
+}
+
+void fillInfo(PngInfo& info, const Header& h, const Ancillary& a) {
+    info.assign(kPngInfoHeaderSize + 4 * size_t(a.paletteSize), 0);
+    const unsigned channels = channelsOf(h.colourType);
+    info[kPngInfoWidth] = h.width;
+    info[kPngInfoHeight] = h.height;
+    info[kPngInfoBitDepth] = h.depth;
+    info[kPngInfoColourType] = h.colourType;
+    info[kPngInfoBitsPerPixel] = h.depth * channels;
+    info[kPngInfoChannels] = channels;
+    info[kPngInfoCompression] = h.compression;
+    info[kPngInfoFilter] = h.filter;
+    info[kPngInfoInterlace] = h.interlace;
+    info[kPngInfoKeyGiven] = a.keyGiven ? 1 : 0;
+    for (int i = 0; i < 3; ++i) info[kPngInfoKeyRed + i] = a.key[i];
+    info[kPngInfoBackgroundGiven] = a.backgroundGiven ? 1 : 0;
+    for (int i = 0; i < 3; ++i) info[kPngInfoBackgroundRed + i] = a.background[i];
+    info[kPngInfoPaletteSize] = a.paletteSize;
+    info[kPngInfoPaletteStart] = kPngInfoHeaderSize;
+    for (unsigned i = 0; i < a.paletteSize; ++i)
+        for (unsigned c = 0; c < 4; ++c) info[kPngInfoHeaderSize + 4 * i + c] = a.palette[i][c];
+}
+
+// ------------------------------------------------------------------ passes
+
+// One sub-image: the whole image, or one Adam7 pass.
+struct Pass {
+    uint32_t x0, y0, dx, dy;  // origin and step in the image
+    uint32_t width, height;   // pixels and lines (0: the pass takes no bytes)
+    uint64_t stride;          // bytes per line, without the filter-type byte
+};
+
+unsigned makePasses(const Header& h, unsigned bpp, Pass passes[7]) {
+    static const uint32_t kAdam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                          {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    static const uint32_t kWhole[1][4] = {{0, 0, 1, 1}};
+    const uint32_t(*layout)[4] = h.interlace ? kAdam7 : kWhole;
+    const unsigned count = h.interlace ? 7 : 1;
+    for (unsigned i = 0; i < count; ++i) {
+        Pass& p = passes[i];
+        p.x0 = layout[i][0];
+        p.y0 = layout[i][1];
+        p.dx = layout[i][2];
+        p.dy = layout[i][3];
+        p.width = h.width > p.x0 ? (h.width - p.x0 + p.dx - 1) / p.dx : 0;
+        p.height = h.height > p.y0 ? (h.height - p.y0 + p.dy - 1) / p.dy : 0;
+        if (p.width == 0 || p.height == 0) p.width = p.height = 0;
+        p.stride = (uint64_t(bpp) * p.width + 7) / 8;
+    }
+    return count;
+}
+
+// ------------------------------------------------------------------ conversion
+
+struct Converter {
+    unsigned colourType;
+    unsigned depth;
+    const Ancillary* a;
+
+    // Converts n pixels of one unfiltered line to RGBA, one pixel every
+    // `step` output bytes. Returns 0 or the palette-index status.
+    int32_t row(const uint8_t* PNG_RESTRICT s, uint32_t n, uint8_t* PNG_RESTRICT d, size_t step) const {
+        const bool key = a->keyGiven;
+        const uint32_t k0 = a->key[0], k1 = a->key[1], k2 = a->key[2];
+        switch (colourType * 32 + depth) {
+            case 0 * 32 + 1:
+            case 0 * 32 + 2:
+            case 0 * 32 + 4: {
+                const unsigned mask = (1u << depth) - 1;
+                const unsigned scale = 255 / mask;
+                for (uint32_t i = 0; i < n; ++i, d += step) {
+                    const size_t bit = size_t(i) * depth;
+                    const unsigned v = (s[bit >> 3] >> (8 - depth - (bit & 7))) & mask;
+                    d[0] = d[1] = d[2] = uint8_t(v * scale);
+                    d[3] = (key && v == k0) ? 0 : 255;
+                }
+                return kPngOk;
+            }
+            case 0 * 32 + 8:
+                for (uint32_t i = 0; i < n; ++i, d += step) {
+                    const uint8_t v = s[i];
+                    d[0] = d[1] = d[2] = v;
+                    d[3] = (key && v == k0) ? 0 : 255;
+                }
+                return kPngOk;
+            case 0 * 32 + 16:
+                for (uint32_t i = 0; i < n; ++i, d += step, s += 2) {
+                    d[0] = d[1] = d[2] = s[0];
+                    d[3] = (key && be16(s) == k0) ? 0 : 255;
+                }
+                return kPngOk;
+            case 2 * 32 + 8:
+                if (key) {
+                    for (uint32_t i = 0; i < n; ++i, d += step, s += 3) {
+                        d[0] = s[0];
+                        d[1] = s[1];
+                        d[2] = s[2];
+                        d[3] = (s[0] == k0 && s[1] == k1 && s[2] == k2) ? 0 : 255;
+                    }
+                } else {
+                    for (uint32_t i = 0; i < n; ++i, d += step, s += 3) {
+                        d[0] = s[0];
+                        d[1] = s[1];
+                        d[2] = s[2];
+                        d[3] = 255;
+                    }
+                }
+                return kPngOk;
+            case 2 * 32 + 16:
+                for (uint32_t i = 0; i < n; ++i, d += step, s += 6) {
+                    d[0] = s[0];
+                    d[1] = s[2];
+                    d[2] = s[4];
+                    d[3] = (key && be16(s) == k0 && be16(s + 2) == k1 && be16(s + 4) == k2) ? 0 : 255;
+                }
+                return kPngOk;
+            case 3 * 32 + 1:
+            case 3 * 32 + 2:
+            case 3 * 32 + 4: {
+                const unsigned mask = (1u << depth) - 1;
+                for (uint32_t i = 0; i < n; ++i, d += step) {
+                    const size_t bit = size_t(i) * depth;
+                    const unsigned v = (s[bit >> 3] >> (8 - depth - (bit & 7))) & mask;
+                    if (v >= a->paletteSize) return kPngPaletteIndexSubByte;
+                    std::memcpy(d, a->palette[v], 4);
+                }
+                return kPngOk;
+            }
+            case 3 * 32 + 8:
+                for (uint32_t i = 0; i < n; ++i, d += step) {
+                    const unsigned v = s[i];
+                    if (v >= a->paletteSize) return kPngPaletteIndex8;
+                    std::memcpy(d, a->palette[v], 4);
+                }
+                return kPngOk;
+            case 4 * 32 + 8:
+                for (uint32_t i = 0; i < n; ++i, d += step, s += 2) {
+                    d[0] = d[1] = d[2] = s[0];
+                    d[3] = s[1];
+                }
+                return kPngOk;
+            case 4 * 32 + 16:
+                for (uint32_t i = 0; i < n; ++i, d += step, s += 4) {
+                    d[0] = d[1] = d[2] = s[0];
+                    d[3] = s[2];
+                }
+                return kPngOk;
+            case 6 * 32 + 8:
+                if (step == 4) {
+                    std::memcpy(d, s, size_t(n) * 4);
+                } else {
+                    for (uint32_t i = 0; i < n; ++i, d += step, s += 4) std::memcpy(d, s, 4);
+                }
+                return kPngOk;
+            case 6 * 32 + 16: {
+                uint32_t i = 0;
+#if PNG_SSE2
+                if (step == 4) {
+                    // Four pixels per step: keep the first byte of every sample.
+                    const __m128i low = _mm_set1_epi16(0x00FF);
+                    for (; i + 4 <= n; i += 4, d += 16, s += 32) {
+                        const __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+                        const __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16));
+                        const __m128i packed = _mm_packus_epi16(_mm_and_si128(p0, low), _mm_and_si128(p1, low));
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), packed);
+                    }
+                }
+#endif
+                for (; i < n; ++i, d += step, s += 8) {
+                    d[0] = s[0];
+                    d[1] = s[2];
+                    d[2] = s[4];
+                    d[3] = s[6];
+                }
+                return kPngOk;
+            }
+            default:
+                return kPngBadBitDepth;  // not reached: the header check rejects these
+        }
+    }
+};
+
+int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
+    const size_t size = input.size();
+    if (size == 0) return kPngEmptyInput;
+    uint8_t* buf = input.data();
+
+    Header h;
+    int32_t status = readHeader(buf, size, h);
+    if (status) return status;
+    Ancillary a;
+    size_t gathered = 0;
+    status = walkChunks(buf, size, h, a, gathered);
+    if (status) return status;
+    fillInfo(info, h, a);
+
+    // Sizes, in 64-bit arithmetic so that no product can wrap.
+    if (h.width == 0 || h.height == 0) return kPngEmptyImage;
+    if (uint64_t(h.width) * h.height > kPngMaxPixels) return kPngImageTooLarge;
+    const unsigned bpp = h.depth * channelsOf(h.colourType);
+    Pass passes[7];
+    const unsigned passCount = makePasses(h, bpp, passes);
+    uint64_t needed = 0;  // bytes of filtered lines that unfiltering reads
+    for (unsigned i = 0; i < passCount; ++i) needed += uint64_t(passes[i].height) * (1 + passes[i].stride);
+    // Inflate may fill a little more than the lines need; its output is
+    // bounded by this size, the rest being ignored.
+    uint64_t bound = ((uint64_t(bpp) * h.height + 7) * h.width) / 8 + uint64_t(8) * h.height;
+    if (bound < needed) bound = needed;
+
+    std::unique_ptr<uint8_t[]> lines(new (std::nothrow) uint8_t[size_t(bound) + pngdetail::kInflateSlack]);
+    if (!lines) return kPngOutOfMemory;
+
+    // zlib header (a file without IDAT leaves the signature's first bytes here).
+    const unsigned cmf = buf[0], flg = buf[1];
+    if ((cmf * 256 + flg) % 31 != 0) return kPngZlibCheck;
+    if ((cmf & 15) != 8 || (cmf >> 4) > 7) return kPngZlibMethod;
+    if (flg & 0x20) return kPngZlibDictionary;
+
+    size_t produced = 0;
+    status = pngdetail::inflateStream(buf + 2, gathered > 2 ? gathered - 2 : 0, lines.get(), size_t(bound),
+                                      &produced);
+    if (status) return status;
+
+    // Every line's filter type first, so that a bad one fails before any
+    // output. Lines past the inflated data are zero bytes (filter type 0).
+    {
+        uint64_t offset = 0;
+        for (unsigned p = 0; p < passCount; ++p)
+            for (uint32_t y = 0; y < passes[p].height && offset < produced; ++y, offset += 1 + passes[p].stride)
+                if (lines[size_t(offset)] > 4) return kPngBadFilterType;
+    }
+
+    // Unfilter each line in place and convert it. Lines wholly past the
+    // inflated data unfilter to zeros whatever lies above them, so they are
+    // not cleared one by one: each pass clears its first such line and
+    // converts from that (or copies the row converted from it).
+    rgba.resize(size_t(h.width) * h.height * 4);
+    const Converter convert{h.colourType, h.depth, &a};
+    const unsigned bytesPerPixel = (bpp + 7) / 8;
+    const size_t rowBytes = size_t(h.width) * 4;
+    uint8_t* line = lines.get();
+    uint64_t offset = 0;
+    for (unsigned p = 0; p < passCount; ++p) {
+        const Pass& ps = passes[p];
+        const size_t stride = size_t(ps.stride);
+        const uint8_t* above = nullptr;
+        const uint8_t* zeroLine = nullptr;
+        const uint8_t* zeroRow = nullptr;  // last output row converted from zeroLine
+        for (uint32_t y = 0; y < ps.height; ++y) {
+            uint8_t* dst = rgba.data() + (size_t(ps.y0) + size_t(y) * ps.dy) * rowBytes + size_t(ps.x0) * 4;
+            if (offset >= produced) {
+                if (!zeroLine) {
+                    std::memset(line, 0, 1 + stride);
+                    zeroLine = line + 1;
+                }
+                if (zeroRow && ps.dx == 1) {
+                    std::memcpy(dst, zeroRow, rowBytes);
+                } else {
+                    status = convert.row(zeroLine, ps.width, dst, size_t(ps.dx) * 4);
+                    if (status) return status;
+                }
+                zeroRow = dst;
+            } else {
+                if (offset + 1 + stride > produced)  // the line that holds the end of the data
+                    std::memset(line + size_t(produced - offset), 0, size_t(offset + 1 + stride - produced));
+                uint8_t* data = line + 1;
+                pngdetail::unfilterRow(line[0], data, above, stride, bytesPerPixel);
+                status = convert.row(data, ps.width, dst, size_t(ps.dx) * 4);
+                if (status) return status;
+                above = data;
+            }
+            line += 1 + stride;
+            offset += 1 + stride;
+        }
+    }
+    return kPngOk;
+}
+
+}  // namespace
+
+int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
+    pngStatus = kPngOk;
+    rgba.clear();
+    info.clear();
+    int32_t status;
+    try {
+        status = decodeImage(input, rgba, info);
+    } catch (const std::bad_alloc&) {
+        status = kPngOutOfMemory;
+    }
+    if (status) std::vector<uint8_t>().swap(rgba);  // release a partly written picture
+    pngStatus = status;
+    return status;
+}

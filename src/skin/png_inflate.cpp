@@ -1,0 +1,453 @@
+// Raw DEFLATE decoder for the PNG decoder.
+//
+// Huffman codes are decoded with lookup tables: a primary table indexed by the
+// next few bits of the stream, and for longer codes a second-level table
+// indexed by the bits that follow. Bits are kept in a 64-bit buffer that is
+// refilled eight bytes at a time while the input lasts and one byte at a time
+// near its end. The observable results (output bytes and status numbers) are
+// those of a decoder that walks the code tree one bit at a time: a stream that
+// ends inside a code gives kPngHuffmanDataEnd, a bit sequence that leaves the
+// tree gives kPngHuffmanNoCode, whichever comes first along the bits.
+#include "skin/png_inflate.h"
+
+#include "skin/png.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace pngdetail {
+namespace {
+
+// ------------------------------------------------------------------ tables
+
+const uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                  31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+const uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                  2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+const uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
+                                    33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+                                    1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+const uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                    6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+const uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+
+constexpr unsigned kMaxCodeLength = 15;
+constexpr unsigned kLiteralBits = 10;    // primary index bits, literal/length table
+constexpr unsigned kDistanceBits = 8;    // primary index bits, distance table
+constexpr unsigned kCodeLengthBits = 7;  // the code-length code has no code above 7 bits
+
+// Worst case: one full-size second-level table per symbol.
+constexpr size_t kLiteralEntries = (size_t(1) << kLiteralBits) + 288 * (size_t(1) << (kMaxCodeLength - kLiteralBits));
+constexpr size_t kDistanceEntries = (size_t(1) << kDistanceBits) + 32 * (size_t(1) << (kMaxCodeLength - kDistanceBits));
+constexpr size_t kCodeLengthEntries = size_t(1) << kCodeLengthBits;
+
+// Table entry: symbol << 16 | code length (1..15) for a code; 0 for a bit
+// pattern that starts no code; offset << 16 | kSubTable | index bits for a
+// pointer to a second-level table.
+constexpr uint32_t kSubTable = 0x100;
+
+struct HuffTable {
+    const uint32_t* entries = nullptr;
+    unsigned maxLength = 0;  // 0: the code has no symbols
+    uint32_t lastCode = 0;   // canonical code of the last symbol (longest, highest)
+};
+
+inline uint32_t reverseBits(uint32_t code, unsigned length) {
+    uint32_t r = 0;
+    for (unsigned i = 0; i < length; ++i) {
+        r = (r << 1) | (code & 1);
+        code >>= 1;
+    }
+    return r;
+}
+
+// Builds the table for `count` code lengths. Incomplete codes are allowed
+// (their unused bit patterns decode as "no code"); over-subscribed ones are not.
+int32_t buildTable(HuffTable& table, uint32_t* storage, const uint8_t* lengths, unsigned count,
+                   unsigned primaryBits) {
+    unsigned perLength[kMaxCodeLength + 1] = {};
+    for (unsigned i = 0; i < count; ++i) perLength[lengths[i]]++;
+    perLength[0] = 0;
+    int left = 1;
+    unsigned maxLength = 0;
+    for (unsigned len = 1; len <= kMaxCodeLength; ++len) {
+        left = (left << 1) - int(perLength[len]);
+        if (left < 0) return kPngOversubscribedCode;
+        if (perLength[len]) maxLength = len;
+    }
+    uint32_t nextCode[kMaxCodeLength + 1] = {};
+    uint32_t code = 0;
+    for (unsigned len = 1; len <= kMaxCodeLength; ++len) {
+        code = (code + perLength[len - 1]) << 1;
+        nextCode[len] = code;
+    }
+    table.entries = storage;
+    table.maxLength = maxLength;
+    table.lastCode = maxLength ? nextCode[maxLength] + perLength[maxLength] - 1 : 0;
+
+    const uint32_t primarySize = uint32_t(1) << primaryBits;
+    std::memset(storage, 0, primarySize * sizeof(uint32_t));
+    const unsigned subBits = maxLength > primaryBits ? maxLength - primaryBits : 0;
+    const uint32_t subSize = uint32_t(1) << subBits;
+    uint32_t nextOffset = primarySize;
+    for (unsigned sym = 0; sym < count; ++sym) {
+        const unsigned len = lengths[sym];
+        if (!len) continue;
+        const uint32_t rev = reverseBits(nextCode[len]++, len);
+        const uint32_t entry = (uint32_t(sym) << 16) | len;
+        if (len <= primaryBits) {
+            for (uint32_t i = rev; i < primarySize; i += uint32_t(1) << len) storage[i] = entry;
+        } else {
+            uint32_t& slot = storage[rev & (primarySize - 1)];
+            if (!(slot & kSubTable)) {
+                slot = (nextOffset << 16) | kSubTable | subBits;
+                std::memset(storage + nextOffset, 0, subSize * sizeof(uint32_t));
+                nextOffset += subSize;
+            }
+            uint32_t* sub = storage + (slot >> 16);
+            for (uint32_t i = rev >> primaryBits; i < subSize; i += uint32_t(1) << (len - primaryBits))
+                sub[i] = entry;
+        }
+    }
+    return kPngOk;
+}
+
+template <unsigned PrimaryBits>
+inline uint32_t lookup(const HuffTable& table, uint64_t bits) {
+    uint32_t e = table.entries[bits & ((uint32_t(1) << PrimaryBits) - 1)];
+    if (e & kSubTable)
+        e = table.entries[(e >> 16) + ((bits >> PrimaryBits) & ((uint32_t(1) << (e & 0xF)) - 1))];
+    return e;
+}
+
+// Called when a lookup gave no code, or a code longer than the bits left:
+// walks the code tree bit by bit to tell "data ended" from "no such code".
+// Bits beyond `available` are zero. In a canonical code, a d-bit prefix that
+// is not itself a code leads on to a longer code exactly when it is at most
+// the d-bit prefix of the last code.
+int32_t codeFailure(const HuffTable& table, uint64_t bits, unsigned available) {
+    uint32_t prefix = 0;
+    for (unsigned depth = 1; depth <= kMaxCodeLength; ++depth) {
+        if (depth > available) return kPngHuffmanDataEnd;
+        prefix = (prefix << 1) | uint32_t((bits >> (depth - 1)) & 1);
+        if (depth > table.maxLength || prefix > (table.lastCode >> (table.maxLength - depth)))
+            return kPngHuffmanNoCode;
+    }
+    return kPngHuffmanNoCode;
+}
+
+struct FixedTables {
+    uint32_t literal[size_t(1) << kLiteralBits];  // fixed codes are at most 9 bits
+    uint32_t distance[size_t(1) << kDistanceBits];
+    HuffTable literalTable, distanceTable;
+    FixedTables() {
+        uint8_t lengths[288];
+        std::memset(lengths, 8, 144);
+        std::memset(lengths + 144, 9, 112);
+        std::memset(lengths + 256, 7, 24);
+        std::memset(lengths + 280, 8, 8);
+        buildTable(literalTable, literal, lengths, 288, kLiteralBits);
+        std::memset(lengths, 5, 32);
+        buildTable(distanceTable, distance, lengths, 32, kDistanceBits);
+    }
+};
+
+const FixedTables& fixedTables() {
+    static const FixedTables tables;
+    return tables;
+}
+
+struct DynamicTables {
+    uint32_t literal[kLiteralEntries];
+    uint32_t distance[kDistanceEntries];
+    uint32_t codeLength[kCodeLengthEntries];
+    HuffTable literalTable, distanceTable;
+};
+
+// ------------------------------------------------------------------ bit input
+
+inline uint64_t load64le(const uint8_t* p) {
+#if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_M_IX86) || \
+    defined(_M_X64)
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+#else
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+#endif
+}
+
+// The bit buffer holds `count` unread bits, least significant first. Bits
+// above `count` are either the stream's next bits or zero.
+struct BitInput {
+    const uint8_t* next;
+    const uint8_t* end;
+    uint64_t bits;
+    unsigned count;
+
+    // Afterwards 56 <= count <= 63, unless the input is exhausted.
+    inline void refill() {
+        if (end - next >= 8) {
+            bits |= load64le(next) << count;
+            next += (63 - count) >> 3;
+            count |= 56;
+        } else {
+            while (count < 56 && next < end) {
+                bits |= uint64_t(*next++) << count;
+                count += 8;
+            }
+        }
+    }
+    inline void drop(unsigned n) {
+        bits >>= n;
+        count -= n;
+    }
+};
+
+// ------------------------------------------------------------------ blocks
+
+// Copies `length` bytes from `distance` bytes back (overlap allowed). May
+// write up to 15 bytes past the end of the copy.
+inline void copyMatch(uint8_t* dst, size_t distance, size_t length) {
+    const uint8_t* src = dst - distance;
+    uint8_t* const stop = dst + length;
+    if (distance >= 16) {
+        do {
+            std::memcpy(dst, src, 16);
+            dst += 16;
+            src += 16;
+        } while (dst < stop);
+    } else if (distance >= 8) {
+        do {
+            std::memcpy(dst, src, 8);
+            dst += 8;
+            src += 8;
+        } while (dst < stop);
+    } else if (distance == 1) {
+        std::memset(dst, *src, length);
+    } else {
+        // Repeat the pattern up to a period of at least 8 bytes, then copy
+        // 8 bytes at a time with that period.
+        static const uint8_t kPeriod[8] = {0, 0, 8, 9, 8, 10, 12, 14};
+        const unsigned period = kPeriod[distance];
+        for (unsigned i = 0; i < period; ++i) dst[i] = src[i];
+        dst += period;
+        src = dst - period;
+        while (dst < stop) {
+            std::memcpy(dst, src, 8);
+            dst += 8;
+            src += 8;
+        }
+    }
+}
+
+int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, uint8_t* out,
+                     size_t outSize, size_t& position) {
+    BitInput br = in;
+    size_t pos = position;
+    int32_t status = kPngOk;
+    for (;;) {
+        br.refill();
+        uint32_t e = lookup<kLiteralBits>(lit, br.bits);
+        unsigned len = e & 0xF;
+        if (len - 1u >= br.count) {
+            status = codeFailure(lit, br.bits, br.count);
+            break;
+        }
+        br.drop(len);
+        unsigned sym = e >> 16;
+        if (sym < 256) {
+            if (pos >= outSize) {
+                status = kPngLiteralOverrun;
+                break;
+            }
+            out[pos++] = uint8_t(sym);
+            // A second literal without a refill while the buffer holds enough.
+            if (br.count >= kMaxCodeLength) {
+                e = lookup<kLiteralBits>(lit, br.bits);
+                len = e & 0xF;
+                sym = e >> 16;
+                if (sym < 256 && len != 0 && pos < outSize) {
+                    br.drop(len);
+                    out[pos++] = uint8_t(sym);
+                }
+            }
+            continue;
+        }
+        if (sym == 256) break;
+        if (sym > 285) {
+            status = kPngBadLengthSymbol;
+            break;
+        }
+        sym -= 257;
+        unsigned extra = kLengthExtra[sym];
+        if (extra > br.count) {
+            status = kPngBitsDataEnd;
+            break;
+        }
+        const size_t length = kLengthBase[sym] + size_t(br.bits & ((uint32_t(1) << extra) - 1));
+        br.drop(extra);
+
+        e = lookup<kDistanceBits>(dist, br.bits);
+        len = e & 0xF;
+        if (len - 1u >= br.count) {
+            status = codeFailure(dist, br.bits, br.count);
+            break;
+        }
+        br.drop(len);
+        sym = e >> 16;
+        if (sym > 29) {
+            status = kPngBadDistanceSymbol;
+            break;
+        }
+        extra = kDistanceExtra[sym];
+        if (extra > br.count) {
+            status = kPngBitsDataEnd;
+            break;
+        }
+        const size_t distance = kDistanceBase[sym] + size_t(br.bits & ((uint32_t(1) << extra) - 1));
+        br.drop(extra);
+        if (length > outSize - pos) {
+            status = kPngCopyOverrun;
+            break;
+        }
+        if (distance > pos) {
+            status = kPngDistanceTooFar;
+            break;
+        }
+        copyMatch(out + pos, distance, length);
+        pos += length;
+    }
+    in = br;
+    position = pos;
+    return status;
+}
+
+int32_t storedBlock(BitInput& in, uint8_t* out, size_t outSize, size_t& position) {
+    in.drop(in.count & 7);
+    // Hand the whole bytes still in the bit buffer back to the byte input.
+    in.next -= in.count >> 3;
+    in.bits = 0;
+    in.count = 0;
+    if (in.end - in.next < 4) return kPngStoredDataEnd;
+    const uint32_t len = in.next[0] | (uint32_t(in.next[1]) << 8);
+    const uint32_t nlen = in.next[2] | (uint32_t(in.next[3]) << 8);
+    in.next += 4;
+    if (len + nlen != 65535) return kPngStoredLengthMismatch;
+    if (len > outSize - position) return kPngStoredOverrun;
+    if (size_t(in.end - in.next) < len) return kPngStoredDataEnd;
+    std::memcpy(out + position, in.next, len);
+    in.next += len;
+    position += len;
+    return kPngOk;
+}
+
+int32_t dynamicHeader(BitInput& in, DynamicTables& t) {
+    in.refill();
+    if (in.count < 14) return kPngBitsDataEnd;
+    const unsigned hlit = unsigned(in.bits & 31) + 257;
+    const unsigned hdist = unsigned((in.bits >> 5) & 31) + 1;
+    const unsigned hclen = unsigned((in.bits >> 10) & 15) + 4;
+    in.drop(14);
+
+    uint8_t codeLengthLengths[19] = {};
+    for (unsigned i = 0; i < hclen; ++i) {
+        in.refill();
+        if (in.count < 3) return kPngBitsDataEnd;
+        codeLengthLengths[kCodeLengthOrder[i]] = uint8_t(in.bits & 7);
+        in.drop(3);
+    }
+    HuffTable codeLengthTable;
+    int32_t status = buildTable(codeLengthTable, t.codeLength, codeLengthLengths, 19, kCodeLengthBits);
+    if (status) return status;
+
+    uint8_t lengths[288 + 32];
+    const unsigned total = hlit + hdist;
+    unsigned n = 0;
+    while (n < total) {
+        in.refill();
+        const uint32_t e = lookup<kCodeLengthBits>(codeLengthTable, in.bits);
+        const unsigned len = e & 0xF;
+        if (len - 1u >= in.count) return codeFailure(codeLengthTable, in.bits, in.count);
+        in.drop(len);
+        const unsigned sym = e >> 16;
+        if (sym < 16) {
+            lengths[n++] = uint8_t(sym);
+            continue;
+        }
+        unsigned repeat;
+        uint8_t value = 0;
+        if (sym == 16) {
+            if (n == 0) return kPngRepeatWithoutLength;
+            if (in.count < 2) return kPngBitsDataEnd;
+            repeat = 3 + unsigned(in.bits & 3);
+            in.drop(2);
+            if (n + repeat > total) return kPngRepeat16Overrun;
+            value = lengths[n - 1];
+        } else if (sym == 17) {
+            if (in.count < 3) return kPngBitsDataEnd;
+            repeat = 3 + unsigned(in.bits & 7);
+            in.drop(3);
+            if (n + repeat > total) return kPngRepeat17Overrun;
+        } else if (sym == 18) {
+            if (in.count < 7) return kPngBitsDataEnd;
+            repeat = 11 + unsigned(in.bits & 127);
+            in.drop(7);
+            if (n + repeat > total) return kPngRepeat18Overrun;
+        } else {
+            return kPngBadCodeLengthSymbol;
+        }
+        std::memset(lengths + n, value, repeat);
+        n += repeat;
+    }
+    status = buildTable(t.literalTable, t.literal, lengths, hlit, kLiteralBits);
+    if (status) return status;
+    return buildTable(t.distanceTable, t.distance, lengths + hlit, hdist, kDistanceBits);
+}
+
+}  // namespace
+
+int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize,
+                      size_t* produced) {
+    BitInput br{in, in + inSize, 0, 0};
+    size_t pos = 0;
+    std::unique_ptr<DynamicTables> dynamic;
+    int32_t status = kPngOk;
+    for (;;) {
+        br.refill();
+        if (br.count < 3) {
+            status = kPngBitsDataEnd;
+            break;
+        }
+        const bool final = br.bits & 1;
+        const unsigned type = unsigned(br.bits >> 1) & 3;
+        br.drop(3);
+        if (type == 0) {
+            status = storedBlock(br, out, outSize, pos);
+        } else if (type == 1) {
+            const FixedTables& f = fixedTables();
+            status = huffmanBlock(br, f.literalTable, f.distanceTable, out, outSize, pos);
+        } else if (type == 2) {
+            if (!dynamic) {
+                dynamic.reset(new (std::nothrow) DynamicTables);
+                if (!dynamic) {
+                    status = kPngOutOfMemory;
+                    break;
+                }
+            }
+            status = dynamicHeader(br, *dynamic);
+            if (!status)
+                status = huffmanBlock(br, dynamic->literalTable, dynamic->distanceTable, out, outSize, pos);
+        } else {
+            status = kPngReservedBlockType;
+        }
+        if (status || final) break;
+    }
+    *produced = pos;
+    return status;
+}
+
+}  // namespace pngdetail
