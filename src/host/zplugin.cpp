@@ -65,19 +65,19 @@ ZParameter* ZPlugin::parameter(VstInt32 index) const {
     return parameters_[index];
 }
 
-ZValue* ZPlugin::valueRef(VstInt32 index) { return store_.valueRef(curProgram_, index); }
+ZValueSlot* ZPlugin::valueRef(VstInt32 index) { return store_.valueRef(curProgram_, index); }
 
 double ZPlugin::parameterValue(VstInt32 index) const { return store_.value(curProgram_, index); }
 
 double ZPlugin::displayValue(VstInt32 index) const {
     const ZParameter* p = parameter(index);
-    const ZValue* ref = store_.valueRef(curProgram_, index);
+    const ZValueSlot* ref = store_.valueRef(curProgram_, index);
     return p && ref ? p->displayValue(*ref) : 0.0;
 }
 
 double ZPlugin::knobPosition(VstInt32 index) const {
     const ZParameter* p = parameter(index);
-    const ZValue* ref = store_.valueRef(curProgram_, index);
+    const ZValueSlot* ref = store_.valueRef(curProgram_, index);
     return p && ref ? p->knobPosition(*ref) : 0.0;
 }
 

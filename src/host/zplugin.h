@@ -62,7 +62,7 @@ public:
     ZParameter* parameter(VstInt32 index) const;
     VstInt32 parameterCount() const { return static_cast<VstInt32>(parameters_.size()); }
     // The stored slot of a parameter in the current program (null for a bad index).
-    ZValue* valueRef(VstInt32 index);
+    ZValueSlot* valueRef(VstInt32 index);
     double parameterValue(VstInt32 index) const;  // normalised, current program
     double displayValue(VstInt32 index) const;    // in the parameter's unit, current program
     double knobPosition(VstInt32 index) const;

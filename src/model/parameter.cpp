@@ -64,11 +64,11 @@ void ZParameter::setDecimals(int decimals) { decimals_ = decimals; }
 bool ZParameter::acceptsTextEntry() const { return true; }
 int ZParameter::valueSize() const { return 8; }
 
-double ZParameter::value(const ZValue& ref) const { return loadValue(ref); }
-double ZParameter::knobPosition(const ZValue& ref) const { return quantise(loadValue(ref)); }
-double ZParameter::displayValue(const ZValue& ref) const { return toDisplay(loadValue(ref)); }
+double ZParameter::value(const ZValueSlot& ref) const { return loadValue(ref); }
+double ZParameter::knobPosition(const ZValueSlot& ref) const { return quantise(loadValue(ref)); }
+double ZParameter::displayValue(const ZValueSlot& ref) const { return toDisplay(loadValue(ref)); }
 
-void ZParameter::displayText(char* text, int size, const ZValue& ref) const
+void ZParameter::displayText(char* text, int size, const ZValueSlot& ref) const
 {
     if (!text || size <= 0)
         return;
@@ -84,13 +84,13 @@ void ZParameter::displayText(char* text, int size, const ZValue& ref) const
     text[len] = '\0';
 }
 
-void ZParameter::store(ZValue& ref, double normalised) const
+void ZParameter::store(ZValueSlot& ref, double normalised) const
 {
     ref.store(std::isfinite(normalised) ? normalised : default_, std::memory_order_relaxed);
 }
 
-void ZParameter::storeDisplay(ZValue& ref, double display) const { store(ref, toNormalised(display)); }
-void ZParameter::storeDefault(ZValue& ref) const { store(ref, default_); }
+void ZParameter::storeDisplay(ZValueSlot& ref, double display) const { store(ref, toNormalised(display)); }
+void ZParameter::storeDefault(ZValueSlot& ref) const { store(ref, default_); }
 double ZParameter::quantise(double normalised) const { return toNormalised(toDisplay(normalised)); }
 
 void ZParameter::boundedText(char (&out)[kMaxTextLength + 1], const char* text)
@@ -126,12 +126,12 @@ double ZRangeParameter::toNormalised(double display) const
     return r;
 }
 
-void ZRangeParameter::valueText(char* text, int size, const ZValue& ref) const
+void ZRangeParameter::valueText(char* text, int size, const ZValueSlot& ref) const
 {
     formatNumberText(decimals(), displayValue(ref), text, size);
 }
 
-void ZRangeParameter::parseText(ZValue& ref, const char* text) const
+void ZRangeParameter::parseText(ZValueSlot& ref, const char* text) const
 {
     if (!text)
         return;
@@ -156,14 +156,14 @@ void ZRangeParameter::parseText(ZValue& ref, const char* text) const
 double ZSwitchParameter::toDisplay(double normalised) const { return normalised >= 0.5 ? 1.0 : 0.0; }
 double ZSwitchParameter::toNormalised(double display) const { return display >= 0.5 ? 1.0 : 0.0; }
 
-void ZSwitchParameter::valueText(char* text, int size, const ZValue& ref) const
+void ZSwitchParameter::valueText(char* text, int size, const ZValueSlot& ref) const
 {
     if (!text || size <= 0)
         return;
     copyCut(text, loadValue(ref) == 0.0 ? "Off" : "On", size - 1);
 }
 
-void ZSwitchParameter::parseText(ZValue& ref, const char* text) const
+void ZSwitchParameter::parseText(ZValueSlot& ref, const char* text) const
 {
     if (!text)
         return;

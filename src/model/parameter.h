@@ -2,7 +2,7 @@
 //
 // A parameter object holds no value. Values are normalised doubles (the host's 0..1) kept in the
 // program store, one slot per program and parameter; every operation that reads or writes a value
-// takes that slot (`ZValue`) by reference. The object describes the slot: name, caption, unit,
+// takes that slot (`ZValueSlot`) by reference. The object describes the slot: name, caption, unit,
 // decimals, default, and the conversions between the stored value, the display value (in the unit),
 // the knob position and text.
 //
@@ -14,11 +14,11 @@
 #include <atomic>
 #include <cstdint>
 
-using ZValue = std::atomic<double>;
+using ZValueSlot = std::atomic<double>;
 
-static_assert(ZValue::is_always_lock_free, "parameter values must be lock-free");
+static_assert(ZValueSlot::is_always_lock_free, "parameter values must be lock-free");
 
-inline double loadValue(const ZValue& slot) { return slot.load(std::memory_order_relaxed); }
+inline double loadValue(const ZValueSlot& slot) { return slot.load(std::memory_order_relaxed); }
 
 class ZParameter {
 public:
@@ -48,20 +48,20 @@ public:
     virtual bool acceptsTextEntry() const;
     virtual int valueSize() const; // bytes a value takes in a program record: 8
 
-    virtual double value(const ZValue& ref) const;
-    virtual double knobPosition(const ZValue& ref) const; // quantise(stored)
-    virtual double displayValue(const ZValue& ref) const; // toDisplay(stored)
+    virtual double value(const ZValueSlot& ref) const;
+    virtual double knobPosition(const ZValueSlot& ref) const; // quantise(stored)
+    virtual double displayValue(const ZValueSlot& ref) const; // toDisplay(stored)
     // `size` is the full buffer size including the terminator.
-    virtual void valueText(char* text, int size, const ZValue& ref) const = 0;
-    virtual void displayText(char* text, int size, const ZValue& ref) const;
+    virtual void valueText(char* text, int size, const ZValueSlot& ref) const = 0;
+    virtual void displayText(char* text, int size, const ZValueSlot& ref) const;
 
     // Writes the value unchanged (no clamping). A value that is not finite is replaced by the
     // default, so NaN and infinities never reach the signal path.
-    virtual void store(ZValue& ref, double normalised) const;
-    virtual void storeDisplay(ZValue& ref, double display) const;
+    virtual void store(ZValueSlot& ref, double normalised) const;
+    virtual void storeDisplay(ZValueSlot& ref, double display) const;
     // Reads at most kMaxTextLength characters of `text`; a null text does nothing.
-    virtual void parseText(ZValue& ref, const char* text) const = 0;
-    virtual void storeDefault(ZValue& ref) const;
+    virtual void parseText(ZValueSlot& ref, const char* text) const = 0;
+    virtual void storeDefault(ZValueSlot& ref) const;
 
     virtual double toDisplay(double normalised) const = 0;
     virtual double toNormalised(double display) const = 0;
@@ -93,8 +93,8 @@ public:
     double maximum() const { return maximum_; }
     int steps() const { return steps_; }
 
-    void valueText(char* text, int size, const ZValue& ref) const override;
-    void parseText(ZValue& ref, const char* text) const override;
+    void valueText(char* text, int size, const ZValueSlot& ref) const override;
+    void parseText(ZValueSlot& ref, const char* text) const override;
     double toDisplay(double normalised) const override;
     double toNormalised(double display) const override;
 
@@ -110,8 +110,8 @@ class ZSwitchParameter : public ZParameter {
 public:
     ZSwitchParameter() = default;
 
-    void valueText(char* text, int size, const ZValue& ref) const override;
-    void parseText(ZValue& ref, const char* text) const override;
+    void valueText(char* text, int size, const ZValueSlot& ref) const override;
+    void parseText(ZValueSlot& ref, const char* text) const override;
     double toDisplay(double normalised) const override;
     double toNormalised(double display) const override;
 };

@@ -50,7 +50,7 @@ void ZProgramStore::build(int programCount, const std::vector<ZParameter*>& para
     offsets_.assign(static_cast<std::size_t>(parameterCount_), 0);
     valueTexts_.reset(new char[cellCount_][kValueTextSize]());
     displayTexts_.reset(new char[cellCount_][kDisplayTextSize]());
-    values_.reset(new ZValue[cellCount_]());
+    values_.reset(new ZValueSlot[cellCount_]());
 
     int offset = kFirstValueOffset;
     for (int i = 0; i < parameterCount_; ++i) {
@@ -80,25 +80,25 @@ ZParameter* ZProgramStore::parameter(int index) const
     return validParameter(index) ? parameters_[index] : nullptr;
 }
 
-ZValue* ZProgramStore::valueRef(int program, int index)
+ZValueSlot* ZProgramStore::valueRef(int program, int index)
 {
     return validProgram(program) && validParameter(index) ? &values_[cell(program, index)] : nullptr;
 }
 
-const ZValue* ZProgramStore::valueRef(int program, int index) const
+const ZValueSlot* ZProgramStore::valueRef(int program, int index) const
 {
     return validProgram(program) && validParameter(index) ? &values_[cell(program, index)] : nullptr;
 }
 
 double ZProgramStore::value(int program, int index) const
 {
-    const ZValue* ref = valueRef(program, index);
+    const ZValueSlot* ref = valueRef(program, index);
     return ref ? loadValue(*ref) : 0.0;
 }
 
 bool ZProgramStore::setValue(int program, int index, double normalised)
 {
-    ZValue* ref = valueRef(program, index);
+    ZValueSlot* ref = valueRef(program, index);
     ZParameter* param = parameter(index);
     if (!ref || !param)
         return false;
@@ -109,7 +109,7 @@ bool ZProgramStore::setValue(int program, int index, double normalised)
 
 bool ZProgramStore::setValueText(int program, int index, const char* text)
 {
-    ZValue* ref = valueRef(program, index);
+    ZValueSlot* ref = valueRef(program, index);
     ZParameter* param = parameter(index);
     if (!ref || !param || !text)
         return false;
@@ -130,7 +130,7 @@ const char* ZProgramStore::displayText(int program, int index) const
 
 void ZProgramStore::refreshTexts(int index, int program)
 {
-    const ZValue* ref = valueRef(program, index);
+    const ZValueSlot* ref = valueRef(program, index);
     const ZParameter* param = parameter(index);
     if (!ref || !param)
         return;
@@ -207,7 +207,7 @@ void ZProgramStore::readValueBytes(int program)
     const unsigned char* rec = record(program);
     for (int i = 0; i < parameterCount_; ++i) {
         const double v = getDouble(rec + offsets_[i]);
-        ZValue& ref = values_[cell(program, i)];
+        ZValueSlot& ref = values_[cell(program, i)];
         if (parameters_[i])
             parameters_[i]->store(ref, v); // replaces NaN and infinities by the default
         else

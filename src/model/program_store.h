@@ -6,7 +6,7 @@
 //     offset 25 + 8 x i    8 bytes  IEEE-754 double, normalised value of parameter i
 // A bank is all records back to back. With four parameters a record is 57 bytes, ten make 570.
 //
-// The live values are lock-free atomic doubles (see ZValue in parameter.h), so the audio thread can
+// The live values are lock-free atomic doubles (see ZValueSlot in parameter.h), so the audio thread can
 // read them while another thread writes them. The byte image of the records holds the names at all
 // times; its value bytes are written from the live values when a chunk is requested and read back
 // into them when a chunk is loaded.
@@ -52,8 +52,8 @@ public:
     ZParameter* parameter(int index) const; // null for a bad index
 
     // The value slot of (program, index), or null for bad indices.
-    ZValue* valueRef(int program, int index);
-    const ZValue* valueRef(int program, int index) const;
+    ZValueSlot* valueRef(int program, int index);
+    const ZValueSlot* valueRef(int program, int index) const;
     double value(int program, int index) const; // 0.0 for bad indices
 
     // Value changes. Each refreshes the texts of the cell and answers false for bad indices.
@@ -105,7 +105,7 @@ private:
     int recordSize_ = 0;
     int totalSize_ = 0;
     std::vector<int> offsets_;
-    std::unique_ptr<ZValue[]> values_;
+    std::unique_ptr<ZValueSlot[]> values_;
     std::unique_ptr<char[][kValueTextSize]> valueTexts_;
     std::unique_ptr<char[][kDisplayTextSize]> displayTexts_;
 };

@@ -32,7 +32,12 @@ SarvoEffect::SarvoEffect(audioMasterCallback host) : ZPlugin(host, kNumPrograms,
     define();
 }
 
-SarvoEffect::~SarvoEffect() = default;
+SarvoEffect::~SarvoEffect() {
+    // The editor's controls read this effect's fields: take the editor down while the effect is whole.
+    EditorBase* editor = editor_;
+    editor_ = nullptr;
+    delete editor;
+}
 
 void SarvoEffect::define() {
     parameters_.assign(kNumParams, nullptr);
@@ -75,10 +80,11 @@ void SarvoEffect::define() {
     buildProgramStore();
 
     features_.assign(3, nullptr);
-    // The data items point at the signal-path state; see the signal path for their fields.
-    defineFeature(0, "HistoryL", "ZHistory", nullptr);
-    defineFeature(1, "HistoryR", "ZHistory", nullptr);
-    defineFeature(2, "ClipLevel", "double", nullptr);
+    // The data items point into the signal path. "double" items are lock-free atomic doubles, which
+    // have the layout of a double; readers load them with relaxed order.
+    defineFeature(0, "HistoryL", "ZHistory", &engine_.historyL);
+    defineFeature(1, "HistoryR", "ZHistory", &engine_.historyR);
+    defineFeature(2, "ClipLevel", "double", &engine_.curve.clipLevel);
 }
 
 VstInt32 SarvoEffect::canDo(const char* text) {
@@ -89,11 +95,14 @@ VstInt32 SarvoEffect::canDo(const char* text) {
 }
 
 bool SarvoEffect::setBypass(bool onOff) {
-    bypass_.store(onOff, std::memory_order_relaxed);
+    engine_.setBypass(onOff);
     return true;
 }
 
-void SarvoEffect::editorClosed() { ZPlugin::editorClosed(); }
+void SarvoEffect::editorClosed() {
+    ZPlugin::editorClosed();
+    engine_.clearHistories();
+}
 
 bool SarvoEffect::acceptsIo(VstInt32 inputs, VstInt32 outputs) {
     return inputs == outputs && (inputs == 1 || inputs == 2);
@@ -101,29 +110,33 @@ bool SarvoEffect::acceptsIo(VstInt32 inputs, VstInt32 outputs) {
 
 void SarvoEffect::setSampleRate(float sampleRate) {
     ZPlugin::setSampleRate(sampleRate);
+    engine_.setSampleRate(sampleRate);
     reset();
 }
 
-void SarvoEffect::reset() { applyProgram(1); }
+void SarvoEffect::reset() {
+    engine_.reset();
+    applyProgram(1);
+}
 
 void SarvoEffect::applyProgram(VstInt32 /*argument*/) {
+    engine_.curve.store(clipCurveFromDisplay(displayValue(kGain), displayValue(kClip), displayValue(kSoftness)));
+    engine_.oversampling.store(displayValue(kOversample) >= 0.5, std::memory_order_relaxed);
     if (editor_) editor_->redrawNow();
 }
 
 void SarvoEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
-    for (int ch = 0; ch < 2; ++ch)
-        for (VstInt32 i = 0; i < frames; ++i) outputs[ch][i] = inputs[ch][i];
+    if (inputs && outputs) engine_.processReplacing(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }
 
 void SarvoEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
-    for (int ch = 0; ch < 2; ++ch)
-        for (VstInt32 i = 0; i < frames; ++i) outputs[ch][i] = inputs[ch][i];
+    if (inputs && outputs) engine_.processDoubleReplacing(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }
 
+// The descriptor's accumulating entry runs the same procedure and adds the result to the output buffer.
 void SarvoEffect::process(float** inputs, float** outputs, VstInt32 frames) {
-    for (int ch = 0; ch < 2; ++ch)
-        for (VstInt32 i = 0; i < frames; ++i) outputs[ch][i] += inputs[ch][i];
+    if (inputs && outputs) engine_.processAccumulating(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }

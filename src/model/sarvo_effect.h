@@ -1,4 +1,5 @@
 #pragma once
+#include "dsp/clipper_engine.h"
 #include "host/zplugin.h"
 
 #include <atomic>
@@ -30,10 +31,14 @@ public:
     bool acceptsIo(VstInt32 inputs, VstInt32 outputs) override;
     void applyProgram(VstInt32 argument) override;
 
-    bool bypassed() const { return bypass_.load(std::memory_order_relaxed); }
+    bool bypassed() const { return engine_.bypassed.load(std::memory_order_relaxed); }
+    bool oversampling() const { return engine_.oversampling.load(std::memory_order_relaxed); }
+    // The signal path's state: curve fields, histories, filters (read by the editor's controls and tests).
+    const ClipperEngine& engine() const { return engine_; }
+    ClipCurveValues curveValues() const { return engine_.curve.load(); }
 
 private:
     void define();
 
-    std::atomic<bool> bypass_{false};
+    ClipperEngine engine_;
 };

@@ -14,7 +14,7 @@ namespace {
 class ModelParameter : public ::testing::Test, public SarvoModel {
 protected:
     ZParameter& param(int i) { return *params[i]; }
-    ZValue& ref(int i) { return *store.valueRef(0, i); }
+    ZValueSlot& ref(int i) { return *store.valueRef(0, i); }
 
     // Stores the text into program 0 and answers the stored normalised value.
     double typed(int i, const char* text)

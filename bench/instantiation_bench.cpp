@@ -1,0 +1,197 @@
+// Instantiation speed: the host's VSTPluginMain call on the built module up to the returned
+// descriptor (effect, sample rate, the built-in skin parsed and its three images decoded), next to
+// libpng decoding the same three images to 8-bit RGBA alone. Goals: at most 10 ms per
+// instantiation, and at most 1.3 times the libpng decoding.
+//
+// The module is Sarvo.so beside this program, or $SARVO_PLUGIN. Images that the module does not
+// contain are skipped by the decoding benchmarks (which then report an error instead of a time).
+#include <benchmark/benchmark.h>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/effect_base.h"
+#include "host/effect_factory.h"
+#include "host/vst_abi.h"
+#include "model/sarvo_effect.h"
+#include "platform/platform.h"
+#include "skin/resources.h"
+#include "skin/sarvo_skin_factory.h"
+#include "skin/skin.h"
+#include "skin/skin_parser.h"
+
+#if SARVO_HAVE_LIBPNG
+#include <png.h>
+#endif
+
+namespace {
+
+const char* const kImages[] = {"ONDX_BG", "XQ_BIGPOT", "XQ_OVERSAMP"};
+
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+using MainFunction = AEffect* (*)(audioMasterCallback);
+
+std::string modulePath() {
+    if (const char* env = std::getenv("SARVO_PLUGIN"))
+        if (*env) return env;
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "Sarvo.so";
+    std::string path(self, static_cast<size_t>(n));
+    return path.substr(0, path.rfind('/') + 1) + "Sarvo.so";
+}
+
+MainFunction pluginMain() {
+    static void* handle = dlopen(modulePath().c_str(), RTLD_NOW | RTLD_LOCAL);
+    return handle ? reinterpret_cast<MainFunction>(dlsym(handle, "VSTPluginMain")) : nullptr;
+}
+
+// The three images as the module stores them; false when any is missing.
+bool moduleImages(std::vector<platform::ResourceView>& out) {
+    out.clear();
+    for (const char* name : kImages) {
+        platform::ResourceView view;
+        if (!platform::findResource("PNG_FILE", name, view)) return false;
+        out.push_back(view);
+    }
+    return true;
+}
+
+void BM_PluginMain(benchmark::State& state) {
+    MainFunction entry = pluginMain();
+    if (!entry) {
+        state.SkipWithError(("plug-in module not found: " + modulePath()).c_str());
+        return;
+    }
+    bool editor = false;
+    for (auto _ : state) {
+        AEffect* effect = entry(&hostCallback);
+        benchmark::DoNotOptimize(effect);
+        state.PauseTiming();
+        if (effect) {
+            editor = (effect->flags & effFlagsHasEditor) != 0;
+            effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+        }
+        state.ResumeTiming();
+    }
+    state.counters["editor"] = editor ? 1 : 0;
+}
+BENCHMARK(BM_PluginMain)->Unit(benchmark::kMillisecond);
+
+// The same work in this program: effect factory, sample rate, skin (no module loading involved).
+void BM_EffectFactory(benchmark::State& state) {
+    for (auto _ : state) {
+        EffectBase* effect = createEffectInstance(&hostCallback);
+        benchmark::DoNotOptimize(effect);
+        state.PauseTiming();
+        delete effect;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EffectFactory)->Unit(benchmark::kMillisecond);
+
+// Only the skin: parse the built-in text with the clipper's factory, decoding the images.
+void BM_ShippedSkinParse(benchmark::State& state) {
+    SarvoEffect effect(nullptr);
+    SarvoSkinFactory factory(&effect);
+    int64_t resources = 0;
+    for (auto _ : state) {
+        ZSkin* skin = parseModuleSkin(&factory);
+        benchmark::DoNotOptimize(skin);
+        resources = skin ? static_cast<int64_t>(skin->resources.size()) : 0;
+        delete skin;
+    }
+    state.counters["resources"] = static_cast<double>(resources);
+}
+BENCHMARK(BM_ShippedSkinParse)->Unit(benchmark::kMillisecond);
+
+// Our decoder on the three images, as the skin loads them (with the red/blue exchange).
+void BM_ThreeImagesOwnDecoder(benchmark::State& state) {
+    std::vector<platform::ResourceView> images;
+    if (!moduleImages(images)) {
+        state.SkipWithError("the skin's images are not module resources yet");
+        return;
+    }
+    for (auto _ : state) {
+        for (const char* name : kImages) {
+            std::unique_ptr<ZBitmap> bitmap(loadImageResource("PNG_FILE", name));
+            benchmark::DoNotOptimize(bitmap.get());
+        }
+    }
+}
+BENCHMARK(BM_ThreeImagesOwnDecoder)->Unit(benchmark::kMillisecond);
+
+#if SARVO_HAVE_LIBPNG
+struct MemoryReader {
+    const unsigned char* data;
+    size_t size;
+    size_t pos;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
+    MemoryReader* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (length > r->size - r->pos) png_error(png, "read past end");
+    std::memcpy(out, r->data + r->pos, length);
+    r->pos += length;
+}
+
+// libpng to 8-bit RGBA rows, the same output our decoder gives.
+bool libpngDecode(const platform::ResourceView& view, std::vector<unsigned char>& rgba) {
+    MemoryReader reader{view.data, view.size, 0};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, &reader, readFromMemory);
+    png_read_info(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
+    rgba.resize(size_t(w) * h * 4);
+    rows.resize(h);
+    for (png_uint_32 y = 0; y < h; ++y) rows[y] = &rgba[size_t(y) * w * 4];
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+void BM_ThreeImagesLibpng(benchmark::State& state) {
+    std::vector<platform::ResourceView> images;
+    if (!moduleImages(images)) {
+        state.SkipWithError("the skin's images are not module resources yet");
+        return;
+    }
+    for (auto _ : state) {
+        for (const platform::ResourceView& view : images) {
+            std::vector<unsigned char> out;
+            if (!libpngDecode(view, out)) {
+                state.SkipWithError("libpng could not decode an image");
+                return;
+            }
+            benchmark::DoNotOptimize(out.data());
+        }
+    }
+}
+BENCHMARK(BM_ThreeImagesLibpng)->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace

@@ -1,0 +1,42 @@
+// Radio buttons: one option of a parameter split into equal bands, drawn from a film strip
+// (frame 0 off, 1 on, an optional frame 2 held) or as a drawn mark with a label.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "controls/button_behaviours.h"
+#include "controls/layouts.h"
+
+class ZFont;
+class ZImageResource;
+
+class ZImgRadio : public ZRadioControl {
+public:
+    ZImgRadio(ZPlugin* effect, int32_t parameterIndex, int32_t option, int32_t lastOption, ZImageResource* image);
+
+    void prepare(ZSurface& surface) override;
+    void draw(ZSurface& surface) override;
+
+    // The frame the radio shows now.
+    int32_t currentFrame() const;
+
+    ZImageResource* image;
+    int32_t lastFrame = -1;
+};
+
+class ZDefRadio : public ZRadioControl {
+public:
+    ZDefRadio(ZPlugin* effect, int32_t parameterIndex, int32_t option, int32_t lastOption, const char* label,
+              ZFont* font, const ZMarkColours& colours);
+
+    void reset() override;
+    void prepare(ZSurface& surface) override;
+    void draw(ZSurface& surface) override;
+
+    std::string label;
+    ZFont* font;
+    ZMarkColours colours;
+    ZMarkLayout layout;
+    int8_t lastSelected = -1;
+};

@@ -1,0 +1,68 @@
+#include "gui/editor.h"
+
+#include <new>
+
+#include "controls/credit_strip.h"
+#include "gui/editor_window.h"
+#include "host/zplugin.h"
+#include "platform/platform.h"
+#include "skin/skin.h"
+
+ZEditor::ZEditor(ZPlugin* effect) : EditorBase(effect), plugin_(effect) {}
+
+ZEditor::~ZEditor() { releaseWindow(); }
+
+ZPlugin* ZEditor::plugin() { return plugin_; }
+
+void ZEditor::setSkin(ZSkin* skin) {
+    if (!skin) return;
+    releaseWindow();
+    window_ = new (std::nothrow) ZEditorWindow(plugin());
+    if (!window_) {
+        delete skin;
+        return;
+    }
+    window_->bindSkin(skin);
+}
+
+void ZEditor::releaseWindow() {
+    delete window_;
+    window_ = nullptr;
+}
+
+bool ZEditor::getRect(ERect** rect) {
+    const ZSkin* skin = window_ ? window_->skin() : nullptr;
+    rect_.top = 0;
+    rect_.left = 0;
+    rect_.bottom = static_cast<VstInt16>(skin ? skin->height + kCreditStripHeight : 0);
+    rect_.right = static_cast<VstInt16>(skin ? skin->width : 0);
+    if (rect) *rect = &rect_;
+    return true;
+}
+
+bool ZEditor::open(void* parent) {
+    parent_ = parent;
+    if (window_) window_->create(parent);
+    if (plugin_) plugin_->editorOpened();
+    return true;
+}
+
+void ZEditor::close() {
+    if (window_) window_->destroy();
+    if (plugin_) plugin_->editorClosed();
+}
+
+void ZEditor::idle() {
+    const uint32_t now = platform::tickCountMs();
+    if (redrawPending_.load(std::memory_order_relaxed) && static_cast<uint32_t>(now - lastIdleRedraw_) > kIdleIntervalMs) {
+        redrawNow();
+        lastIdleRedraw_ = now;
+    }
+}
+
+void ZEditor::redrawNow() {
+    if (window_) window_->invalidate();
+    redrawPending_.store(false, std::memory_order_relaxed);
+}
+
+void ZEditor::requestRedraw() { redrawPending_.store(true, std::memory_order_relaxed); }

@@ -1,0 +1,378 @@
+#include "skin/resources.h"
+
+#include "gui/surface.h"
+#include "model/feature.h"
+#include "platform/platform.h"
+#include "skin/png.h"
+#include "skin/skin.h"
+#include "skin/skin_reader.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+#include <vector>
+
+const char* const kImageResourceType = "ZImageResource";
+const char* const kColourResourceType = "ZColourResource";
+const char* const kFontResourceType = "ZFontResource";
+
+namespace {
+
+// Longest full path of a skin-font file, as the system's classic path limit allows.
+constexpr std::size_t kMaxFontPath = 259;
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+}  // namespace
+
+int32_t skinInteger(const char* text) {
+    if (!text) return 0;
+    while (isBlank(*text)) ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-') negative = *text++ == '-';
+    int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > int64_t(INT32_MAX) + 1) value = int64_t(INT32_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT32_MAX) value = INT32_MAX;
+    return static_cast<int32_t>(value);
+}
+
+// ------------------------------------------------------------------ ZResource
+
+ZResource::ZResource() { name_[0] = 0; }
+
+ZResource::~ZResource() = default;
+
+void ZResource::setName(const char* text) {
+    std::size_t n = 0;
+    if (text)
+        while (n < sizeof name_ - 1 && text[n] != 0) {
+            name_[n] = text[n];
+            ++n;
+        }
+    name_[n] = 0;
+}
+
+bool ZResource::isOfType(const char* type) const { return sameTextIgnoringCase(typeName(), type); }
+
+// ------------------------------------------------------------------ ZImageResource
+
+ZImageResource::ZImageResource(ZBitmap* image, int32_t frameWidth, int32_t frameHeight, int32_t frameCount)
+    : image(image), frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount), rows(0), columns(0) {
+    if (image && frameHeight > 0) rows = image->height / frameHeight;
+    if (image && frameWidth > 0) columns = image->width / frameWidth;
+}
+
+ZImageResource::~ZImageResource() { delete image; }
+
+const char* ZImageResource::typeName() const { return kImageResourceType; }
+
+bool ZImageResource::drawImageFrame(ZSurface* surface, int32_t frame) const {
+    if (!surface || !image || !image->isValid()) return false;
+    if (frameWidth < 1 || frameHeight < 1 || rows < 1 || columns < 1) return false;
+    if (int64_t(rows) * columns < frameCount) return false;
+    if (frame < 0 || frame >= frameCount) return false;
+    const int32_t x = (frame % columns) * frameWidth;
+    const int32_t y = (frame / columns) * frameHeight;
+    surface->blendBitmap(x, y, x + frameWidth, y + frameHeight, 0, 0, image);
+    return true;
+}
+
+const char* ZColourResource::typeName() const { return kColourResourceType; }
+
+ZFontResource::~ZFontResource() { delete font; }
+
+const char* ZFontResource::typeName() const { return kFontResourceType; }
+
+// ------------------------------------------------------------------ fonts
+
+void ZFont::drawTextInRect(ZSurface* surface, const char* text, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                           int32_t alignment) {
+    drawText(surface, text, x0, y0, static_cast<int32_t>(int64_t(x1) - x0), static_cast<int32_t>(int64_t(y1) - y0),
+             alignment);
+}
+
+ZDefFont::ZDefFont(ZColour colour, int32_t height, platform::FontHandle font)
+    : colour_(colour), height_(height), font_(font) {}
+
+ZDefFont* ZDefFont::create(int32_t height, ZColour colour) {
+    platform::FontHandle font = platform::createFont(height);
+    if (!font) return nullptr;
+    ZDefFont* result = new (std::nothrow) ZDefFont(colour, height, font);
+    if (!result) platform::destroyFont(font);
+    return result;
+}
+
+ZDefFont::~ZDefFont() { platform::destroyFont(font_); }
+
+int32_t ZDefFont::textWidth(ZSurface* surface, const char* text) {
+    if (!surface || !text) return 0;
+    const int32_t w = surface->measureText(
+        text, font_, platform::kTextCalcRect | platform::kTextNoClip | platform::kTextSingleLine | platform::kTextVCenter);
+    return w < 0 ? 0 : w;
+}
+
+void ZDefFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
+                        int32_t alignment) {
+    if (!surface || !text) return;
+    uint32_t format = platform::kTextNoClip | platform::kTextSingleLine | platform::kTextVCenter;  // 292
+    if (alignment == kAlignCentre)
+        format |= platform::kTextCenter;  // 293
+    else if (alignment == kAlignRight)
+        format |= platform::kTextRight;  // 294
+    const uint32_t colorref = uint32_t(colour_.r) | (uint32_t(colour_.g) << 8) | (uint32_t(colour_.b) << 16);
+    surface->drawText(text, x, y, width, height, font_, colorref, format);
+}
+
+ZSkinFont::ZSkinFont() : charHeight_(-1), totalWidth_(0), strip_(nullptr), font_(nullptr) {
+    for (int32_t i = 0; i < kCharCount; ++i) {
+        widths_[i] = -1;
+        offsets_[i] = 0;
+    }
+}
+
+ZSkinFont::~ZSkinFont() {
+    delete strip_;
+    platform::destroyFont(font_);
+}
+
+ZSkinFont* ZSkinFont::load(const char* metricsFile, const char* stripFile) {
+    if (!metricsFile || !stripFile) return nullptr;
+    const std::string dir = platform::moduleDirectory();
+    if (dir.empty()) return nullptr;
+    const std::string metricsPath = dir + metricsFile;
+    const std::string stripPath = dir + stripFile;
+    if (metricsPath.size() > kMaxFontPath || stripPath.size() > kMaxFontPath) return nullptr;
+    return loadFromPaths(metricsPath, stripPath);
+}
+
+ZSkinFont* ZSkinFont::loadFromPaths(const std::string& metricsPath, const std::string& stripPath) {
+    ZSkinFont* font = new (std::nothrow) ZSkinFont();
+    if (!font) return nullptr;
+    font->strip_ = loadImageFile(stripPath);
+
+    ZFileStream file;
+    file.open(metricsPath);
+    ZLineReader reader(&file);
+    bool ok = font->strip_ != nullptr && file.isOpen();
+    bool anyLine = false;
+    while (ok && reader.readLine()) {
+        anyLine = true;
+        const int32_t n = reader.tokenize();
+        if (n == 0) continue;
+        const char* key = reader.token(0);
+        if (reader.tooManyTokens()) {
+            ok = false;
+        } else if (sameTextIgnoringCase(key, "CharHeight") && n == 2) {
+            const int32_t h = skinInteger(reader.token(1));
+            if (h >= 1)
+                font->charHeight_ = h;
+            else
+                ok = false;
+        } else if (sameTextIgnoringCase(key, "CharDefaultWidth") && n == 2) {
+            const int32_t w = skinInteger(reader.token(1));
+            if (w >= 1) {
+                for (int32_t& width : font->widths_)
+                    if (width == -1) width = w;
+            } else {
+                ok = false;
+            }
+        } else if (sameTextIgnoringCase(key, "CharWidth") && n == 3) {
+            const int32_t c = skinInteger(reader.token(1));
+            const int32_t w = skinInteger(reader.token(2));
+            if (w >= 1 && c >= kFirstChar && c <= kLastChar)
+                font->widths_[c - kFirstChar] = w;
+            else
+                ok = false;
+        } else {
+            ok = false;
+        }
+    }
+    file.close();
+    // A file that cannot be read, or reads empty, gives no font.
+    if (!anyLine || reader.bytesRead() == 0) ok = false;
+
+    if (ok) {
+        ok = font->charHeight_ >= 1 && font->charHeight_ <= font->strip_->height;
+        int64_t sum = 0;
+        for (int32_t i = 0; ok && i < kCharCount; ++i) {
+            if (font->widths_[i] < 1) ok = false;
+            font->offsets_[i] = static_cast<int32_t>(sum < INT32_MAX ? sum : INT32_MAX);
+            sum += font->widths_[i];
+        }
+        if (ok && sum > font->strip_->width) ok = false;
+        if (ok) font->totalWidth_ = static_cast<int32_t>(sum);
+    }
+    if (ok) {
+        font->font_ = platform::createFont(font->charHeight_);
+        if (!font->font_) ok = false;
+    }
+    if (!ok) {
+        delete font;
+        return nullptr;
+    }
+    return font;
+}
+
+int32_t ZSkinFont::charWidth(int32_t code) const {
+    return code >= kFirstChar && code <= kLastChar ? widths_[code - kFirstChar] : 0;
+}
+
+int32_t ZSkinFont::charOffset(int32_t code) const {
+    return code >= kFirstChar && code <= kLastChar ? offsets_[code - kFirstChar] : 0;
+}
+
+int32_t ZSkinFont::textWidth(ZSurface* /*surface*/, const char* text) {
+    if (!text) return 0;
+    int64_t sum = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) sum += charWidth(*p);
+    return static_cast<int32_t>(sum < INT32_MAX ? sum : INT32_MAX);
+}
+
+void ZSkinFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t alignment) {
+    if (!surface || !text || !strip_) return;
+    const int64_t tw = textWidth(surface, text);
+    int64_t left = x;
+    if (alignment == kAlignCentre)
+        left += (int64_t(width) - tw) / 2;
+    else if (alignment == kAlignRight)
+        left += int64_t(width) - tw;
+    const int64_t top = int64_t(y) + (int64_t(height) - charHeight_) / 2;
+    if (top < INT32_MIN || top > INT32_MAX) return;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        const int32_t w = charWidth(*p);
+        if (w <= 0) continue;
+        if (left < INT32_MIN || left > INT32_MAX) return;
+        const int32_t sx = offsets_[*p - kFirstChar];
+        surface->blendBitmap(sx, 0, sx + w, charHeight_, static_cast<int32_t>(left), static_cast<int32_t>(top), strip_);
+        left += w;
+    }
+}
+
+// ------------------------------------------------------------------ registry and factory
+
+ZResource* lookupResource(const ZSkin* skin, const char* name) {
+    if (!skin || !name) return nullptr;
+    for (auto it = skin->resources.rbegin(); it != skin->resources.rend(); ++it)
+        if (*it && sameTextIgnoringCase((*it)->name(), name)) return *it;
+    return nullptr;
+}
+
+ZResource* lookupResourceOfType(const ZSkin* skin, const char* name, const char* type) {
+    ZResource* r = lookupResource(skin, name);
+    return r && r->isOfType(type) ? r : nullptr;
+}
+
+ZImageResource* lookupImage(const ZSkin* skin, const char* name) {
+    return static_cast<ZImageResource*>(lookupResourceOfType(skin, name, kImageResourceType));
+}
+
+ZColourResource* lookupColour(const ZSkin* skin, const char* name) {
+    return static_cast<ZColourResource*>(lookupResourceOfType(skin, name, kColourResourceType));
+}
+
+ZFontResource* lookupFont(const ZSkin* skin, const char* name) {
+    return static_cast<ZFontResource*>(lookupResourceOfType(skin, name, kFontResourceType));
+}
+
+ZResource* createSkinResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv) {
+    if (!type || argc < 0 || (argc > 0 && !argv)) return nullptr;
+    if (sameTextIgnoringCase(type, "RGBColour")) {
+        if (argc != 3) return nullptr;
+        const ZColour c{static_cast<uint8_t>(skinInteger(argv[0]) & 0xFF), static_cast<uint8_t>(skinInteger(argv[1]) & 0xFF),
+                        static_cast<uint8_t>(skinInteger(argv[2]) & 0xFF), 255};
+        return new (std::nothrow) ZColourResource(c);
+    }
+    if (sameTextIgnoringCase(type, "PngResource")) {
+        if (argc != 5) return nullptr;
+        ZBitmap* image = loadImageResource(argv[0], argv[1]);
+        if (!image) return nullptr;
+        ZImageResource* r =
+            new (std::nothrow) ZImageResource(image, skinInteger(argv[2]), skinInteger(argv[3]), skinInteger(argv[4]));
+        if (!r) delete image;
+        return r;
+    }
+    if (sameTextIgnoringCase(type, "DefFont")) {
+        if (argc != 2) return nullptr;
+        const int32_t height = skinInteger(argv[0]);
+        ZColourResource* colour = lookupColour(skin, argv[1]);
+        if (height < 1 || !colour) return nullptr;
+        ZDefFont* font = ZDefFont::create(height, colour->colour);
+        if (!font) return nullptr;
+        ZFontResource* r = new (std::nothrow) ZFontResource(font);
+        if (!r) delete font;
+        return r;
+    }
+    if (sameTextIgnoringCase(type, "SkinFont")) {
+        if (argc != 2) return nullptr;
+        ZSkinFont* font = ZSkinFont::load(argv[0], argv[1]);
+        if (!font) return nullptr;
+        ZFontResource* r = new (std::nothrow) ZFontResource(font);
+        if (!r) delete font;
+        return r;
+    }
+    return nullptr;
+}
+
+// ------------------------------------------------------------------ images
+
+namespace {
+
+// Decodes PNG bytes (used as scratch space by the decoder) into a bitmap of 0xAARRGGBB pixels.
+ZBitmap* decodeToBitmap(std::vector<uint8_t>& input) {
+    if (input.empty()) return nullptr;
+    std::vector<uint8_t> rgba;
+    PngInfo info;
+    if (decodePng(input, rgba, info) != kPngOk) return nullptr;
+    if (info.size() <= kPngInfoHeight) return nullptr;
+    const uint32_t w = info[kPngInfoWidth];
+    const uint32_t h = info[kPngInfoHeight];
+    if (w < 1 || h < 1 || w > uint32_t(INT32_MAX) || h > uint32_t(INT32_MAX)) return nullptr;
+    const uint64_t count = uint64_t(w) * h;
+    if (count > kPngMaxPixels || rgba.size() < count * 4) return nullptr;
+    uint32_t* pixels = new (std::nothrow) uint32_t[static_cast<std::size_t>(count)];
+    if (!pixels) return nullptr;
+    // RGBA bytes to words with red and blue exchanged: 0xAARRGGBB.
+    const uint8_t* src = rgba.data();
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i, src += 4)
+        pixels[i] = (uint32_t(src[3]) << 24) | (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | uint32_t(src[2]);
+    ZBitmap* bitmap = new (std::nothrow) ZBitmap();
+    if (!bitmap) {
+        delete[] pixels;
+        return nullptr;
+    }
+    bitmap->adopt(pixels, static_cast<int32_t>(w), static_cast<int32_t>(h));
+    return bitmap;
+}
+
+}  // namespace
+
+ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size) {
+    if (!data || size == 0) return nullptr;
+    try {
+        std::vector<uint8_t> input(data, data + size);
+        return decodeToBitmap(input);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+ZBitmap* loadImageResource(const char* resourceType, const char* resourceName) {
+    platform::ResourceView view;
+    if (!platform::findResource(resourceType, resourceName, view)) return nullptr;
+    return loadImageBytes(view.data, view.size);
+}
+
+ZBitmap* loadImageFile(const std::string& path) {
+    try {
+        std::vector<unsigned char> bytes;
+        if (!platform::readFile(path, bytes)) return nullptr;
+        return decodeToBitmap(bytes);
+    } catch (...) {
+        return nullptr;
+    }
+}

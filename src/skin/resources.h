@@ -1,0 +1,181 @@
+// The resources a skin declares (colours, framed images, fonts), the registry lookup and the
+// image loaders.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "gui/bitmap.h"
+#include "platform/surface_device.h"
+
+class ZSkin;
+class ZSurface;
+
+// Type names, compared case-insensitively by every user of a resource.
+extern const char* const kImageResourceType;   // "ZImageResource"
+extern const char* const kColourResourceType;  // "ZColourResource"
+extern const char* const kFontResourceType;    // "ZFontResource"
+
+// A named resource of a skin. The parser stores the name after the factory made the resource.
+class ZResource {
+public:
+    ZResource();
+    virtual ~ZResource();
+    virtual const char* typeName() const = 0;
+
+    // Bounded copy: at most 24 characters are kept.
+    void setName(const char* text);
+    const char* name() const { return name_; }
+
+    // True when typeName() equals `type` ignoring case.
+    bool isOfType(const char* type) const;
+
+private:
+    ZResource(const ZResource&) = delete;
+    ZResource& operator=(const ZResource&) = delete;
+    char name_[25];
+};
+
+// A picture cut into frames of equal size: left to right, then top to bottom.
+class ZImageResource : public ZResource {
+public:
+    // Takes ownership of the image (may be null).
+    ZImageResource(ZBitmap* image, int32_t frameWidth, int32_t frameHeight, int32_t frameCount);
+    ~ZImageResource() override;
+    const char* typeName() const override;
+
+    // Draws frame `frame` at the surface's clip origin, blended with the image's alpha. Draws nothing
+    // and answers false when the image or its frame layout is unusable or the frame is not one of the
+    // image's frames (0 .. frameCount - 1).
+    bool drawImageFrame(ZSurface* surface, int32_t frame) const;
+
+    ZBitmap* image;
+    int32_t frameWidth;
+    int32_t frameHeight;
+    int32_t frameCount;
+    int32_t rows;     // image height / frame height (0 for a frame height below 1)
+    int32_t columns;  // image width / frame width (0 for a frame width below 1)
+};
+
+class ZColourResource : public ZResource {
+public:
+    explicit ZColourResource(ZColour colour) : colour(colour) {}
+    const char* typeName() const override;
+
+    ZColour colour;
+};
+
+// Text alignment of ZFont::drawText.
+enum ZTextAlignment : int32_t { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
+
+// A font the controls draw text with; text is always centred vertically in its rectangle.
+class ZFont {
+public:
+    ZFont() = default;
+    virtual ~ZFont() = default;
+    ZFont(const ZFont&) = delete;
+    ZFont& operator=(const ZFont&) = delete;
+
+    virtual int32_t height() const = 0;
+    // The system font of the same height (text entry fields use it); may be null.
+    virtual platform::FontHandle gdiFont() const = 0;
+    virtual int32_t textWidth(ZSurface* surface, const char* text) = 0;
+    // alignment: 1 centred, 2 right, anything else left.
+    virtual void drawText(ZSurface* surface, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
+                          int32_t alignment) = 0;
+    virtual void drawTextInRect(ZSurface* surface, const char* text, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                                int32_t alignment);
+};
+
+// The system's sans-serif font of a given height, drawn in one colour.
+class ZDefFont : public ZFont {
+public:
+    // Null when the system font cannot be made.
+    static ZDefFont* create(int32_t height, ZColour colour);
+    ~ZDefFont() override;
+
+    int32_t height() const override { return height_; }
+    platform::FontHandle gdiFont() const override { return font_; }
+    int32_t textWidth(ZSurface* surface, const char* text) override;
+    void drawText(ZSurface* surface, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
+                  int32_t alignment) override;
+
+    ZColour colour() const { return colour_; }
+
+private:
+    ZDefFont(ZColour colour, int32_t height, platform::FontHandle font);
+
+    ZColour colour_;
+    int32_t height_;
+    platform::FontHandle font_;
+};
+
+// A bitmap font: glyphs for the codes 32..126 side by side in one strip image, in their own colours.
+class ZSkinFont : public ZFont {
+public:
+    static constexpr int32_t kFirstChar = 32;
+    static constexpr int32_t kLastChar = 126;
+    static constexpr int32_t kCharCount = kLastChar - kFirstChar + 1;
+
+    // Loads the metrics file and the strip image, both named relative to the module's directory.
+    // Null when either cannot be read or the metrics are not valid for the strip.
+    static ZSkinFont* load(const char* metricsFile, const char* stripFile);
+    // The same with full paths.
+    static ZSkinFont* loadFromPaths(const std::string& metricsPath, const std::string& stripPath);
+    ~ZSkinFont() override;
+
+    int32_t height() const override { return charHeight_; }
+    platform::FontHandle gdiFont() const override { return font_; }
+    int32_t textWidth(ZSurface* surface, const char* text) override;
+    void drawText(ZSurface* surface, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
+                  int32_t alignment) override;
+
+    // Width of a character code; 0 outside 32..126.
+    int32_t charWidth(int32_t code) const;
+    int32_t charOffset(int32_t code) const;
+    int32_t totalWidth() const { return totalWidth_; }
+    const ZBitmap* strip() const { return strip_; }
+
+private:
+    ZSkinFont();
+
+    int32_t charHeight_;
+    int32_t widths_[kCharCount];
+    int32_t offsets_[kCharCount];
+    int32_t totalWidth_;
+    ZBitmap* strip_;
+    platform::FontHandle font_;
+};
+
+class ZFontResource : public ZResource {
+public:
+    // Takes ownership of the font (not null).
+    explicit ZFontResource(ZFont* font) : font(font) {}
+    ~ZFontResource() override;
+    const char* typeName() const override;
+
+    ZFont* font;
+};
+
+// The last resource of the skin whose name equals `name` ignoring case, or null.
+ZResource* lookupResource(const ZSkin* skin, const char* name);
+// The same, answering only a resource whose type name is `type` (ignoring case).
+ZResource* lookupResourceOfType(const ZSkin* skin, const char* name, const char* type);
+ZImageResource* lookupImage(const ZSkin* skin, const char* name);
+ZColourResource* lookupColour(const ZSkin* skin, const char* name);
+ZFontResource* lookupFont(const ZSkin* skin, const char* name);
+
+// Makes a resource from an AddResource line's type keyword and arguments: "RGBColour",
+// "PngResource", "DefFont" or "SkinFont" (ignoring case) with exactly their argument count.
+// Null for anything else or when the resource cannot be made. The caller names and owns it.
+ZResource* createSkinResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv);
+
+// Decodes a PNG module resource or file into 0xAARRGGBB pixels. Null on any failure.
+ZBitmap* loadImageResource(const char* resourceType, const char* resourceName);
+ZBitmap* loadImageFile(const std::string& path);
+// The same for PNG bytes in memory (the bytes are not changed).
+ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size);
+
+// Skin numbers: decimal like atol (leading blanks, optional sign, digits up to the first other
+// character; none gives 0). Values beyond the 32-bit range saturate.
+int32_t skinInteger(const char* text);

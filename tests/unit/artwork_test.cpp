@@ -1,0 +1,374 @@
+// The built-in skin's pictures in src/resources: the header of each file (size, bit depth,
+// colour type), that our decoder reads them, and what they show where the skin places them:
+// the knob's pointer and lit arc turning clockwise over the strip, the switch's two states, and
+// a background that carries the graph's axes, dark display screens and labels on a slate panel.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "skin/png.h"
+#include "support/test_paths.h"
+
+#if defined(SARVO_HAVE_LIBPNG)
+#include <png.h>
+#endif
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string resourcePath(const char* name) { return sourceDir() + "src/resources/" + name; }
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t be32(const Bytes& b, size_t at) {
+    return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
+}
+
+struct Header {
+    uint32_t width = 0, height = 0;
+    int depth = -1, colourType = -1, interlace = -1;
+};
+
+// The IHDR fields, read straight from the file's first chunk.
+::testing::AssertionResult readHeader(const Bytes& file, Header& h) {
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (file.size() < 33) return ::testing::AssertionFailure() << "file too short: " << file.size() << " bytes";
+    for (int i = 0; i < 8; ++i)
+        if (file[i] != signature[i]) return ::testing::AssertionFailure() << "no PNG signature";
+    if (be32(file, 8) != 13 || std::string(file.begin() + 12, file.begin() + 16) != "IHDR")
+        return ::testing::AssertionFailure() << "first chunk is not a 13-byte IHDR";
+    h.width = be32(file, 16);
+    h.height = be32(file, 20);
+    h.depth = file[24];
+    h.colourType = file[25];
+    h.interlace = file[28];
+    return ::testing::AssertionSuccess();
+}
+
+// A decoded picture: 8-bit RGBA.
+struct Picture {
+    int width = 0, height = 0;
+    Bytes rgba;
+    const uint8_t* at(int x, int y) const { return &rgba[(size_t(y) * width + x) * 4]; }
+    double lum(int x, int y) const {
+        const uint8_t* p = at(x, y);
+        return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+    }
+};
+
+::testing::AssertionResult decode(const char* name, Picture& pic) {
+    Bytes file = readFile(resourcePath(name));
+    if (file.empty()) return ::testing::AssertionFailure() << "cannot read " << resourcePath(name);
+    PngInfo info;
+    const int32_t status = decodePng(file, pic.rgba, info);
+    if (status != 0) return ::testing::AssertionFailure() << name << ": decoder status " << status;
+    pic.width = int(info[kPngInfoWidth]);
+    pic.height = int(info[kPngInfoHeight]);
+    if (pic.rgba.size() != size_t(pic.width) * pic.height * 4)
+        return ::testing::AssertionFailure() << name << ": " << pic.rgba.size() << " bytes of pixels";
+    return ::testing::AssertionSuccess();
+}
+
+// Knob strip layout.
+constexpr int kFrameW = 42, kFrameH = 44, kFrames = 91;
+constexpr double kCentreX = 21.0, kCentreY = 21.0;
+
+// Angle (degrees clockwise from up) of the pointer in one knob frame: the centroid of the
+// bright pixels on the cap, which nothing but the pointer lights up. Sets found = false if
+// there are none.
+double pointerAngle(const Picture& strip, int frame, bool& found, double& cx, double& cy) {
+    double sx = 0, sy = 0, n = 0;
+    for (int y = 0; y < kFrameH; ++y) {
+        for (int x = 0; x < kFrameW; ++x) {
+            const double dx = x + 0.5 - kCentreX, dy = y + 0.5 - kCentreY;
+            if (dx * dx + dy * dy > 11.0 * 11.0) continue;
+            const int row = frame * kFrameH + y;
+            if (strip.at(x, row)[3] > 200 && strip.lum(x, row) > 170) {
+                sx += dx;
+                sy += dy;
+                n += 1;
+            }
+        }
+    }
+    found = n >= 4;
+    cx = n > 0 ? sx / n : 0;
+    cy = n > 0 ? sy / n : 0;
+    return std::atan2(cx, -cy) * 180.0 / 3.14159265358979323846;
+}
+
+// Pixels of the lit arc in one frame: opaque, clearly blue, outside the cap.
+int litArcPixels(const Picture& strip, int frame) {
+    int n = 0;
+    for (int y = 0; y < kFrameH; ++y) {
+        for (int x = 0; x < kFrameW; ++x) {
+            const double dx = x + 0.5 - kCentreX, dy = y + 0.5 - kCentreY;
+            if (dx * dx + dy * dy < 15.0 * 15.0) continue;
+            const uint8_t* p = strip.at(x, frame * kFrameH + y);
+            if (p[3] > 200 && int(p[2]) - int(p[0]) > 35 && p[2] > 110) ++n;
+        }
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(Artwork, FilesHaveTheSizesDepthsAndColourTypesTheSkinDeclares) {
+    struct Expect {
+        const char* name;
+        uint32_t width, height;
+        int depth, colourType;
+    } const expected[] = {
+        {"background.png", 402, 321, 8, 2},
+        {"bigpot.png", 42, 4004, 16, 6},
+        {"oversample.png", 101, 42, 8, 6},
+    };
+    for (const Expect& e : expected) {
+        SCOPED_TRACE(e.name);
+        const Bytes file = readFile(resourcePath(e.name));
+        Header h;
+        ASSERT_TRUE(readHeader(file, h));
+        EXPECT_EQ(h.width, e.width);
+        EXPECT_EQ(h.height, e.height);
+        EXPECT_EQ(h.depth, e.depth);
+        EXPECT_EQ(h.colourType, e.colourType);
+        EXPECT_EQ(h.interlace, 0);
+        // Compressed well below the raw size (they are compiled into the module).
+        const size_t raw = size_t(e.width) * e.height * (e.colourType == 6 ? 4 : 3) * e.depth / 8;
+        EXPECT_LT(file.size(), raw / 4);
+    }
+}
+
+TEST(Artwork, OurDecoderReadsEveryPictureAtItsFullSize) {
+    const struct {
+        const char* name;
+        int width, height;
+    } pictures[] = {{"background.png", 402, 321}, {"bigpot.png", 42, 4004}, {"oversample.png", 101, 42}};
+    for (const auto& p : pictures) {
+        SCOPED_TRACE(p.name);
+        Picture pic;
+        ASSERT_TRUE(decode(p.name, pic));
+        EXPECT_EQ(pic.width, p.width);
+        EXPECT_EQ(pic.height, p.height);
+    }
+}
+
+TEST(Artwork, KnobPointerTurnsClockwiseFromLowerLeftOverTopToLowerRight) {
+    Picture strip;
+    ASSERT_TRUE(decode("bigpot.png", strip));
+    bool found = false;
+    double dx = 0, dy = 0;
+
+    pointerAngle(strip, 0, found, dx, dy);
+    ASSERT_TRUE(found);
+    EXPECT_LT(dx, -2.0) << "frame 0 points left";
+    EXPECT_GT(dy, 2.0) << "frame 0 points down";
+
+    pointerAngle(strip, 45, found, dx, dy);
+    ASSERT_TRUE(found);
+    EXPECT_LT(dy, -4.0) << "frame 45 points up";
+    EXPECT_NEAR(dx, 0.0, 0.6);
+
+    pointerAngle(strip, 90, found, dx, dy);
+    ASSERT_TRUE(found);
+    EXPECT_GT(dx, 2.0) << "frame 90 points right";
+    EXPECT_GT(dy, 2.0) << "frame 90 points down";
+
+    // Every frame in between: 3 degrees per frame over 270 degrees.
+    for (int f = 0; f < kFrames; ++f) {
+        const double angle = pointerAngle(strip, f, found, dx, dy);
+        ASSERT_TRUE(found) << "frame " << f;
+        EXPECT_NEAR(angle, -135.0 + 3.0 * f, 4.0) << "frame " << f;
+    }
+}
+
+TEST(Artwork, KnobLitArcGrowsWithTheFrameAndTheUprightFrameIsSymmetric) {
+    Picture strip;
+    ASSERT_TRUE(decode("bigpot.png", strip));
+    EXPECT_EQ(litArcPixels(strip, 0), 0);
+    int previous = 0;
+    for (int f = 10; f < kFrames; f += 10) {
+        const int n = litArcPixels(strip, f);
+        EXPECT_GT(n, previous) << "frame " << f;
+        previous = n;
+    }
+    // Frame 45 points straight up: the shape of its cap, pointer and shadow (the alpha channel)
+    // is its own mirror image about the centre column. The light falls from the upper left, so
+    // colours need not be, and the track's anti-aliased rim is lit on the left side only.
+    for (int y = 0; y < kFrameH; ++y) {
+        for (int x = 0; x < kFrameW / 2; ++x) {
+            const double dx = x + 0.5 - kCentreX, dy = y + 0.5 - kCentreY;
+            const double r2 = dx * dx + dy * dy;
+            if (r2 > 15.5 * 15.5 && r2 < 20.0 * 20.0) continue;
+            EXPECT_NEAR(strip.at(x, 45 * kFrameH + y)[3], strip.at(kFrameW - 1 - x, 45 * kFrameH + y)[3], 2)
+                << x << "," << y;
+        }
+    }
+}
+
+TEST(Artwork, KnobFramesAreTransparentAroundAndOpaqueInTheMiddleWithSoftEdges) {
+    Picture strip;
+    ASSERT_TRUE(decode("bigpot.png", strip));
+    for (int f = 0; f < kFrames; ++f) {
+        const int top = f * kFrameH;
+        SCOPED_TRACE(f);
+        // Corners and the rows below the knob, where the value text goes, show the background.
+        EXPECT_EQ(strip.at(0, top)[3], 0);
+        EXPECT_EQ(strip.at(kFrameW - 1, top)[3], 0);
+        EXPECT_EQ(strip.at(0, top + kFrameH - 1)[3], 0);
+        EXPECT_EQ(strip.at(kFrameW - 1, top + kFrameH - 1)[3], 0);
+        for (int x = 0; x < kFrameW; ++x) EXPECT_EQ(strip.at(x, top + kFrameH - 1)[3], 0);
+        EXPECT_EQ(strip.at(21, top + 21)[3], 255);
+        int partial = 0;
+        for (int y = 0; y < kFrameH; ++y)
+            for (int x = 0; x < kFrameW; ++x) {
+                const int a = strip.at(x, top + y)[3];
+                partial += (a > 0 && a < 255);
+            }
+        EXPECT_GT(partial, 60) << "anti-aliased edge and soft shadow";
+    }
+}
+
+#if defined(SARVO_HAVE_LIBPNG)
+TEST(Artwork, KnobStripUsesItsSixteenBitPrecision) {
+    // libpng as an independent reader of the full 16-bit samples.
+    const std::string path = resourcePath("bigpot.png");
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    ASSERT_NE(png, nullptr);
+    png_infop info = png_create_info_struct(png);
+    FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<std::vector<uint8_t>> rows;
+    if (setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_read_info(png, info);
+        const png_uint_32 h = png_get_image_height(png, info);
+        rows.assign(h, std::vector<uint8_t>(png_get_rowbytes(png, info)));
+        for (auto& row : rows) png_read_row(png, row.data(), nullptr);
+        png_read_end(png, nullptr);
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    ASSERT_EQ(rows.size(), 4004u);
+
+    // Samples that an 8-bit picture widened to 16 bits would give have equal high and low bytes;
+    // smooth gradients give many that do not. Count over the opaque and partly opaque pixels.
+    size_t samplesSeen = 0, fine = 0;
+    for (const auto& row : rows) {
+        for (size_t i = 0; i + 8 <= row.size(); i += 8) {
+            if (row[i + 6] == 0 && row[i + 7] == 0) continue; // transparent
+            for (int c = 0; c < 4; ++c) {
+                ++samplesSeen;
+                fine += row[i + 2 * c] != row[i + 2 * c + 1];
+            }
+        }
+    }
+    ASSERT_GT(samplesSeen, 100000u);
+    EXPECT_GT(double(fine) / samplesSeen, 0.5);
+}
+#endif
+
+TEST(Artwork, SwitchShowsItsIndicatorLitOnlyInTheSecondFrame) {
+    Picture sw;
+    ASSERT_TRUE(decode("oversample.png", sw));
+    const int fh = 21;
+    auto ledLum = [&](int frame) {
+        double sum = 0;
+        for (int y = 8; y < 13; ++y)
+            for (int x = 9; x < 14; ++x) sum += sw.lum(x, frame * fh + y);
+        return sum / 25;
+    };
+    EXPECT_GT(ledLum(1), ledLum(0) + 80.0);
+    EXPECT_GT(ledLum(1), 180.0);
+
+    // The caption is there in both frames (bright text pixels right of the indicator) and is
+    // brighter when on.
+    auto textLum = [&](int frame) {
+        double best = 0;
+        for (int y = 4; y < 17; ++y)
+            for (int x = 22; x < 98; ++x) best = std::max(best, sw.lum(x, frame * fh + y));
+        return best;
+    };
+    EXPECT_GT(textLum(0), 130.0);
+    EXPECT_GT(textLum(1), textLum(0) + 20.0);
+
+    // Rounded corners let the background through; the plate itself is opaque.
+    for (int f = 0; f < 2; ++f) {
+        EXPECT_EQ(sw.at(0, f * fh)[3], 0);
+        EXPECT_EQ(sw.at(100, f * fh + 20)[3], 0);
+        EXPECT_EQ(sw.at(50, f * fh + 10)[3], 255);
+    }
+}
+
+TEST(Artwork, BackgroundIsAnOpaqueSlatePanelInTheSkinColours) {
+    Picture bg;
+    ASSERT_TRUE(decode("background.png", bg));
+    for (size_t i = 3; i < bg.rgba.size(); i += 4) ASSERT_EQ(bg.rgba[i], 255);
+    // Quiet panel areas (beside the switch, under the displays) are near the skin's dark colour
+    // (64, 76, 86), with blue above green above red.
+    const int spots[][2] = {{30, 295}, {200, 300}, {320, 310}, {10, 150}, {120, 95}};
+    for (const auto& s : spots) {
+        const uint8_t* p = bg.at(s[0], s[1]);
+        SCOPED_TRACE(std::to_string(s[0]) + "," + std::to_string(s[1]));
+        EXPECT_NEAR(p[0], 64, 12);
+        EXPECT_NEAR(p[1], 76, 12);
+        EXPECT_NEAR(p[2], 86, 12);
+        EXPECT_LT(p[0], p[1]);
+        EXPECT_LT(p[1], p[2]);
+    }
+}
+
+TEST(Artwork, BackgroundCarriesTheGraphAxesAlongThePlotEdges) {
+    Picture bg;
+    ASSERT_TRUE(decode("background.png", bg));
+    // Graph at (17, 109), plot area from (10, 10), 183 x 116: the input axis lies on window row
+    // 235, the output axis on column 27. Both stand out from the screen beside them.
+    for (int x = 28; x <= 210; ++x) EXPECT_GT(bg.lum(x, 235), bg.lum(x, 232) + 25.0) << "input axis, column " << x;
+    for (int y = 119; y < 235; ++y) EXPECT_GT(bg.lum(27, y), bg.lum(30, y) + 25.0) << "output axis, row " << y;
+    // The plot's interior is a dark screen, darker than the curve colour lt (125, 146, 163) by far.
+    EXPECT_LT(bg.lum(180, 225), 70.0);
+}
+
+TEST(Artwork, WaveDisplaysSitOnDarkScreensThatTheirColoursShowOn) {
+    Picture bg;
+    ASSERT_TRUE(decode("background.png", bg));
+    // The displays draw the input envelope in back (65, 75, 85) and the output in fore over a
+    // snapshot of the background; their whole rectangles must be darker than back.
+    const double backLum = 0.299 * 65 + 0.587 * 75 + 0.114 * 85;
+    const int rects[2][4] = {{249, 86, 136, 93}, {249, 199, 136, 93}};
+    for (const auto& r : rects) {
+        double maxLum = 0;
+        for (int y = r[1]; y < r[1] + r[3]; ++y)
+            for (int x = r[0]; x < r[0] + r[2]; ++x) maxLum = std::max(maxLum, bg.lum(x, y));
+        EXPECT_LT(maxLum, backLum - 15.0) << "display at row " << r[1];
+        // A frame around it: the pixel just outside each edge is darker than the panel further out.
+        EXPECT_LT(bg.lum(r[0] - 1, r[1] + 40), bg.lum(r[0] - 8, r[1] + 40) - 15.0);
+        EXPECT_LT(bg.lum(r[0] + r[2], r[1] + 40), bg.lum(r[0] + r[2] + 8, r[1] + 40) - 15.0);
+    }
+}
+
+TEST(Artwork, BackgroundHasLabelsAboveTheKnobsAndTheProductName) {
+    Picture bg;
+    ASSERT_TRUE(decode("background.png", bg));
+    // Text above each knob (rows 2..16), brighter than the panel, over the knob's columns.
+    const int knobs[3] = {22, 97, 170};
+    for (int kx : knobs) {
+        int bright = 0;
+        for (int y = 2; y < 17; ++y)
+            for (int x = kx; x < kx + 42; ++x) bright += bg.lum(x, y) > 110.0;
+        EXPECT_GT(bright, 10) << "label over the knob at " << kx;
+    }
+    // The product name: large bright text in the top right, above the left display.
+    int bright = 0;
+    for (int y = 10; y < 60; ++y)
+        for (int x = 240; x < 395; ++x) bright += bg.lum(x, y) > 140.0;
+    EXPECT_GT(bright, 200);
+}

@@ -1,0 +1,131 @@
+// sarvo-gallery: renders each page of the gallery skin off-screen, as a host would show it, and
+// writes one PNG per page.
+//
+//   sarvo-gallery [--skin FILE] OUTDIR
+//
+// The gallery effect's data items are set to their demonstration state and a few parameters are
+// moved off their defaults, so switches, radios and meters show both of their looks.
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gallery/gallery_effect.h"
+#include "gui/editor.h"
+#include "gui/editor_window.h"
+#include "gui/window.h"
+#include "platform/window_system.h"
+#include "skin/skin.h"
+
+namespace {
+
+class FrameWindow : public ZWindow {
+public:
+    void fillCreateParams(platform::CreateParams& p) override {
+        p.style = static_cast<int32_t>(platform::kWsOverlappedWindow | platform::kWsVisible);
+        p.cx = 1024;
+        p.cy = 1024;
+    }
+    ~FrameWindow() override { destroy(); }
+};
+
+bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
+            row[x * 3 + 0] = static_cast<unsigned char>(p >> 16);
+            row[x * 3 + 1] = static_cast<unsigned char>(p >> 8);
+            row[x * 3 + 2] = static_cast<unsigned char>(p);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(file) == 0;
+}
+
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string skinPath = gallerySkinPath(std::string(SARVO_SOURCE_DIR) + "/");
+    std::string outDir;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--skin") == 0 && i + 1 < argc)
+            skinPath = argv[++i];
+        else if (outDir.empty())
+            outDir = argv[i];
+        else
+            outDir.clear(), i = argc;
+    }
+    if (outDir.empty()) {
+        std::fprintf(stderr, "usage: sarvo-gallery [--skin FILE] OUTDIR\n");
+        return 2;
+    }
+    if (outDir.back() != '/') outDir += '/';
+
+    std::unique_ptr<GalleryEffect> effect(new GalleryEffect(&quietHost));
+    effect->showDemoState();
+    effect->setParameterValue(GalleryEffect::kBypass, 1.0);
+    effect->setParameterValue(GalleryEffect::kMode, 0.5);
+    effect->setParameterValue(GalleryEffect::kDrive, 0.7);
+    effect->setParameterValue(GalleryEffect::kWidth, 0.35);
+    ZSkin* skin = loadGallerySkin(effect.get(), skinPath);
+    if (!skin) {
+        std::fprintf(stderr, "sarvo-gallery: %s does not parse\n", skinPath.c_str());
+        return 1;
+    }
+    const int32_t pages = skin->pageCount;
+    ZEditor* editor = new ZEditor(effect.get());
+    editor->setSkin(skin);
+    effect->setEditor(editor);
+
+    FrameWindow frame;
+    if (!frame.create(nullptr)) {
+        std::fprintf(stderr, "sarvo-gallery: cannot make the host window\n");
+        return 1;
+    }
+    effect->dispatcher(effEditOpen, 0, 0, frame.handle(), 0.0f);
+    ZEditorWindow* window = editor->window();
+    if (!window || !window->handle()) {
+        std::fprintf(stderr, "sarvo-gallery: the editor window could not be made\n");
+        return 1;
+    }
+    int failures = 0;
+    for (int32_t page = 1; page <= pages; ++page) {
+        window->setPage(page);
+        window->invalidate();
+        platform::updateWindow(window->handle());
+        int32_t width = 0, height = 0;
+        const uint32_t* pixels = platform::headless::windowPixels(window->handle(), width, height);
+        const std::string path = outDir + "gallery-page" + std::to_string(page) + ".png";
+        if (!pixels || !writePng(path, pixels, width, height)) {
+            std::fprintf(stderr, "sarvo-gallery: cannot write %s\n", path.c_str());
+            ++failures;
+            continue;
+        }
+        std::printf("%s: page %d, %d x %d\n", path.c_str(), page, width, height);
+    }
+    effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
+    return failures ? 1 : 0;
+}
