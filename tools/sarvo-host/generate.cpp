@@ -54,7 +54,8 @@ std::vector<double> demoSignal(int sampleRate, double seconds) {
 int commandGenerate(const std::vector<std::string>& args) {
     CommonOptions options;
     std::string message;
-    if (!parseOptions(args, {"--seconds", "--rate"}, {}, options, message) || options.positional.size() != 1) {
+    if (!parseOptions(args, {"--seconds", "--rate", "--channels"}, {}, options, message) ||
+        options.positional.size() != 1) {
         std::fprintf(stderr, "sarvo-host: generate needs one output file%s%s\n", message.empty() ? "" : ": ",
                      message.c_str());
         return 2;
@@ -65,8 +66,25 @@ int commandGenerate(const std::vector<std::string>& args) {
         std::fprintf(stderr, "sarvo-host: --seconds must be 0..600 and --rate 8000..384000\n");
         return 2;
     }
-    const std::vector<double> signal = demoSignal(rate, seconds);
-    if (!writeWav(options.positional[0], signal, 2, rate, message)) {
+    const int channels = std::atoi(options.value("--channels", "2").c_str());
+    if (channels < 1 || channels > 8) {
+        std::fprintf(stderr, "sarvo-host: --channels must be 1..8\n");
+        return 2;
+    }
+    const std::vector<double> stereo = demoSignal(rate, seconds);
+    std::vector<double> signal;
+    if (channels == 2) {
+        signal = stereo;
+    } else {
+        // Mono is the average of both sides; further channels repeat the stereo pair.
+        const std::size_t frames = stereo.size() / 2;
+        signal.resize(frames * channels);
+        for (std::size_t i = 0; i < frames; ++i)
+            for (int c = 0; c < channels; ++c)
+                signal[i * channels + c] =
+                    channels == 1 ? 0.5 * (stereo[2 * i] + stereo[2 * i + 1]) : stereo[2 * i + (c % 2)];
+    }
+    if (!writeWav(options.positional[0], signal, channels, rate, message)) {
         std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
         return 1;
     }

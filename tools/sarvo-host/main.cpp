@@ -37,7 +37,7 @@ void usage(FILE* out) {
                  "  screenshot OUT.png [--plugin PATH] [NAME=VALUE ...] [--audio FILE]\n"
                  "      Renders the plug-in's editor off-screen and writes it as a PNG picture. --audio plays\n"
                  "      an audio file through the effect with the editor open first (the wave displays).\n"
-                 "  generate OUT.wav [--seconds S] [--rate HZ]\n"
+                 "  generate OUT.wav [--seconds S] [--rate HZ] [--channels N]\n"
                  "      Writes the built-in demo signal: drums over a bass line, peaking above full scale.\n"
                  "\n"
                  "options shared by the commands:\n"
