@@ -5,14 +5,13 @@
 //
 // The gallery effect's data items are set to their demonstration state and a few parameters are
 // moved off their defaults, so switches, radios and meters show both of their looks.
-#include <png.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "editor_picture.h"
 #include "gallery/gallery_effect.h"
 #include "gui/editor.h"
 #include "gui/editor_window.h"
@@ -21,45 +20,6 @@
 #include "skin/skin.h"
 
 namespace {
-
-class FrameWindow : public ZWindow {
-public:
-    void fillCreateParams(platform::CreateParams& p) override {
-        p.style = static_cast<int32_t>(platform::kWsOverlappedWindow | platform::kWsVisible);
-        p.cx = 1024;
-        p.cy = 1024;
-    }
-    ~FrameWindow() override { destroy(); }
-};
-
-bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            const uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
-            row[x * 3 + 0] = static_cast<unsigned char>(p >> 16);
-            row[x * 3 + 1] = static_cast<unsigned char>(p >> 8);
-            row[x * 3 + 2] = static_cast<unsigned char>(p);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
 
 VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
@@ -119,8 +79,9 @@ int main(int argc, char** argv) {
         int32_t width = 0, height = 0;
         const uint32_t* pixels = platform::headless::windowPixels(window->handle(), width, height);
         const std::string path = outDir + "gallery-page" + std::to_string(page) + ".png";
-        if (!pixels || !writePng(path, pixels, width, height)) {
-            std::fprintf(stderr, "sarvo-gallery: cannot write %s\n", path.c_str());
+        std::string message = "cannot write " + path;
+        if (!pixels || !writePng(path, pixels, width, height, message)) {
+            std::fprintf(stderr, "sarvo-gallery: %s\n", message.c_str());
             ++failures;
             continue;
         }
