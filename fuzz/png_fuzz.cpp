@@ -1,7 +1,7 @@
 // libFuzzer harness for the PNG decoder. Build and run with fuzz/build.sh.
 //
 // Besides the sanitizers' own checks it asserts the decoder's contract: the
-// returned status equals pngStatus; success means a non-empty image within the
+// returned status equals the thread's status (pngThreadStatus); success means a non-empty image within the
 // size limit, an RGBA buffer of exactly width x height x 4 bytes and a
 // complete PngInfo; failure means an empty RGBA buffer; and decoding the same
 // bytes twice gives the same result.
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> input(data, data + size), rgba;
     PngInfo info;
     const int32_t status = decodePng(input, rgba, info);
-    if (status != pngStatus) __builtin_trap();
+    if (status != pngThreadStatus()) __builtin_trap();
     if (status == kPngOk) {
         if (info.size() < kPngInfoHeaderSize) __builtin_trap();
         const uint64_t w = info[kPngInfoWidth], h = info[kPngInfoHeight];

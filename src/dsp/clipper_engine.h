@@ -40,9 +40,10 @@
 #include "dsp/history.h"
 
 // Loops for processors with AVX or AVX-512VL, chosen at run time (4 doubles
-// per register: the filters' two branches side by side). Not on Windows,
-// where GCC cannot keep 32-byte stack slots aligned in 64-bit code.
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__SSE2__) && !defined(_WIN32)
+// per register: the filters' two branches side by side). On Windows GCC
+// cannot keep 32-byte stack slots aligned; the build assembles that file's
+// aligned vector moves as unaligned ones (-Wa,-muse-unaligned-vector-move).
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
 #define SARVO_DSP_AVX 1
 #else
 #define SARVO_DSP_AVX 0

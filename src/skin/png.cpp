@@ -28,7 +28,13 @@
 #define PNG_RESTRICT
 #endif
 
-int32_t pngStatus = 0;
+std::atomic<int32_t> pngStatus{0};
+
+namespace {
+thread_local int32_t gThreadStatus = 0;
+}
+
+int32_t pngThreadStatus() { return gThreadStatus; }
 
 namespace {
 
@@ -443,7 +449,8 @@ int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, Png
 }  // namespace
 
 int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
-    pngStatus = kPngOk;
+    gThreadStatus = kPngOk;
+    pngStatus.store(kPngOk, std::memory_order_relaxed);
     rgba.clear();
     info.clear();
     int32_t status;
@@ -453,6 +460,7 @@ int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngIn
         status = kPngOutOfMemory;
     }
     if (status) std::vector<uint8_t>().swap(rgba);  // release a partly written picture
-    pngStatus = status;
+    gThreadStatus = status;
+    pngStatus.store(status, std::memory_order_relaxed);
     return status;
 }

@@ -7,11 +7,19 @@
 // significant byte. Adam7 interlacing is resolved.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
-// Result of the last decodePng call: 0 on success, else one of PngStatusCode.
-extern int32_t pngStatus;
+// Result of the last decodePng call on any thread: 0 on success, else one of
+// PngStatusCode. Decodes may run on several threads at once (each effect
+// instance builds its skin on the thread that creates it); each decode
+// returns its own status, and pngThreadStatus() gives the last one of the
+// calling thread, so only single-threaded readers should rely on this one.
+extern std::atomic<int32_t> pngStatus;
+
+// Result of the last decodePng call on the calling thread.
+int32_t pngThreadStatus();
 
 enum PngStatusCode : int32_t {
     kPngOk = 0,
@@ -98,6 +106,7 @@ enum PngInfoIndex : unsigned {
 
 // Decodes the whole PNG file in `input` into `rgba` (width x height x 4 bytes,
 // top row first) and fills `info`. The input's storage is used as scratch
-// space, so its content is lost. Sets pngStatus and returns it; on failure
+// space, so its content is lost. Returns the status and stores it in
+// pngStatus and the calling thread's status; on failure
 // `rgba` is left empty.
 int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info);

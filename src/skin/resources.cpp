@@ -9,6 +9,8 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -61,12 +63,22 @@ bool ZResource::isOfType(const char* type) const { return sameTextIgnoringCase(t
 // ------------------------------------------------------------------ ZImageResource
 
 ZImageResource::ZImageResource(ZBitmap* image, int32_t frameWidth, int32_t frameHeight, int32_t frameCount)
-    : image(image), frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount), rows(0), columns(0) {
+    : ZImageResource(std::shared_ptr<const ZBitmap>(image), frameWidth, frameHeight, frameCount) {}
+
+ZImageResource::ZImageResource(std::shared_ptr<const ZBitmap> picture, int32_t frameWidth, int32_t frameHeight,
+                               int32_t frameCount)
+    : image(picture.get()),
+      share(std::move(picture)),
+      frameWidth(frameWidth),
+      frameHeight(frameHeight),
+      frameCount(frameCount),
+      rows(0),
+      columns(0) {
     if (image && frameHeight > 0) rows = image->height / frameHeight;
     if (image && frameWidth > 0) columns = image->width / frameWidth;
 }
 
-ZImageResource::~ZImageResource() { delete image; }
+ZImageResource::~ZImageResource() = default;
 
 const char* ZImageResource::typeName() const { return kImageResourceType; }
 
@@ -289,12 +301,10 @@ ZResource* createSkinResource(ZSkin* skin, const char* type, int32_t argc, const
     }
     if (sameTextIgnoringCase(type, "PngResource")) {
         if (argc != 5) return nullptr;
-        ZBitmap* image = loadImageResource(argv[0], argv[1]);
+        std::shared_ptr<const ZBitmap> image = sharedImageResource(argv[0], argv[1]);
         if (!image) return nullptr;
-        ZImageResource* r =
-            new (std::nothrow) ZImageResource(image, skinInteger(argv[2]), skinInteger(argv[3]), skinInteger(argv[4]));
-        if (!r) delete image;
-        return r;
+        return new (std::nothrow)
+            ZImageResource(std::move(image), skinInteger(argv[2]), skinInteger(argv[3]), skinInteger(argv[4]));
     }
     if (sameTextIgnoringCase(type, "DefFont")) {
         if (argc != 2) return nullptr;
@@ -365,6 +375,58 @@ ZBitmap* loadImageResource(const char* resourceType, const char* resourceName) {
     platform::ResourceView view;
     if (!platform::findResource(resourceType, resourceName, view)) return nullptr;
     return loadImageBytes(view.data, view.size);
+}
+
+namespace {
+
+// The module's decoded PNG resources, by the address and size of their bytes (which stay put while
+// the module is loaded). Entries only observe the pictures: the last holder frees one, and its
+// entry is reused or swept on a later lookup.
+struct SharedImages {
+    struct Entry {
+        const unsigned char* data;
+        std::size_t size;
+        std::weak_ptr<const ZBitmap> image;
+    };
+    std::mutex mutex;
+    std::vector<Entry> entries;
+};
+
+SharedImages& sharedImages() {
+    static SharedImages images;
+    return images;
+}
+
+}  // namespace
+
+std::shared_ptr<const ZBitmap> sharedImageResource(const char* resourceType, const char* resourceName) {
+    platform::ResourceView view;
+    if (!platform::findResource(resourceType, resourceName, view)) return nullptr;
+    try {
+        SharedImages& cache = sharedImages();
+        // Held while decoding: a second instance made at the same time waits for the first
+        // decode instead of repeating it.
+        std::lock_guard<std::mutex> lock(cache.mutex);
+        SharedImages::Entry* free = nullptr;
+        for (SharedImages::Entry& e : cache.entries) {
+            if (e.data == view.data && e.size == view.size) {
+                if (std::shared_ptr<const ZBitmap> image = e.image.lock()) return image;
+                free = &e;
+                break;
+            }
+            if (!free && e.image.expired()) free = &e;
+        }
+        std::shared_ptr<const ZBitmap> image(loadImageBytes(view.data, view.size));
+        if (!image) return nullptr;
+        if (free) {
+            *free = SharedImages::Entry{view.data, view.size, image};
+        } else {
+            cache.entries.push_back(SharedImages::Entry{view.data, view.size, image});
+        }
+        return image;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 ZBitmap* loadImageFile(const std::string& path) {

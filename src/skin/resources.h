@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "gui/bitmap.h"
@@ -36,11 +37,15 @@ private:
     char name_[25];
 };
 
-// A picture cut into frames of equal size: left to right, then top to bottom.
+// A picture cut into frames of equal size: left to right, then top to bottom. The picture is
+// read-only once made; resources of several skins may hold the same one (sharedImageResource).
 class ZImageResource : public ZResource {
 public:
     // Takes ownership of the image (may be null).
     ZImageResource(ZBitmap* image, int32_t frameWidth, int32_t frameHeight, int32_t frameCount);
+    // Holds a share of an image (may be null).
+    ZImageResource(std::shared_ptr<const ZBitmap> image, int32_t frameWidth, int32_t frameHeight,
+                   int32_t frameCount);
     ~ZImageResource() override;
     const char* typeName() const override;
 
@@ -49,7 +54,8 @@ public:
     // image's frames (0 .. frameCount - 1).
     bool drawImageFrame(ZSurface* surface, int32_t frame) const;
 
-    ZBitmap* image;
+    const ZBitmap* image;  // held by `share`
+    std::shared_ptr<const ZBitmap> share;
     int32_t frameWidth;
     int32_t frameHeight;
     int32_t frameCount;
@@ -172,6 +178,11 @@ ZResource* createSkinResource(ZSkin* skin, const char* type, int32_t argc, const
 
 // Decodes a PNG module resource or file into 0xAARRGGBB pixels. Null on any failure.
 ZBitmap* loadImageResource(const char* resourceType, const char* resourceName);
+// The decoded picture of a PNG module resource, shared by everything of this module that holds
+// it: decoded by the first caller, handed out again while any holder keeps it, and freed with the
+// last one. Callable from several threads at once. Null on any failure.
+std::shared_ptr<const ZBitmap> sharedImageResource(const char* resourceType,
+                                                   const char* resourceName);
 ZBitmap* loadImageFile(const std::string& path);
 // The same for PNG bytes in memory (the bytes are not changed).
 ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size);

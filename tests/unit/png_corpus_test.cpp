@@ -71,7 +71,7 @@ void checkValidFiles(const std::string& sub, size_t minimumCount) {
         SCOPED_TRACE(f.name);
         const Decoded d = decode(readFile(f.dir + f.name + ".png"));
         ASSERT_EQ(d.status, 0);
-        EXPECT_EQ(pngStatus, 0);
+        EXPECT_EQ(pngThreadStatus(), 0);
         ASSERT_GE(d.info.size(), size_t(kPngInfoHeaderSize));
         EXPECT_EQ(d.info[kPngInfoWidth], w);
         EXPECT_EQ(d.info[kPngInfoHeight], h);
@@ -112,7 +112,7 @@ TEST(PngCorpus, CorruptFilesFailWithTheirStatusOrDecodeWhenOnlyACrcIsWrong) {
         ASSERT_NE(it, expected.end()) << "unexpected corrupt file";
         const Decoded d = decode(readFile(dir + f.name + ".png"));
         EXPECT_EQ(d.status, it->second);
-        EXPECT_EQ(pngStatus, it->second);
+        EXPECT_EQ(pngThreadStatus(), it->second);
         if (d.status != 0) {
             EXPECT_TRUE(d.rgba.empty());
         }

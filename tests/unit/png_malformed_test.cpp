@@ -11,7 +11,8 @@ namespace {
 
 int32_t statusOf(const Bytes& file) {
     const Decoded d = decode(file);
-    EXPECT_EQ(d.status, pngStatus);
+    EXPECT_EQ(d.status, pngThreadStatus());
+    EXPECT_EQ(d.status, pngStatus.load());
     if (d.status != 0) {
         EXPECT_TRUE(d.rgba.empty());
     }

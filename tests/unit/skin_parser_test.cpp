@@ -1,10 +1,14 @@
 // The skin parser: commands, failure rules, the end-of-parse rule and the shipped skin.
 #include <gtest/gtest.h>
+#include <cstring>
+#include <thread>
+#include <vector>
 
 #include <memory>
 #include <string>
 
 #include "model/sarvo_effect.h"
+#include "skin/png.h"
 #include "platform/platform.h"
 #include "skin_test_support.h"
 
@@ -213,6 +217,58 @@ TEST(SkinShipped, TextIsAResourceOfTheModuleWithCrLfAndComments) {
     EXPECT_NE(text.find("\r\n"), std::string::npos);
     EXPECT_EQ(text.find("\n"), text.find("\r\n") + 1);
     EXPECT_NE(text.find("AddControl 1  22  18  42  44 ZImgPot \"Gain\" bigpot"), std::string::npos);
+}
+
+// Skins of several effects made at once on several threads: each owns its resources, but the
+// decoded pictures are one read-only copy, equal to a fresh decode, freed with the last skin and
+// decoded again afterwards. Each thread reads the status of its own decodes.
+TEST(SkinShipped, SkinsMadeOnSeveralThreadsShareOneDecodedCopyOfEachImage) {
+    constexpr int kThreads = 4;
+    std::unique_ptr<SarvoEffect> effects[kThreads];
+    std::unique_ptr<ZSkin> skins[kThreads];
+    int32_t statuses[kThreads] = {};
+    for (auto& e : effects) e.reset(new SarvoEffect(nullptr));
+    {
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back([&, t] {
+                StubFactory factory(effects[t].get());
+                skins[t].reset(parseModuleSkin(&factory));
+                std::vector<uint8_t> input(t % 2 ? 2 : 0, 0x89), rgba;  // too short, or empty
+                PngInfo info;
+                decodePng(input, rgba, info);
+                statuses[t] = pngThreadStatus();
+            });
+        for (std::thread& th : threads) th.join();
+    }
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(statuses[t], t % 2 ? kPngNoRoomForChunk : kPngEmptyInput);
+
+    const char* const images[][2] = {{"background", "ONDX_BG"}, {"bigpot", "XQ_BIGPOT"}, {"oversample", "XQ_OVERSAMP"}};
+    std::vector<std::weak_ptr<const ZBitmap>> held;
+    for (const auto& image : images) {
+        std::unique_ptr<ZBitmap> fresh(loadImageResource("PNG_FILE", image[1]));
+        ASSERT_TRUE(fresh) << image[1];
+        const ZImageResource* first = lookupImage(skins[0].get(), image[0]);
+        ASSERT_TRUE(first && first->image) << image[0];
+        ASSERT_EQ(first->image->width * first->image->height, fresh->width * fresh->height);
+        EXPECT_EQ(std::memcmp(first->image->pixels, fresh->pixels, size_t(fresh->width) * fresh->height * 4), 0);
+        for (int t = 1; t < kThreads; ++t) {
+            const ZImageResource* r = lookupImage(skins[t].get(), image[0]);
+            ASSERT_NE(r, nullptr) << image[0];
+            EXPECT_NE(r, first) << "every skin owns its resources";
+            EXPECT_EQ(r->image, first->image) << image[0] << ": one decoded copy";
+        }
+        held.push_back(first->share);
+    }
+    for (int t = 0; t < kThreads - 1; ++t) skins[t].reset();
+    for (const auto& w : held) EXPECT_FALSE(w.expired()) << "the last skin still holds it";
+    skins[kThreads - 1].reset();
+    for (const auto& w : held) EXPECT_TRUE(w.expired()) << "freed with the last skin";
+
+    StubFactory factory(effects[0].get());
+    std::unique_ptr<ZSkin> again(parseModuleSkin(&factory));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(lookupImage(again.get(), "bigpot")->image->height, 4004);
 }
 
 TEST(SkinShipped, ParsesIntoTheClipperEditor) {
