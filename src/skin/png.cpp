@@ -22,6 +22,13 @@
 #define PNG_SSE2 0
 #endif
 
+#if PNG_SSE2 && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <tmmintrin.h>
+#define PNG_SSSE3 1
+#else
+#define PNG_SSSE3 0
+#endif
+
 #if defined(__GNUC__) || defined(_MSC_VER)
 #define PNG_RESTRICT __restrict
 #else
@@ -222,6 +229,30 @@ unsigned makePasses(const Header& h, unsigned bpp, Pass passes[7]) {
 
 // ------------------------------------------------------------------ conversion
 
+#if PNG_SSSE3
+// Processors with SSSE3 widen RGB to RGBA four pixels at a time with one byte shuffle.
+bool haveSsse3() {
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("ssse3") != 0;
+    }();
+    return have;
+}
+
+// Converts pixels while a whole 16-byte load stays inside the line; answers how many.
+__attribute__((target("ssse3"))) uint32_t rgbToRgbaSsse3(const uint8_t* PNG_RESTRICT s, uint32_t n,
+                                                         uint8_t* PNG_RESTRICT d) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(int32_t(0xFF000000u));
+    uint32_t i = 0;
+    for (; i + 6 <= n; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + size_t(i) * 3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + size_t(i) * 4), _mm_or_si128(_mm_shuffle_epi8(v, spread), opaque));
+    }
+    return i;
+}
+#endif
+
 struct Converter {
     unsigned colourType;
     unsigned depth;
@@ -268,7 +299,15 @@ struct Converter {
                         d[3] = (s[0] == k0 && s[1] == k1 && s[2] == k2) ? 0 : 255;
                     }
                 } else {
-                    for (uint32_t i = 0; i < n; ++i, d += step, s += 3) {
+                    uint32_t i = 0;
+#if PNG_SSSE3
+                    if (step == 4 && haveSsse3()) {
+                        i = rgbToRgbaSsse3(s, n, d);
+                        s += size_t(i) * 3;
+                        d += size_t(i) * 4;
+                    }
+#endif
+                    for (; i < n; ++i, d += step, s += 3) {
                         d[0] = s[0];
                         d[1] = s[1];
                         d[2] = s[2];
@@ -350,7 +389,28 @@ struct Converter {
     }
 };
 
-int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
+// Red and blue of n pixels exchanged, one pixel every `step` bytes.
+void swapRedBlue(uint8_t* d, uint32_t n, size_t step) {
+    uint32_t i = 0;
+#if PNG_SSE2
+    if (step == 4) {
+        const __m128i keep = _mm_set1_epi32(int32_t(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
+        for (; i + 4 <= n; i += 4, d += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+            const __m128i red = _mm_slli_epi32(_mm_and_si128(v, low), 16);
+            const __m128i blue = _mm_and_si128(_mm_srli_epi32(v, 16), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(red, blue)));
+        }
+    }
+#endif
+    for (; i < n; ++i, d += step) {
+        const uint8_t r = d[0];
+        d[0] = d[2];
+        d[2] = r;
+    }
+}
+
+int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info) {
     const size_t size = input.size();
     if (size == 0) return kPngEmptyInput;
     uint8_t* buf = input.data();
@@ -404,7 +464,8 @@ int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, Png
     // inflated data unfilter to zeros whatever lies above them, so they are
     // not cleared one by one: each pass clears its first such line and
     // converts from that (or copies the row converted from it).
-    rgba.resize(size_t(h.width) * h.height * 4);
+    uint8_t* const picture = output.allocate(output.context, size_t(h.width) * h.height * 4);
+    if (!picture) return kPngOutOfMemory;
     const Converter convert{h.colourType, h.depth, &a};
     const unsigned bytesPerPixel = (bpp + 7) / 8;
     const size_t rowBytes = size_t(h.width) * 4;
@@ -417,7 +478,7 @@ int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, Png
         const uint8_t* zeroLine = nullptr;
         const uint8_t* zeroRow = nullptr;  // last output row converted from zeroLine
         for (uint32_t y = 0; y < ps.height; ++y) {
-            uint8_t* dst = rgba.data() + (size_t(ps.y0) + size_t(y) * ps.dy) * rowBytes + size_t(ps.x0) * 4;
+            uint8_t* dst = picture + (size_t(ps.y0) + size_t(y) * ps.dy) * rowBytes + size_t(ps.x0) * 4;
             if (offset >= produced) {
                 if (!zeroLine) {
                     std::memset(line, 0, 1 + stride);
@@ -428,6 +489,7 @@ int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, Png
                 } else {
                     status = convert.row(zeroLine, ps.width, dst, size_t(ps.dx) * 4);
                     if (status) return status;
+                    if (output.bgra) swapRedBlue(dst, ps.width, size_t(ps.dx) * 4);
                 }
                 zeroRow = dst;
             } else {
@@ -437,6 +499,7 @@ int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, Png
                 pngdetail::unfilterRow(line[0], data, above, stride, bytesPerPixel);
                 status = convert.row(data, ps.width, dst, size_t(ps.dx) * 4);
                 if (status) return status;
+                if (output.bgra) swapRedBlue(dst, ps.width, size_t(ps.dx) * 4);
                 above = data;
             }
             line += 1 + stride;
@@ -448,19 +511,31 @@ int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, Png
 
 }  // namespace
 
-int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
+int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info) {
     gThreadStatus = kPngOk;
     pngStatus.store(kPngOk, std::memory_order_relaxed);
-    rgba.clear();
     info.clear();
     int32_t status;
     try {
-        status = decodeImage(input, rgba, info);
+        status = decodeImage(input, output, info);
     } catch (const std::bad_alloc&) {
         status = kPngOutOfMemory;
     }
-    if (status) std::vector<uint8_t>().swap(rgba);  // release a partly written picture
     gThreadStatus = status;
     pngStatus.store(status, std::memory_order_relaxed);
+    return status;
+}
+
+int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
+    // `rgba` keeps its storage: a caller that decodes into the same vector again saves the
+    // clearing of a new picture.
+    const PngOutput output{[](void* context, size_t bytes) -> uint8_t* {
+                               std::vector<uint8_t>& v = *static_cast<std::vector<uint8_t>*>(context);
+                               v.resize(bytes);
+                               return v.data();
+                           },
+                           &rgba, false};
+    const int32_t status = decodePngInto(input, output, info);
+    if (status) std::vector<uint8_t>().swap(rgba);  // release a partly written picture
     return status;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -110,3 +111,16 @@ enum PngInfoIndex : unsigned {
 // pngStatus and the calling thread's status; on failure
 // `rgba` is left empty.
 int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info);
+
+// Where decodePngInto puts the picture: `allocate` is called once, when the size is known, for
+// width x height x 4 bytes (null ends the decode with kPngOutOfMemory; what it gave stays the
+// caller's, also on failure). With `bgra` set every pixel's bytes come in the order blue, green,
+// red, alpha: little-endian 0xAARRGGBB words.
+struct PngOutput {
+    uint8_t* (*allocate)(void* context, size_t bytes);
+    void* context;
+    bool bgra;
+};
+
+// decodePng into storage of the caller's. On failure the storage's content must not be used.
+int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info);

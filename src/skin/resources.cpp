@@ -333,10 +333,35 @@ ZResource* createSkinResource(ZSkin* skin, const char* type, int32_t argc, const
 namespace {
 
 // Decodes PNG bytes (used as scratch space by the decoder) into a bitmap of 0xAARRGGBB pixels.
+// On little-endian machines the decoder writes the words itself (bytes blue, green, red, alpha).
 ZBitmap* decodeToBitmap(std::vector<uint8_t>& input) {
     if (input.empty()) return nullptr;
-    std::vector<uint8_t> rgba;
     PngInfo info;
+#if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_WIN32)
+    struct Target {
+        std::unique_ptr<uint32_t[]> pixels;
+        std::size_t bytes = 0;
+    } target;
+    const PngOutput output{[](void* context, std::size_t bytes) -> uint8_t* {
+                               Target& t = *static_cast<Target*>(context);
+                               if (bytes % 4 || bytes / 4 > kPngMaxPixels) return nullptr;
+                               t.pixels.reset(new (std::nothrow) uint32_t[bytes / 4]);
+                               t.bytes = t.pixels ? bytes : 0;
+                               return reinterpret_cast<uint8_t*>(t.pixels.get());
+                           },
+                           &target, true};
+    if (decodePngInto(input, output, info) != kPngOk) return nullptr;
+    if (info.size() <= kPngInfoHeight) return nullptr;
+    const uint32_t w = info[kPngInfoWidth];
+    const uint32_t h = info[kPngInfoHeight];
+    if (w < 1 || h < 1 || w > uint32_t(INT32_MAX) || h > uint32_t(INT32_MAX)) return nullptr;
+    if (!target.pixels || target.bytes != std::size_t(uint64_t(w) * h * 4)) return nullptr;
+    ZBitmap* bitmap = new (std::nothrow) ZBitmap();
+    if (!bitmap) return nullptr;
+    bitmap->adopt(target.pixels.release(), static_cast<int32_t>(w), static_cast<int32_t>(h));
+    return bitmap;
+#else
+    std::vector<uint8_t> rgba;
     if (decodePng(input, rgba, info) != kPngOk) return nullptr;
     if (info.size() <= kPngInfoHeight) return nullptr;
     const uint32_t w = info[kPngInfoWidth];
@@ -357,6 +382,7 @@ ZBitmap* decodeToBitmap(std::vector<uint8_t>& input) {
     }
     bitmap->adopt(pixels, static_cast<int32_t>(w), static_cast<int32_t>(h));
     return bitmap;
+#endif
 }
 
 }  // namespace
