@@ -30,12 +30,6 @@ void ClipperEngine::applyParameters(double gainNorm, double clipNorm, double sof
     oversampling.store(oversamplingFromNormalised(oversmpNorm), kRelaxed);
 }
 
-void ClipperEngine::applyDisplayValues(double gainDb, double clipPercent, double softnessPercent, double oversmpDisplay)
-{
-    curve.applyDisplay(gainDb, clipPercent, softnessPercent);
-    oversampling.store(oversmpDisplay >= 0.5, kRelaxed);
-}
-
 void ClipperEngine::processReplacing(const float* const* inputs, float* const* outputs, int32_t frames,
                                      const std::atomic<bool>& capture)
 {
@@ -161,7 +155,8 @@ void ClipperEngine::plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* in
 
 // With oversampling: gain, interpolation, curve, decimation and output each
 // run over the whole chunk in turn, so that each loop keeps its filter's
-// state in registers. Frame by frame the arithmetic is the documented one.
+// state in registers. Frame by frame the arithmetic is the scalar reference's
+// (dsp/clipper_reference.h), operation for operation.
 template <typename Sample, bool Accumulate, bool Quiet>
 void ClipperEngine::oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
                                      Sample* outL, Sample* outR, int32_t n, bool bypass, bool push)

@@ -2,17 +2,12 @@
 // between the half-band filters), bypass, clamp and history capture, for
 // float and double blocks.
 //
-// The owner (the effect) keeps one ClipperEngine and forwards to it:
-//   setSampleRate(rate)  -> engine.setSampleRate(rate), then its own reset
-//   reset()              -> engine.reset(), then applyProgram(1)
-//   applyProgram(flag)   -> engine.applyParameters(four stored values) or
-//                           engine.applyDisplayValues(four display values),
-//                           then refresh the editor
-//   setBypass(on)        -> engine.setBypass(on)
-//   editorClosed()       -> clear the editor-open flag, then engine.clearHistories()
-//   processReplacing, processDoubleReplacing, and the accumulating process
-//                        -> the engine's entries with the editor-open flag;
-//                           afterwards mark the editor's redraw as pending.
+// The owner (the effect) keeps one ClipperEngine: it calls setSampleRate and
+// reset, stores the curve it computes from its parameters' display values
+// into `curve` and the switch into `oversampling`, sets the bypass, clears
+// the histories when its editor closes, and runs the process entries with
+// its editor-open flag. Tests and benchmarks drive the engine alone through
+// applyParameters.
 //
 // Every value shared with other threads (curve fields, oversampling and
 // bypass flags, histories, the editor-open flag) is a lock-free atomic read
@@ -101,8 +96,6 @@ public:
     // The curve and the oversampling flag from the four stored normalised
     // values ("Gain", "Clip", "Softness", "Oversmp").
     void applyParameters(double gainNorm, double clipNorm, double softnessNorm, double oversmpNorm);
-    // The same from the display values (dB, %, %, and 0 or 1 for "Oversmp").
-    void applyDisplayValues(double gainDb, double clipPercent, double softnessPercent, double oversmpDisplay);
     void setBypass(bool on) { bypassed.store(on, std::memory_order_relaxed); }
     void clearHistories()
     {

@@ -135,7 +135,8 @@ void SarvoEffect::reset()
     applyProgram(1);
 }
 
-void SarvoEffect::applyProgram(VstInt32 /*argument*/)
+// The curve is the same whatever the caller, so `afterReset` changes nothing here.
+void SarvoEffect::applyProgram(VstInt32 /*afterReset*/)
 {
     engine_.curve.store(clipCurveFromDisplay(displayValue(kGain), displayValue(kClip), displayValue(kSoftness)));
     engine_.oversampling.store(displayValue(kOversample) >= 0.5, std::memory_order_relaxed);

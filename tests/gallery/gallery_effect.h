@@ -29,7 +29,7 @@ public:
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
     void reset() override {}
     bool acceptsIo(VstInt32 inputs, VstInt32 outputs) override { return inputs == 2 && outputs == 2; }
-    void applyProgram(VstInt32 argument) override;
+    void applyProgram(VstInt32 afterReset) override;
     void command(VstInt32 id, bool shift, bool ctrl) override;
     const char* effectName() override { return "Gallery"; }
     const char* vendorName() override { return "ONDX"; }
