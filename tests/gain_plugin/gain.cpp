@@ -131,7 +131,7 @@ VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
 #endif
         case effGetPlugCategory: return 1;
         case effGetEffectName: copyText(ptr, "Test Gain", 32); return 1;
-        case effGetVendorString: copyText(ptr, "Sarvo tests", 64); return 1;
+        case effGetVendorString: copyText(ptr, "Host tests", 64); return 1;
         case effGetProductString: copyText(ptr, "Test Gain", 64); return 1;
         case effGetVendorVersion: return 100;
         case effCanDo: {
