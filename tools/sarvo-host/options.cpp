@@ -124,14 +124,7 @@ bool parseCommandLine(const std::vector<std::string>& args, const std::vector<st
         out.positional.push_back(a);
     }
     if (pluginOptions) {
-        if (out.plugin.empty()) {
-            std::string tried;
-            out.plugin = defaultPluginPath(&tried);
-            if (out.plugin.empty()) {
-                message = "no plug-in found (looked for " + tried + "); give --plugin PATH or set SARVO_PLUGIN";
-                return false;
-            }
-        }
+        if (out.plugin.empty()) out.plugin = defaultPluginPath();
         int fromStdin = 0;
         for (const auto& l : out.loads) fromStdin += l.path == "-";
         for (const auto& p : out.positional) fromStdin += p == "-" && &p == &out.positional.front();
@@ -157,6 +150,12 @@ bool parseOptions(const std::vector<std::string>& args, const std::vector<std::s
 
 int preparePluginState(const CommonOptions& options, LoadedPlugin& plugin)
 {
+    if (options.plugin.empty()) {
+        std::string tried;
+        defaultPluginPath(&tried);
+        printError("no plug-in found (looked for " + tried + "); give --plugin PATH or set SARVO_PLUGIN");
+        return kExitFailed;
+    }
     if (!plugin.load(options.plugin)) {
         printError(plugin.error());
         return kExitFailed;
