@@ -28,17 +28,18 @@ check "the Linux module needs only the C library and its kin" "[ -s '$tmp/needed
 
 cmake -E tar tf "$zip" 2>/dev/null | sed 's#^[^/]*/##' | grep -v '/$' | sort >"$tmp/zip"
 printf '%s\n' README.txt x64/Sarvo.dll x86/Sarvo.dll >"$tmp/zip-expected"
-(cd "$tmp" && cmake -E tar xf "$zip")
+(zip=$(cd "$(dirname "$zip")" && pwd)/$(basename "$zip") && cd "$tmp" && cmake -E tar xf "$zip")
 check "the zip holds x86/ and x64/ DLLs of the right kinds and a README" "diff -u '$tmp/zip-expected' '$tmp/zip' &&
   file '$tmp'/sarvo-*/x86/Sarvo.dll | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/x64/Sarvo.dll | grep -q 'PE32+ .*x86-64'"
 
 if [ "$(id -u)" -eq 0 ] && ! dpkg -s sarvo >/dev/null 2>&1; then
-  apt=(apt-get -y -qq -o DPkg::Lock::Timeout=120)
-  DEBIAN_FRONTEND=noninteractive "${apt[@]}" install "$(cd "$(dirname "$deb")" && pwd)/$(basename "$deb")" >"$tmp/install" 2>&1
+  # dpkg -i and --purge, retried while another package tool holds the lock.
+  dpkg_retry() { for _ in $(seq 60); do dpkg "$@" && return 0; fuser /var/lib/dpkg/lock-frontend >/dev/null 2>&1 || return 1; sleep 2; done; return 1; }
+  dpkg_retry -i "$deb" >"$tmp/install" 2>&1
   env -u SARVO_PLUGIN /usr/bin/sarvo-host info >"$tmp/info" 2>&1; rc=$?
   check "the installed sarvo-host runs the installed module" "[ $rc -eq 0 ] && grep -q '/usr/bin/../lib/vst/Sarvo.so' '$tmp/info' &&
     grep -q 'effect         Sarvo' '$tmp/info' && [ -f /usr/share/man/man1/sarvo-host.1 ]"
-  DEBIAN_FRONTEND=noninteractive "${apt[@]}" remove sarvo >"$tmp/remove" 2>&1
+  dpkg_retry --purge sarvo >"$tmp/remove" 2>&1
   check "the package removes cleanly" "! dpkg -s sarvo >/dev/null 2>&1 && [ ! -e /usr/lib/vst/Sarvo.so ] && [ ! -e /usr/bin/sarvo-host ]"
 else
   echo "(install check skipped: needs root and no sarvo package installed)"
