@@ -126,7 +126,8 @@ void usage(FILE* out)
                  "\n"
                  "Commands:\n");
     for (const Command& c : kCommands) std::fprintf(out, "  %-12s %s\n", c.name, c.summary);
-    for (const Command& c : kCommands) std::fprintf(out, "\nsarvo-host %s\n%s", c.synopsis, c.text);
+    for (const Command& c : kCommands)
+        std::fprintf(out, "\nThe %s command:\n  sarvo-host %s\n\n%s", c.name, c.synopsis, c.text);
     std::fprintf(out, "\n%s\n%s", kPluginOptions, kCommonText);
     printFormats(out);
     std::fprintf(out, "%s", kExitText);
