@@ -64,13 +64,15 @@ struct Ancillary {
     uint32_t background[3] = {0, 0, 0};
 };
 
-inline uint32_t be32(const uint8_t* p) {
+inline uint32_t be32(const uint8_t* p)
+{
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 inline uint32_t be16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
 inline bool chunkIs(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 
-unsigned channelsOf(unsigned colourType) {
+unsigned channelsOf(unsigned colourType)
+{
     switch (colourType) {
         case 2: return 3;
         case 4: return 2;
@@ -79,7 +81,8 @@ unsigned channelsOf(unsigned colourType) {
     }
 }
 
-bool depthAllowed(unsigned colourType, unsigned depth) {
+bool depthAllowed(unsigned colourType, unsigned depth)
+{
     switch (colourType) {
         case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
         case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
@@ -87,7 +90,8 @@ bool depthAllowed(unsigned colourType, unsigned depth) {
     }
 }
 
-int32_t readHeader(const uint8_t* p, size_t size, Header& h) {
+int32_t readHeader(const uint8_t* p, size_t size, Header& h)
+{
     if (size < 29) return kPngOk;  // too short: the chunk walk reports it
     static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
     if (std::memcmp(p, kSignature, 8) != 0) return kPngBadSignature;
@@ -110,7 +114,8 @@ int32_t readHeader(const uint8_t* p, size_t size, Header& h) {
 
 // Walks the chunks from byte 33 to IEND. IDAT data is gathered from byte 0 of
 // the same buffer on (the write position always trails the read position).
-int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, size_t& gathered) {
+int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, size_t& gathered)
+{
     uint64_t pos = 33;
     gathered = 0;
     for (;;) {
@@ -176,7 +181,8 @@ int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, siz
     }
 }
 
-void fillInfo(PngInfo& info, const Header& h, const Ancillary& a) {
+void fillInfo(PngInfo& info, const Header& h, const Ancillary& a)
+{
     info.assign(kPngInfoHeaderSize + 4 * size_t(a.paletteSize), 0);
     const unsigned channels = channelsOf(h.colourType);
     info[kPngInfoWidth] = h.width;
@@ -203,11 +209,12 @@ void fillInfo(PngInfo& info, const Header& h, const Ancillary& a) {
 // One sub-image: the whole image, or one Adam7 pass.
 struct Pass {
     uint32_t x0, y0, dx, dy;  // origin and step in the image
-    uint32_t width, height;   // pixels and lines (0: the pass takes no bytes)
-    uint64_t stride;          // bytes per line, without the filter-type byte
+    uint32_t width, height;  // pixels and lines (0: the pass takes no bytes)
+    uint64_t stride;  // bytes per line, without the filter-type byte
 };
 
-unsigned makePasses(const Header& h, unsigned bpp, Pass passes[7]) {
+unsigned makePasses(const Header& h, unsigned bpp, Pass passes[7])
+{
     static const uint32_t kAdam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                                           {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     static const uint32_t kWhole[1][4] = {{0, 0, 1, 1}};
@@ -231,7 +238,8 @@ unsigned makePasses(const Header& h, unsigned bpp, Pass passes[7]) {
 
 #if PNG_SSSE3
 // Processors with SSSE3 widen RGB to RGBA four pixels at a time with one byte shuffle.
-bool haveSsse3() {
+bool haveSsse3()
+{
     static const bool have = [] {
         __builtin_cpu_init();
         return __builtin_cpu_supports("ssse3") != 0;
@@ -241,13 +249,15 @@ bool haveSsse3() {
 
 // Converts pixels while a whole 16-byte load stays inside the line; answers how many.
 __attribute__((target("ssse3"))) uint32_t rgbToRgbaSsse3(const uint8_t* PNG_RESTRICT s, uint32_t n,
-                                                         uint8_t* PNG_RESTRICT d) {
+                                                         uint8_t* PNG_RESTRICT d)
+{
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i opaque = _mm_set1_epi32(int32_t(0xFF000000u));
     uint32_t i = 0;
     for (; i + 6 <= n; i += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + size_t(i) * 3));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + size_t(i) * 4), _mm_or_si128(_mm_shuffle_epi8(v, spread), opaque));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + size_t(i) * 4),
+                         _mm_or_si128(_mm_shuffle_epi8(v, spread), opaque));
     }
     return i;
 }
@@ -260,7 +270,8 @@ struct Converter {
 
     // Converts n pixels of one unfiltered line to RGBA, one pixel every
     // `step` output bytes. Returns 0 or the palette-index status.
-    int32_t row(const uint8_t* PNG_RESTRICT s, uint32_t n, uint8_t* PNG_RESTRICT d, size_t step) const {
+    int32_t row(const uint8_t* PNG_RESTRICT s, uint32_t n, uint8_t* PNG_RESTRICT d, size_t step) const
+    {
         const bool key = a->keyGiven;
         const uint32_t k0 = a->key[0], k1 = a->key[1], k2 = a->key[2];
         switch (colourType * 32 + depth) {
@@ -383,14 +394,14 @@ struct Converter {
                 }
                 return kPngOk;
             }
-            default:
-                return kPngBadBitDepth;  // not reached: the header check rejects these
+            default: return kPngBadBitDepth;  // not reached: the header check rejects these
         }
     }
 };
 
 // Red and blue of n pixels exchanged, one pixel every `step` bytes.
-void swapRedBlue(uint8_t* d, uint32_t n, size_t step) {
+void swapRedBlue(uint8_t* d, uint32_t n, size_t step)
+{
     uint32_t i = 0;
 #if PNG_SSE2
     if (step == 4) {
@@ -399,7 +410,8 @@ void swapRedBlue(uint8_t* d, uint32_t n, size_t step) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
             const __m128i red = _mm_slli_epi32(_mm_and_si128(v, low), 16);
             const __m128i blue = _mm_and_si128(_mm_srli_epi32(v, 16), low);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(red, blue)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                             _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(red, blue)));
         }
     }
 #endif
@@ -410,7 +422,8 @@ void swapRedBlue(uint8_t* d, uint32_t n, size_t step) {
     }
 }
 
-int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info) {
+int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+{
     const size_t size = input.size();
     if (size == 0) return kPngEmptyInput;
     uint8_t* buf = input.data();
@@ -447,8 +460,7 @@ int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInf
     if (flg & 0x20) return kPngZlibDictionary;
 
     size_t produced = 0;
-    status = pngdetail::inflateStream(buf + 2, gathered > 2 ? gathered - 2 : 0, lines.get(), size_t(bound),
-                                      &produced);
+    status = pngdetail::inflateStream(buf + 2, gathered > 2 ? gathered - 2 : 0, lines.get(), size_t(bound), &produced);
     if (status) return status;
 
     // Every line's filter type first, so that a bad one fails before any
@@ -511,7 +523,8 @@ int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInf
 
 }  // namespace
 
-int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info) {
+int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+{
     gThreadStatus = kPngOk;
     pngStatus.store(kPngOk, std::memory_order_relaxed);
     info.clear();
@@ -526,7 +539,8 @@ int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngI
     return status;
 }
 
-int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
+int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info)
+{
     // `rgba` keeps its storage: a caller that decodes into the same vector again saves the
     // clearing of a new picture.
     const PngOutput output{[](void* context, size_t bytes) -> uint8_t* {
