@@ -15,27 +15,19 @@ Box around(const Rect& r, int margin)
 }
 
 // A one-pixel line along a pixel row or column, crisp.
-void hline(Canvas& c, int y, int x0, int x1, const Colour& colour)
-{
-    c.fillBox(Box{x0, y, x1, y + 1}, solid(colour));
-}
+void hline(Canvas& c, int y, int x0, int x1, const Colour& colour) { c.fillBox(Box{x0, y, x1, y + 1}, solid(colour)); }
 
-void vline(Canvas& c, int x, int y0, int y1, const Colour& colour)
-{
-    c.fillBox(Box{x, y0, x + 1, y1}, solid(colour));
-}
+void vline(Canvas& c, int x, int y0, int y1, const Colour& colour) { c.fillBox(Box{x, y0, x + 1, y1}, solid(colour)); }
 
 // Every other pixel of a row or column.
 void dottedH(Canvas& c, int y, int x0, int x1, const Colour& colour, int period = 2)
 {
-    for (int x = x0; x < x1; x += period)
-        c.blend(x, y, colour, 1.0);
+    for (int x = x0; x < x1; x += period) c.blend(x, y, colour, 1.0);
 }
 
 void dottedV(Canvas& c, int x, int y0, int y1, const Colour& colour, int period = 2)
 {
-    for (int y = y0; y < y1; y += period)
-        c.blend(x, y, colour, 1.0);
+    for (int y = y0; y < y1; y += period) c.blend(x, y, colour, 1.0);
 }
 
 // A recessed screen filling the rectangle exactly: dark face, a soft shade along its top and
@@ -78,27 +70,27 @@ void engraved(Canvas& c, const Font& f, double x, double baseline, const std::st
     f.draw(c, x, baseline, text, paint, tracking);
 }
 
-void knobSection(Canvas& c, const FontFiles& fonts)
+void knobSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
     Font label(fonts.regular, 11.0);
     for (int i = 0; i < 3; ++i) {
-        const Rect& k = kKnobs[i];
+        const Rect& k = layout.knobs[i];
         const double cx = k.x + kKnobCentreX;
         const double w = label.measure(kKnobLabels[i]);
         engraved(c, label, std::round((cx - w / 2) * 4) / 4, 13, kKnobLabels[i], solid(labelColour()));
-        readout(c, kValues[i]);
+        readout(c, layout.values[i]);
     }
 }
 
-void graphSection(Canvas& c, const FontFiles& fonts)
+void graphSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
-    screen(c, kGraph);
-    const int left = kGraph.x + kPlot.x;             // column of the output axis
-    const int bottom = kGraph.y + kPlot.y + kPlot.h; // row of the input axis
-    const int top = kGraph.y + kPlot.y;
-    const int right = left + kPlot.w;
-    const int unit = kPlot.h;                        // pixels per level unit, both axes
-    const int step = unit / 4;                       // grid every quarter unit
+    screen(c, layout.graph);
+    const int left = layout.graph.x + layout.plot.x;  // column of the output axis
+    const int bottom = layout.graph.y + layout.plot.y + layout.plot.h;  // row of the input axis
+    const int top = layout.graph.y + layout.plot.y;
+    const int right = left + layout.plot.w;
+    const int unit = layout.plot.h;  // pixels per level unit, both axes
+    const int step = unit / 4;  // grid every quarter unit
 
     const Colour grid = rgb8(45, 53, 61);
     const Colour gridMajor = rgb8(56, 66, 76);
@@ -119,29 +111,26 @@ void graphSection(Canvas& c, const FontFiles& fonts)
     }
     // Unity line (output = input), faint and anti-aliased.
     c.fill(Box{left, top, right, bottom + 1},
-           segment(left + 0.5, bottom + 0.5, left + unit + 0.5, bottom - unit + 0.5, 1.0),
-           solid(rgb8(54, 63, 72)));
+           segment(left + 0.5, bottom + 0.5, left + unit + 0.5, bottom - unit + 0.5, 1.0), solid(rgb8(54, 63, 72)));
     // Axes with small ticks at every half unit.
     const Colour axis = rgb8(92, 108, 121);
     hline(c, bottom, left, right + 1, axis);
     vline(c, left, top, bottom + 1, axis);
-    for (int k = 0; left + (k * unit) / 2 <= right; ++k)
-        vline(c, left + (k * unit) / 2, bottom + 1, bottom + 4, axis);
-    for (int k = 0; k <= 2; ++k)
-        hline(c, bottom - (k * unit) / 2, left - 3, left, axis);
+    for (int k = 0; left + (k * unit) / 2 <= right; ++k) vline(c, left + (k * unit) / 2, bottom + 1, bottom + 4, axis);
+    for (int k = 0; k <= 2; ++k) hline(c, bottom - (k * unit) / 2, left - 3, left, axis);
 
     Font caption(fonts.regular, 10.0);
-    engraved(c, caption, left, kGraph.y - 6, "Output", solid(captionColour()), 0.3);
+    engraved(c, caption, left, layout.graph.y - 6, "Output", solid(captionColour()), 0.3);
     const double w = caption.measure("Input", 0.3);
-    engraved(c, caption, right - w, kGraph.y + kGraph.h + 14, "Input", solid(captionColour()), 0.3);
+    engraved(c, caption, right - w, layout.graph.y + layout.graph.h + 14, "Input", solid(captionColour()), 0.3);
 }
 
-void waveSection(Canvas& c, const FontFiles& fonts)
+void waveSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
     Font caption(fonts.regular, 10.0);
     const char* names[2] = {"Left", "Right"};
     for (int i = 0; i < 2; ++i) {
-        const Rect& r = kWaves[i];
+        const Rect& r = layout.waves[i];
         screen(c, r);
         // Faint guides at half scale above and below the zero line.
         const int mid = r.y + r.h / 2;
@@ -151,30 +140,30 @@ void waveSection(Canvas& c, const FontFiles& fonts)
         engraved(c, caption, r.x, r.y - 6, names[i], solid(captionColour()), 0.3);
     }
     // Legend for the two envelope colours, right-aligned over the left display.
-    const Rect& r = kWaves[0];
+    const Rect& r = layout.waves[0];
     double x = r.x + r.w;
     const double baseline = r.y - 6;
     const char* words[2] = {"out", "in"};
-    const Colour swatches[2] = {skinFore(), skinBack()};
+    const Colour swatches[2] = {layout.fore.colour(), layout.back.colour()};
     for (int i = 0; i < 2; ++i) {
         const double w = caption.measure(words[i], 0.3);
         x -= w;
         engraved(c, caption, x, baseline, words[i], solid(captionColour()), 0.3);
         x -= 11;
         const double sy = baseline - 7;
-        c.fill(Box{int(x) - 1, int(sy) - 1, int(x) + 10, int(sy) + 9},
-               roundRect(x, sy, x + 8, sy + 7, 1.5), solid(screenEdge()));
-        c.fill(Box{int(x) - 1, int(sy) - 1, int(x) + 10, int(sy) + 9},
-               roundRect(x + 1, sy + 1, x + 7, sy + 6, 1.0), solid(swatches[i]));
+        c.fill(Box{int(x) - 1, int(sy) - 1, int(x) + 10, int(sy) + 9}, roundRect(x, sy, x + 8, sy + 7, 1.5),
+               solid(screenEdge()));
+        c.fill(Box{int(x) - 1, int(sy) - 1, int(x) + 10, int(sy) + 9}, roundRect(x + 1, sy + 1, x + 7, sy + 6, 1.0),
+               solid(swatches[i]));
         x -= 10;
     }
 }
 
-void nameplate(Canvas& c, const FontFiles& fonts)
+void nameplate(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
     Font name(fonts.bold, 30.0);
     Font sub(fonts.regular, 10.0);
-    const double x = kWaves[0].x - 1;
+    const double x = layout.waves[0].x - 1;
     const double baseline = 45;
     name.draw(c, x, baseline + 1, "Sarvo", solid(rgb8(28, 33, 39)), -0.6, 0.6);
     name.draw(c, x, baseline, "Sarvo", linear(0, baseline - 22, rgb8(196, 206, 215), 0, baseline, rgb8(150, 163, 175)),
@@ -182,25 +171,25 @@ void nameplate(Canvas& c, const FontFiles& fonts)
     engraved(c, sub, x + 1, baseline + 15, "Stereo Soft Clipper", solid(captionColour()), 0.6);
 }
 
-} // namespace
+}  // namespace
 
-Canvas renderBackground(const FontFiles& fonts)
+Canvas renderBackground(const Layout& layout, const FontFiles& fonts)
 {
-    Canvas c(kSkinWidth, kSkinHeight);
-    c.fillBox(Box{0, 0, kSkinWidth, kSkinHeight}, linear(0, 0, panelTop(), 0, kSkinHeight, panelBottom()));
+    Canvas c(layout.width, layout.height);
+    c.fillBox(Box{0, 0, layout.width, layout.height}, linear(0, 0, panelTop(), 0, layout.height, panelBottom()));
     // Light top edge and a darker last row above the credit strip.
-    hline(c, 0, 0, kSkinWidth, withAlpha(bevelLight(), 0.5));
-    hline(c, kSkinHeight - 1, 0, kSkinWidth, rgb8(40, 47, 54));
+    hline(c, 0, 0, layout.width, withAlpha(bevelLight(), 0.5));
+    hline(c, layout.height - 1, 0, layout.width, rgb8(40, 47, 54));
     // Engraved divider between the controls and the displays.
-    const int dx = (kGraph.x + kGraph.w + kWaves[0].x) / 2;
-    vline(c, dx, 10, kSkinHeight - 10, withAlpha(rgb8(36, 42, 49), 0.8));
-    vline(c, dx + 1, 10, kSkinHeight - 10, withAlpha(bevelLight(), 0.35));
+    const int dx = (layout.graph.x + layout.graph.w + layout.waves[0].x) / 2;
+    vline(c, dx, 10, layout.height - 10, withAlpha(rgb8(36, 42, 49), 0.8));
+    vline(c, dx + 1, 10, layout.height - 10, withAlpha(bevelLight(), 0.35));
 
-    knobSection(c, fonts);
-    graphSection(c, fonts);
-    waveSection(c, fonts);
-    nameplate(c, fonts);
+    knobSection(c, layout, fonts);
+    graphSection(c, layout, fonts);
+    waveSection(c, layout, fonts);
+    nameplate(c, layout, fonts);
     return c;
 }
 
-} // namespace art
+}  // namespace art

@@ -7,10 +7,10 @@
 
 namespace art {
 
-Canvas renderKnobFrame(int frame, int frameCount)
+Canvas renderKnobFrame(const Layout& layout, int frame, int frameCount)
 {
-    Canvas c(kKnobWidth, kKnobHeight);
-    const Box all{0, 0, kKnobWidth, kKnobHeight};
+    Canvas c(layout.knob.frameWidth, layout.knob.frameHeight);
+    const Box all{0, 0, layout.knob.frameWidth, layout.knob.frameHeight};
     const double cx = kKnobCentreX;
     const double cy = kKnobCentreY;
     const double t = frameCount > 1 ? double(frame) / (frameCount - 1) : 0.0;
@@ -40,7 +40,8 @@ Canvas renderKnobFrame(int frame, int frameCount)
     c.fill(all, circle(cx, cy, capR), linear(0, cy - capR, rgb8(124, 139, 152), 0, cy + capR, rgb8(36, 42, 49)));
     const double faceR = capR - 1.25;
     c.fill(all, circle(cx, cy, faceR), linear(0, cy - faceR, rgb8(84, 97, 109), 0, cy + faceR, rgb8(56, 65, 74)));
-    c.fill(all, circle(cx, cy, faceR), radial(cx - 4.0, cy - 5.5, 13.0, rgb8(255, 255, 255, 0.10), rgb8(255, 255, 255, 0.0)));
+    c.fill(all, circle(cx, cy, faceR),
+           radial(cx - 4.0, cy - 5.5, 13.0, rgb8(255, 255, 255, 0.10), rgb8(255, 255, 255, 0.0)));
 
     // Pointer, with a faint shadow.
     double dx, dy;
@@ -52,19 +53,19 @@ Canvas renderKnobFrame(int frame, int frameCount)
     return c;
 }
 
-Canvas renderKnobStrip()
+Canvas renderKnobStrip(const Layout& layout)
 {
-    Canvas strip(kKnobWidth, kKnobHeight * kKnobFrames);
-    for (int f = 0; f < kKnobFrames; ++f)
-        strip.draw(renderKnobFrame(f, kKnobFrames), 0, f * kKnobHeight);
+    Canvas strip(layout.knob.frameWidth, layout.knob.frameHeight * layout.knob.frames);
+    for (int f = 0; f < layout.knob.frames; ++f)
+        strip.draw(renderKnobFrame(layout, f, layout.knob.frames), 0, f * layout.knob.frameHeight);
     return strip;
 }
 
-Canvas renderSwitchFrame(bool on, const FontFiles& fonts)
+Canvas renderSwitchFrame(const Layout& layout, bool on, const FontFiles& fonts)
 {
-    Canvas c(kSwitchWidth, kSwitchHeight);
-    const Box all{0, 0, kSwitchWidth, kSwitchHeight};
-    const double w = kSwitchWidth, h = kSwitchHeight;
+    Canvas c(layout.toggle.frameWidth, layout.toggle.frameHeight);
+    const Box all{0, 0, layout.toggle.frameWidth, layout.toggle.frameHeight};
+    const double w = layout.toggle.frameWidth, h = layout.toggle.frameHeight;
 
     // Plate: dark border, raised face with a light upper edge.
     c.fill(all, roundRect(0.5, 0.5, w - 0.5, h - 0.5, 4.0), solid(rgb8(31, 37, 43)));
@@ -89,20 +90,19 @@ Canvas renderSwitchFrame(bool on, const FontFiles& fonts)
     const double textX = 21.0;
     const double room = w - textX - 5.0;
     double tracking = 0.0;
-    while (font.measure(kSwitchText, tracking) > room && tracking > -1.0)
-        tracking -= 0.1;
+    while (font.measure(kSwitchText, tracking) > room && tracking > -1.0) tracking -= 0.1;
     const double baseline = std::round(h / 2 + font.capHeight() / 2);
     font.draw(c, textX, baseline + 1, kSwitchText, solid(rgb8(30, 36, 42)), tracking, 0.5);
     font.draw(c, textX, baseline, kSwitchText, solid(on ? rgb8(214, 224, 232) : labelColour()), tracking);
     return c;
 }
 
-Canvas renderSwitchStrip(const FontFiles& fonts)
+Canvas renderSwitchStrip(const Layout& layout, const FontFiles& fonts)
 {
-    Canvas strip(kSwitchWidth, kSwitchHeight * 2);
-    strip.draw(renderSwitchFrame(false, fonts), 0, 0);
-    strip.draw(renderSwitchFrame(true, fonts), 0, kSwitchHeight);
+    Canvas strip(layout.toggle.frameWidth, layout.toggle.frameHeight * 2);
+    strip.draw(renderSwitchFrame(layout, false, fonts), 0, 0);
+    strip.draw(renderSwitchFrame(layout, true, fonts), 0, layout.toggle.frameHeight);
     return strip;
 }
 
-} // namespace art
+}  // namespace art
