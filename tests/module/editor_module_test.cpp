@@ -11,6 +11,8 @@
 #include <vector>
 #include <thread>
 
+#include "controls/credit_strip.h"
+
 #if defined(SARVO_WIN32)
 #include <windows.h>
 #endif
@@ -19,7 +21,8 @@ namespace {
 
 class EditorModuleTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(sharedModule().loaded()) << sharedModule().error();
         RecordingHost::instance().clear();
         RecordingHost::instance().versionAnswer = 2400;
@@ -30,12 +33,14 @@ protected:
 #if defined(SARVO_WIN32)
 
 // WM_COMMAND messages that reached the host's window.
-std::vector<std::pair<WPARAM, LPARAM>>& hostCommands() {
+std::vector<std::pair<WPARAM, LPARAM>>& hostCommands()
+{
     static std::vector<std::pair<WPARAM, LPARAM>> commands;
     return commands;
 }
 
-LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
     if (m == WM_COMMAND) {
         hostCommands().emplace_back(w, l);
         return 0x77;
@@ -44,15 +49,16 @@ LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 // The host's editor frame: one top-level window for the whole program.
-HWND hostFrame() {
+HWND hostFrame()
+{
     static HWND frame = [] {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = &hostProc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "SarvoModuleTestHost";
         RegisterClassA(&wc);
-        return CreateWindowExA(0, "SarvoModuleTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 600,
-                               500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        return CreateWindowExA(0, "SarvoModuleTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 600, 500,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }();
     return frame;
 }
@@ -62,7 +68,8 @@ HWND editorChild(HWND parent) { return GetWindow(parent, GW_CHILD); }
 bool invalid(HWND h) { return GetUpdateRect(h, nullptr, FALSE) != 0; }
 
 // What the window shows, read back from its device context.
-std::vector<uint32_t> picture(HWND h) {
+std::vector<uint32_t> picture(HWND h)
+{
     RECT r;
     GetClientRect(h, &r);
     std::vector<uint32_t> out(static_cast<size_t>(r.right) * r.bottom);
@@ -86,13 +93,15 @@ std::vector<uint32_t> picture(HWND h) {
     return out;
 }
 
-void process(Instance& fx) {
+void process(Instance& fx)
+{
     float a[256] = {}, b[256] = {};
     float* io[2] = {a, b};
     fx->processReplacing(fx.effect(), io, io, 256);
 }
 
-TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher) {
+TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher)
+{
     Instance fx;
     ASSERT_NE(fx.effect(), nullptr);
     if (!(fx->flags & effFlagsHasEditor)) GTEST_SKIP() << "the built-in skin does not parse in this build";
@@ -101,7 +110,7 @@ TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher) {
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->top, 0);
     EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 333);
+    EXPECT_EQ(rect->bottom, 321 + kCreditStripHeight);
     EXPECT_EQ(rect->right, 402);
 
     HWND parent = hostFrame();
@@ -116,7 +125,7 @@ TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher) {
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right - r.left, 402);
-    EXPECT_EQ(r.bottom - r.top, 333);
+    EXPECT_EQ(r.bottom - r.top, 321 + kCreditStripHeight);
     char name[128] = {};
     GetClassNameA(editor, name, sizeof name);
     EXPECT_EQ(std::string(name).rfind("ZWinClass_", 0), 0u) << name;
@@ -163,7 +172,8 @@ TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher) {
     EXPECT_EQ(editorChild(parent), nullptr);
 }
 
-TEST_F(EditorModuleTest, TwoEffectsShareTheClassAndOpenSideBySide) {
+TEST_F(EditorModuleTest, TwoEffectsShareTheClassAndOpenSideBySide)
+{
     Instance a, b;
     if (!(a->flags & effFlagsHasEditor)) GTEST_SKIP() << "the built-in skin does not parse in this build";
     HWND parent = hostFrame();
@@ -184,14 +194,16 @@ TEST_F(EditorModuleTest, TwoEffectsShareTheClassAndOpenSideBySide) {
 
 // Where GetGuiResources does not answer (Wine), the slot a new GDI object gets tells whether the
 // table of GDI objects has grown: freed slots are handed out again first.
-int32_t gdiSlot() {
+int32_t gdiSlot()
+{
     HBRUSH probe = CreateSolidBrush(0);
     const int32_t slot = static_cast<int32_t>(reinterpret_cast<std::uintptr_t>(probe) & 0xFFFF);
     DeleteObject(probe);
     return slot;
 }
 
-TEST_F(EditorModuleTest, OpeningAThousandTimesKeepsTheGdiCount) {
+TEST_F(EditorModuleTest, OpeningAThousandTimesKeepsTheGdiCount)
+{
     Instance fx;
     if (!(fx->flags & effFlagsHasEditor)) GTEST_SKIP() << "the built-in skin does not parse in this build";
     HWND parent = hostFrame();
@@ -214,7 +226,8 @@ TEST_F(EditorModuleTest, OpeningAThousandTimesKeepsTheGdiCount) {
 
 #else
 
-TEST_F(EditorModuleTest, NoEditorWithoutANativeWindow) {
+TEST_F(EditorModuleTest, NoEditorWithoutANativeWindow)
+{
     Instance fx;
     ASSERT_NE(fx.effect(), nullptr);
     EXPECT_EQ(fx->flags, 0x1010);

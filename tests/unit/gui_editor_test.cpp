@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "controls/credit_strip.h"
+
 using namespace gui_test;
 using namespace platform;
 
@@ -11,7 +13,8 @@ namespace {
 
 class EditorTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         effect = makeEffect();
         editor = new ZEditor(effect.get());
         probe = place(new ProbeControl, 2, 10, 10, 20, 20);
@@ -19,12 +22,14 @@ protected:
         effect->setEditor(editor);  // owned by the effect from now on
         host.reset(new HostWindow);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         effect.reset();
         host.reset();
     }
     WindowHandle editorHandle() { return editor->window()->handle(); }
-    void processSomething() {
+    void processSomething()
+    {
         float a[64] = {}, b[64] = {};
         float* in[2] = {a, b};
         float* out[2] = {a, b};
@@ -37,22 +42,24 @@ protected:
     ProbeControl* probe = nullptr;
 };
 
-TEST_F(EditorTest, RectangleIsTheSkinPlusTheStrip) {
+TEST_F(EditorTest, RectangleIsTheSkinPlusTheStrip)
+{
     ERect* rect = nullptr;
     ASSERT_TRUE(editor->getRect(&rect));
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->top, 0);
     EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 333);
+    EXPECT_EQ(rect->bottom, 321 + kCreditStripHeight);
     EXPECT_EQ(rect->right, 402);
     EXPECT_EQ(effect->dispatcher(effEditGetRect, 0, 0, &rect, 0.0f), 1);
-    EXPECT_EQ(rect->bottom, 333);
+    EXPECT_EQ(rect->bottom, 321 + kCreditStripHeight);
     EXPECT_TRUE(effect->getDescriptor()->flags & effFlagsHasEditor);
     EXPECT_EQ(editor->plugin(), effect.get());
     EXPECT_EQ(editor->effect(), effect.get());
 }
 
-TEST_F(EditorTest, OpenCloseAndOpenAgain) {
+TEST_F(EditorTest, OpenCloseAndOpenAgain)
+{
     EXPECT_EQ(effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f), 1);
     EXPECT_TRUE(effect->isEditorOpen());
     ASSERT_TRUE(editor->window()->exists());
@@ -62,7 +69,7 @@ TEST_F(EditorTest, OpenCloseAndOpenAgain) {
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
     EXPECT_EQ(w, 402);
-    EXPECT_EQ(h, 333);
+    EXPECT_EQ(h, 321 + kCreditStripHeight);
     editor->window()->setPage(2);
     WindowHandle first = editorHandle();
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
@@ -84,7 +91,8 @@ TEST_F(EditorTest, OpenCloseAndOpenAgain) {
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
 }
 
-TEST_F(EditorTest, IdleRepaintsAtMostEvery40Milliseconds) {
+TEST_F(EditorTest, IdleRepaintsAtMostEvery40Milliseconds)
+{
     effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f);
     updateWindow(editorHandle());
     // Nothing processed: idle does nothing.
@@ -114,7 +122,8 @@ TEST_F(EditorTest, IdleRepaintsAtMostEvery40Milliseconds) {
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
 }
 
-TEST_F(EditorTest, ParameterChangesRepaintAtOnce) {
+TEST_F(EditorTest, ParameterChangesRepaintAtOnce)
+{
     effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f);
     updateWindow(editorHandle());
     effect->setParameter(SarvoEffect::kClip, 0.5f);
@@ -125,7 +134,8 @@ TEST_F(EditorTest, ParameterChangesRepaintAtOnce) {
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
 }
 
-TEST_F(EditorTest, DestroyingTheEffectWithTheEditorOpenDestroysTheWindow) {
+TEST_F(EditorTest, DestroyingTheEffectWithTheEditorOpenDestroysTheWindow)
+{
     effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f);
     WindowHandle h = editorHandle();
     ASSERT_TRUE(isWindow(h));
@@ -136,7 +146,8 @@ TEST_F(EditorTest, DestroyingTheEffectWithTheEditorOpenDestroysTheWindow) {
 #if defined(SARVO_WIN32)
 // Where GetGuiResources does not answer (Wine), the slot a new GDI object gets tells whether the
 // table of GDI objects has grown: freed slots are handed out again first.
-int32_t gdiSlot() {
+int32_t gdiSlot()
+{
     HBRUSH probe = CreateSolidBrush(0);
     const int32_t slot = static_cast<int32_t>(reinterpret_cast<std::uintptr_t>(probe) & 0xFFFF);
     DeleteObject(probe);
@@ -144,7 +155,8 @@ int32_t gdiSlot() {
 }
 #endif
 
-TEST_F(EditorTest, ThousandOpeningsLeaveNothingBehind) {
+TEST_F(EditorTest, ThousandOpeningsLeaveNothingBehind)
+{
     effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f);
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
     const int32_t gdi = gdiObjectCount();
@@ -169,7 +181,8 @@ TEST_F(EditorTest, ThousandOpeningsLeaveNothingBehind) {
 #endif
 }
 
-TEST(EditorWithoutSkin, NullSkinGivesNoWindow) {
+TEST(EditorWithoutSkin, NullSkinGivesNoWindow)
+{
     std::unique_ptr<SarvoEffect> effect = makeEffect();
     ZEditor editor(effect.get());
     editor.setSkin(nullptr);
