@@ -45,9 +45,7 @@ public:
     virtual void cancel();
 
     // Whether the window point (px, py) lies in the rectangle, right and bottom edges included.
-    bool contains(int32_t px, int32_t py) const {
-        return x <= px && px <= x + width && y <= py && py <= y + height;
-    }
+    bool contains(int32_t px, int32_t py) const { return x <= px && px <= x + width && y <= py && py <= y + height; }
     // Whether the control is shown while `currentPage` is (page 0 on either side: always).
     bool onPage(int32_t currentPage) const { return currentPage == 0 || page == 0 || page == currentPage; }
 
@@ -57,8 +55,8 @@ public:
     int32_t height = 0;
     int32_t page = 0;
     ZBitmap* background = nullptr;  // owned snapshot, null when none
-    ZPlugin* effect;                // not owned
-    ZEditorWindow* window = nullptr; // not owned; null until attach
+    ZPlugin* effect;  // not owned
+    ZEditorWindow* window = nullptr;  // not owned; null until attach
 
 protected:
     // Replaces the snapshot by a copy of the width x height pixels at the clip origin (alpha
@@ -132,16 +130,31 @@ public:
     bool dirty = true;
 };
 
-// Toggle behaviour: a click flips the parameter's knob position, ctrl-click sets the default.
-class ZSwitchControl : public ZControl {
+// A click that sets a parameter: the press begins a gesture and sets the value, the release ends
+// it. The toggle and the radio button share it and differ only in the value a press sets.
+class ZParameterClickControl : public ZControl {
 public:
-    ZSwitchControl(ZPlugin* effect, int32_t parameterIndex);
+    ZParameterClickControl(ZPlugin* effect, int32_t parameterIndex);
 
     void reset() override;
-    bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
     bool leftUp(bool shift, bool ctrl, int32_t x, int32_t y) override;
 
     int32_t parameterIndex;
     bool held = false;
     bool dirty = true;
+
+protected:
+    // The press: held, the gesture begun, the parameter set to value, a repaint asked for.
+    bool press(double value);
+};
+
+// Toggle behaviour: a click flips the parameter's knob position, ctrl-click sets the default.
+class ZSwitchControl : public ZParameterClickControl {
+public:
+    ZSwitchControl(ZPlugin* effect, int32_t parameterIndex);
+
+    bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
+
+    // Whether the switch is on: the knob position is 0.5 or more.
+    bool selected() const;
 };

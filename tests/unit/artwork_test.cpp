@@ -124,7 +124,7 @@ public:
     }
 
 private:
-    std::unique_ptr<SarvoEffect> effect_ = makeEffect();
+    std::unique_ptr<SarvoEffect> effect_ = gui_test::makeEffect();
     std::unique_ptr<ZSkin> skin_;
 };
 
