@@ -8,30 +8,26 @@ namespace {
 // trunc toward zero into int32, saturating at the range ends (the caller has excluded NaN).
 int32_t truncToInt(double v)
 {
-    if (v >= 2147483647.0)
-        return 2147483647;
-    if (v <= -2147483648.0)
-        return -2147483647 - 1;
+    if (v >= 2147483647.0) return 2147483647;
+    if (v <= -2147483648.0) return -2147483647 - 1;
     return static_cast<int32_t>(v);
 }
 
-double squareOfNonNegative(double v)
-{
-    return v > 0.0 ? v * v : 0.0;
-}
+double squareOfNonNegative(double v) { return v > 0.0 ? v * v : 0.0; }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 
 ZShape::ZShape() : bounds_{0, 0, 0, 0}, empty_(true) {}
 
+ZShape::ZShape(FillKind kind) : bounds_{0, 0, 0, 0}, empty_(true), fillKind_(kind) {}
+
 ZShape::~ZShape() = default;
 
 bool ZShape::bounds(ZBounds& out) const
 {
-    if (empty_)
-        return false;
+    if (empty_) return false;
     out = bounds_;
     return true;
 }
@@ -55,26 +51,20 @@ void ZShape::setBounds(const ZBounds& b)
 // ---------------------------------------------------------------------------------------------
 
 ZDiscShape::ZDiscShape(double cx, double cy, double r)
-    : cx_(cx), cy_(cy), r_(r), r2_(r * r), inner_(squareOfNonNegative(r - kHalfPixelDiagonal)),
+    : ZShape(FillKind::kDisc), cx_(cx), cy_(cy), r_(r), r2_(r * r), inner_(squareOfNonNegative(r - kHalfPixelDiagonal)),
       outer_((r + kHalfPixelDiagonal) * (r + kHalfPixelDiagonal))
 {
     setBounds(cx - r, cy - r, cx + r + 1.0, cy + r + 1.0);
 }
 
-int ZDiscShape::classify(int32_t x, int32_t y) const
-{
-    return classifyPixel(x, y);
-}
+int ZDiscShape::classify(int32_t x, int32_t y) const { return classifyPixel(x, y); }
 
-bool ZDiscShape::contains(double px, double py) const
-{
-    return containsPoint(px, py);
-}
+bool ZDiscShape::contains(double px, double py) const { return containsPoint(px, py); }
 
 // ---------------------------------------------------------------------------------------------
 
 ZSegmentShape::ZSegmentShape(double x1, double y1, double x2, double y2, double width)
-    : x1_(x1), y1_(y1), x2_(x2), y2_(y2), half_(width / 2.0)
+    : ZShape(FillKind::kSegment), x1_(x1), y1_(y1), x2_(x2), y2_(y2), half_(width / 2.0)
 {
     const double dx = x2 - x1;
     const double dy = y2 - y1;
@@ -86,44 +76,38 @@ ZSegmentShape::ZSegmentShape(double x1, double y1, double x2, double y2, double 
               (y1 > y2 ? y1 : y2) + half_ + 1.0);
 }
 
-int ZSegmentShape::classify(int32_t x, int32_t y) const
-{
-    return classifyPixel(x, y);
-}
+int ZSegmentShape::classify(int32_t x, int32_t y) const { return classifyPixel(x, y); }
 
-bool ZSegmentShape::contains(double px, double py) const
-{
-    return containsPoint(px, py);
-}
+bool ZSegmentShape::contains(double px, double py) const { return containsPoint(px, py); }
 
 // ---------------------------------------------------------------------------------------------
 
-ZShapeGroup::ZShapeGroup() : members_(nullptr), count_(0), capacity_(0)
+ZShapeGroup::ZShapeGroup() : ZShapeGroup(FillKind::kGroup) {}
+
+ZShapeGroup::ZShapeGroup(FillKind kind)
+    : ZShape(kind == FillKind::kGroup ? FillKind::kGroup : FillKind::kGeneral), members_(nullptr), count_(0),
+      capacity_(0)
 {
     members_ = new (std::nothrow) ZShape*[32];
-    if (members_ != nullptr)
-        capacity_ = 32;
+    if (members_ != nullptr) capacity_ = 32;
 }
 
 ZShapeGroup::~ZShapeGroup()
 {
-    for (int32_t i = 0; i < count_; ++i)
-        delete members_[i];
+    for (int32_t i = 0; i < count_; ++i) delete members_[i];
     delete[] members_;
 }
 
 bool ZShapeGroup::add(ZShape* member)
 {
-    if (member == nullptr)
-        return false;
+    if (member == nullptr) return false;
     if (count_ == capacity_) {
         ZShape** grown = capacity_ <= 0x7FFFFFFF - 32 ? new (std::nothrow) ZShape*[capacity_ + 32] : nullptr;
         if (grown == nullptr) {
             delete member;
             return false;
         }
-        for (int32_t i = 0; i < count_; ++i)
-            grown[i] = members_[i];
+        for (int32_t i = 0; i < count_; ++i) grown[i] = members_[i];
         delete[] members_;
         members_ = grown;
         capacity_ += 32;
@@ -135,14 +119,10 @@ bool ZShapeGroup::add(ZShape* member)
         if (empty_) {
             setBounds(b);
         } else {
-            if (b.x0 < bounds_.x0)
-                bounds_.x0 = b.x0;
-            if (b.y0 < bounds_.y0)
-                bounds_.y0 = b.y0;
-            if (b.x1 > bounds_.x1)
-                bounds_.x1 = b.x1;
-            if (b.y1 > bounds_.y1)
-                bounds_.y1 = b.y1;
+            if (b.x0 < bounds_.x0) bounds_.x0 = b.x0;
+            if (b.y0 < bounds_.y0) bounds_.y0 = b.y0;
+            if (b.x1 > bounds_.x1) bounds_.x1 = b.x1;
+            if (b.y1 > bounds_.y1) bounds_.y1 = b.y1;
         }
     }
     return true;
@@ -153,27 +133,22 @@ int ZShapeGroup::classify(int32_t x, int32_t y) const
     int result = kOutside;
     for (int32_t i = 0; i < count_; ++i) {
         ZBounds b;
-        if (!members_[i]->bounds(b) || !b.contains(x, y))
-            continue;
+        if (!members_[i]->bounds(b) || !b.contains(x, y)) continue;
         const int c = members_[i]->classify(x, y);
-        if (c == kInside)
-            return kInside;
-        if (c == kEdge)
-            result = kEdge;
+        if (c == kInside) return kInside;
+        if (c == kEdge) result = kEdge;
     }
     return result;
 }
 
 bool ZShapeGroup::contains(double px, double py) const
 {
-    if (!std::isfinite(px) || !std::isfinite(py))
-        return false;
+    if (!std::isfinite(px) || !std::isfinite(py)) return false;
     const int32_t tx = truncToInt(px);
     const int32_t ty = truncToInt(py);
     for (int32_t i = 0; i < count_; ++i) {
         ZBounds b;
-        if (members_[i]->bounds(b) && b.contains(tx, ty) && members_[i]->contains(px, py))
-            return true;
+        if (members_[i]->bounds(b) && b.contains(tx, ty) && members_[i]->contains(px, py)) return true;
     }
     return false;
 }
