@@ -1,6 +1,5 @@
 #include "controls/button_behaviours.h"
 
-#include "gui/editor_window.h"
 #include "host/zplugin.h"
 
 // ---------------------------------------------------------------- ZButtonControl

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <new>
 
-#include "gui/editor_window.h"
 #include "gui/surface.h"
 #include "host/zplugin.h"
 
@@ -17,7 +16,7 @@ ZControl::~ZControl()
     background = nullptr;
 }
 
-void ZControl::attach(ZEditorWindow* w) { window = w; }
+void ZControl::attach(ZControlHost* w) { window = w; }
 
 void ZControl::prepare(ZSurface& /*surface*/) {}
 
@@ -131,7 +130,7 @@ int32_t ZCompositeControl::childAt(int32_t px, int32_t py) const
     return -1;
 }
 
-void ZCompositeControl::attach(ZEditorWindow* w)
+void ZCompositeControl::attach(ZControlHost* w)
 {
     window = w;
     for (ZControl* child : children) child->attach(w);

@@ -1,7 +1,7 @@
 // The control base: every element the skin places on the editor.
 //
 // A control has a rectangle in editor-window pixels, a page (0: every page), a background
-// snapshot and a fixed set of virtual operations. The editor window (gui/editor_window.h) owns
+// snapshot and a fixed set of virtual operations. The window that shows the controls owns
 // nothing of this protocol but the calls:
 //   binding     attach(window) then reset(), once, in list order;
 //   full redraw prepare(surface), surface clipped to the control's rectangle;
@@ -16,10 +16,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "gui/control_host.h"
 #include "gui/bitmap.h"
 
 class ZSurface;
-class ZEditorWindow;
 class ZPlugin;
 
 class ZControl {
@@ -30,7 +30,7 @@ public:
     ZControl& operator=(const ZControl&) = delete;
 
     // Stores the window (the controls' way to invalidate, suppress painting and change pages).
-    virtual void attach(ZEditorWindow* window);
+    virtual void attach(ZControlHost* window);
     // Clears the gesture state, computes the layout and marks the control dirty.
     virtual void reset() = 0;
     // Called on every full redraw, after the page background; most controls take their snapshot.
@@ -56,7 +56,7 @@ public:
     int32_t page = 0;
     ZBitmap* background = nullptr;  // owned snapshot, null when none
     ZPlugin* effect;  // not owned
-    ZEditorWindow* window = nullptr;  // not owned; null until attach
+    ZControlHost* window = nullptr;  // not owned; null until attach
 
 protected:
     // Replaces the snapshot by a copy of the width x height pixels at the clip origin (alpha
@@ -88,7 +88,7 @@ public:
     explicit ZCompositeControl(ZPlugin* effect);
     ~ZCompositeControl() override;
 
-    void attach(ZEditorWindow* window) override;
+    void attach(ZControlHost* window) override;
     void prepare(ZSurface& surface) override;
     void draw(ZSurface& surface) override;
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;

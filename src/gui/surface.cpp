@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "gui/blend.h"
+#include "platform/blend.h"
 
 namespace {
 

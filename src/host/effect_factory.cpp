@@ -2,6 +2,7 @@
 
 #include "gui/editor.h"
 #include "model/sarvo_effect.h"
+#include "platform/window_system.h"
 #include "skin/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
@@ -11,33 +12,34 @@
 namespace {
 
 // Parses the module's built-in skin with the clipper's control factory; null when there is none.
-ZSkin* buildSkin(SarvoEffect* effect) {
+ZSkin* buildSkin(SarvoEffect* effect)
+{
     SarvoSkinFactory factory(effect);
     return parseModuleSkin(&factory);
 }
 
 }  // namespace
 
-EffectBase* createEffectInstance(audioMasterCallback hostCallback) {
+EffectBase* createEffectInstance(audioMasterCallback hostCallback)
+{
     SarvoEffect* effect = new (std::nothrow) SarvoEffect(hostCallback);
     if (!effect) return nullptr;
     effect->setSampleRate(44100.0f);
 
     ZSkin* skin = buildSkin(effect);
-    if (skin) {
-#if defined(SARVO_WIN32)
-        // The editor takes the skin and announces itself through setEditor.
-        ZEditor* editor = new (std::nothrow) ZEditor(effect);
-        if (editor) {
-            editor->setSkin(skin);
-            effect->setEditor(editor);
-        } else {
-            delete skin;
-        }
-#else
-        // No native editor window on this platform yet: the effect offers no editor.
+    if (!skin) return effect;
+    if (!platform::editorWindowsAvailable()) {
+        // No window system that can show the editor: the effect offers none.
         delete skin;
-#endif
+        return effect;
+    }
+    // The editor takes the skin and announces itself through setEditor.
+    ZEditor* editor = new (std::nothrow) ZEditor(effect);
+    if (editor) {
+        editor->setSkin(skin);
+        effect->setEditor(editor);
+    } else {
+        delete skin;
     }
     return effect;
 }

@@ -46,7 +46,9 @@ public:
     virtual void command(VstInt32 /*id*/, bool /*shift*/, bool /*ctrl*/) {}
     virtual void reset() = 0;
     virtual bool acceptsIo(VstInt32 inputs, VstInt32 outputs) = 0;
-    virtual void applyProgram(VstInt32 argument) = 0;
+    // Recomputes the signal-path values from the current program. `afterReset` is 1 when reset calls it
+    // and 0 after a parameter, program or chunk change.
+    virtual void applyProgram(VstInt32 afterReset) = 0;
     virtual void parameterChanged(VstInt32 /*index*/) {}
     virtual bool copyProgram(VstInt32 destination) override;
 
@@ -64,7 +66,7 @@ public:
     // The stored slot of a parameter in the current program (null for a bad index).
     ZValueSlot* valueRef(VstInt32 index);
     double parameterValue(VstInt32 index) const;  // normalised, current program
-    double displayValue(VstInt32 index) const;    // in the parameter's unit, current program
+    double displayValue(VstInt32 index) const;  // in the parameter's unit, current program
     double knobPosition(VstInt32 index) const;
     const char* valueText(VstInt32 index) const;
     const char* displayText(VstInt32 index) const;

@@ -29,7 +29,7 @@ public:
     void editorClosed() override;
     void reset() override;
     bool acceptsIo(VstInt32 inputs, VstInt32 outputs) override;
-    void applyProgram(VstInt32 argument) override;
+    void applyProgram(VstInt32 afterReset) override;
 
     bool bypassed() const { return engine_.bypassed.load(std::memory_order_relaxed); }
     bool oversampling() const { return engine_.oversampling.load(std::memory_order_relaxed); }

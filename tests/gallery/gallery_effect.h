@@ -29,7 +29,7 @@ public:
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
     void reset() override {}
     bool acceptsIo(VstInt32 inputs, VstInt32 outputs) override { return inputs == 2 && outputs == 2; }
-    void applyProgram(VstInt32 argument) override;
+    void applyProgram(VstInt32 afterReset) override;
     void command(VstInt32 id, bool shift, bool ctrl) override;
     const char* effectName() override { return "Gallery"; }
     const char* vendorName() override { return "ONDX"; }
@@ -47,12 +47,12 @@ public:
     std::vector<CommandRun> commandsRun;
 
     // Data items.
-    std::atomic<int32_t> level{0};      // "Level", type "long"
-    std::atomic<double> peak{0.0};      // "Peak", type "double"
-    std::atomic<double> fill{0.0};      // "Fill", type "double"
-    std::atomic<double> ceiling{0.5};   // "Ceiling", type "double"
-    const char* status = "";            // "Status", type "char*"
-    ZHistory history;                   // "History", type "ZHistory"
+    std::atomic<int32_t> level{0};  // "Level", type "long"
+    std::atomic<double> peak{0.0};  // "Peak", type "double"
+    std::atomic<double> fill{0.0};  // "Fill", type "double"
+    std::atomic<double> ceiling{0.5};  // "Ceiling", type "double"
+    const char* status = "";  // "Status", type "char*"
+    ZHistory history;  // "History", type "ZHistory"
     // "Spare" is a "long" item without data; "Nothing" a "char*" item without data.
 };
 

@@ -1,5 +1,7 @@
 #include "editor_picture.h"
 
+#include "output_file.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -7,22 +9,35 @@
 #include <png.h>
 #endif
 
-bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height, std::string& message) {
 #if defined(SARVO_HAVE_LIBPNG)
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        message = "cannot write " + path;
+namespace {
+void appendBytes(png_structp png, png_bytep data, png_size_t size)
+{
+    auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+void noFlush(png_structp) {}
+}  // namespace
+#endif
+
+bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height, std::string& message)
+{
+#if defined(SARVO_HAVE_LIBPNG)
+    const std::string ext = lowerExtension(path);
+    if (!ext.empty() && ext != "png") {
+        message = "cannot write '" + path + "': pictures are written as PNG; give the file a .png name";
         return false;
     }
+    // Encoded in memory, then written by the safe-output rules (temporary file, links, devices).
+    std::vector<unsigned char> bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        message = "cannot encode " + path;
+        message = "cannot encode the picture for '" + path + "'";
         return false;
     }
-    png_init_io(png, file);
+    png_set_write_fn(png, &bytes, appendBytes, noFlush);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
@@ -38,11 +53,7 @@ bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, in
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0) {
-        message = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return writeOutputFile(path, bytes.data(), bytes.size(), message);
 #else
     (void)path;
     (void)pixels;

@@ -5,12 +5,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <sndfile.h>
 #include <vector>
 
 namespace {
 
 // A kick-like thump, a snare-like noise burst and hats over a bass line, peaking above full scale.
-std::vector<double> demoSignal(int sampleRate, double seconds) {
+std::vector<double> demoSignal(int sampleRate, double seconds)
+{
     const double pi = 3.14159265358979323846;
     const std::size_t frames = static_cast<std::size_t>(seconds * sampleRate);
     std::vector<double> out(frames * 2, 0.0);
@@ -51,42 +53,56 @@ std::vector<double> demoSignal(int sampleRate, double seconds) {
 
 }  // namespace
 
-int commandGenerate(const std::vector<std::string>& args) {
+int commandGenerate(const std::vector<std::string>& args)
+{
     CommonOptions options;
     std::string message;
-    if (!parseOptions(args, {"--seconds", "--rate", "--channels"}, {}, options, message) ||
-        options.positional.size() != 1) {
-        std::fprintf(stderr, "sarvo-host: generate needs one output file%s%s\n", message.empty() ? "" : ": ",
-                     message.c_str());
-        return 2;
+    if (!parseCommandLine(args, {"--seconds", "--rate", "--channels", "--format", "--bits"}, {}, false, options,
+                          message)) {
+        printError(message);
+        return kExitUsage;
     }
-    const double seconds = std::atof(options.value("--seconds", "6").c_str());
-    const int rate = std::atoi(options.value("--rate", "44100").c_str());
-    if (!(seconds > 0 && seconds <= 600) || rate < 8000 || rate > 384000) {
-        std::fprintf(stderr, "sarvo-host: --seconds must be 0..600 and --rate 8000..384000\n");
-        return 2;
+    if (options.positional.size() != 1) {
+        printError("generate needs one output file (try generate --help)");
+        return kExitUsage;
     }
-    const int channels = std::atoi(options.value("--channels", "2").c_str());
-    if (channels < 1 || channels > 8) {
-        std::fprintf(stderr, "sarvo-host: --channels must be 1..8\n");
-        return 2;
+    double seconds = 6.0;
+    long rate = 44100, channels = 2;
+    if (options.has("--seconds") && !parseNumber(options.value("--seconds"), 0.001, 600.0, seconds)) {
+        printError("--seconds needs a number from 0.001 to 600, got '" + options.value("--seconds") + "'");
+        return kExitUsage;
     }
-    const std::vector<double> stereo = demoSignal(rate, seconds);
-    std::vector<double> signal;
-    if (channels == 2) {
-        signal = stereo;
-    } else {
-        // Mono is the average of both sides; further channels repeat the stereo pair.
-        const std::size_t frames = stereo.size() / 2;
-        signal.resize(frames * channels);
-        for (std::size_t i = 0; i < frames; ++i)
-            for (int c = 0; c < channels; ++c)
-                signal[i * channels + c] =
-                    channels == 1 ? 0.5 * (stereo[2 * i] + stereo[2 * i + 1]) : stereo[2 * i + (c % 2)];
+    if (options.has("--rate") && !parseInteger(options.value("--rate"), 8000, 384000, rate)) {
+        printError("--rate needs a whole number of Hz from 8000 to 384000, got '" + options.value("--rate") + "'");
+        return kExitUsage;
     }
-    if (!writeWav(options.positional[0], signal, channels, rate, message)) {
-        std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
-        return 1;
+    if (options.has("--channels") && !parseInteger(options.value("--channels"), 1, 8, channels)) {
+        printError("--channels needs a whole number from 1 to 8, got '" + options.value("--channels") + "'");
+        return kExitUsage;
     }
-    return 0;
+    const std::string& path = options.positional[0];
+    int format = 0;
+    if (!chooseOutputFormat(path, options.value("--format"), options.value("--bits"), SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                            format, message)) {
+        printError(message);
+        return kExitUsage;
+    }
+    AudioWriter writer;
+    if (!writer.open(path, static_cast<int>(channels), static_cast<int>(rate), format, message)) {
+        printError(message);
+        return kExitFailed;
+    }
+    const std::vector<double> stereo = demoSignal(static_cast<int>(rate), seconds);
+    const std::size_t frames = stereo.size() / 2;
+    std::vector<double> signal(frames * channels);
+    // Mono is the average of both sides; further channels repeat the stereo pair.
+    for (std::size_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            signal[i * channels + c] =
+                channels == 1 ? 0.5 * (stereo[2 * i] + stereo[2 * i + 1]) : stereo[2 * i + (c % 2)];
+    if (!writer.write(signal.data(), static_cast<std::int64_t>(frames), message) || !writer.finish(message)) {
+        printError(message);
+        return kExitFailed;
+    }
+    return kExitDone;
 }

@@ -21,14 +21,12 @@
 #include "skin/sarvo_skin_factory.h"
 #include "skin/skin_parser.h"
 
-
 namespace {
-
-
 
 // Runs an audio file through the effect in blocks of 512 frames with the editor open, as a host
 // plays it, so that the wave displays have a history to show. Mono feeds both inputs.
-bool feedAudio(AudioReader& reader, SarvoEffect& effect, std::string& message) {
+bool feedAudio(AudioReader& reader, SarvoEffect& effect, std::string& message)
+{
     const int channels = reader.info().channels;
     if (channels < 1) {
         message = "the audio file has no channels";
@@ -50,13 +48,15 @@ bool feedAudio(AudioReader& reader, SarvoEffect& effect, std::string& message) {
     return true;
 }
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 }  // namespace
 
-int commandScreenshot(const std::vector<std::string>& args) {
+int commandScreenshot(const std::vector<std::string>& args)
+{
     CommonOptions options;
     std::string message;
     if (!parseOptions(args, {"--audio"}, {}, options, message)) {

@@ -1,0 +1,20 @@
+# Install rules. On Linux, under the prefix: the plug-in in lib/vst/ (where VST 2.x hosts look), the
+# command-line host in bin/, its manual page and the README. The Windows builds install their DLL (and
+# one of them the README on where to put it) for the Windows zip, which takes x86/ and x64/ from the
+# two builds.
+set(SARVO_VST_DIR lib/vst CACHE STRING "Where the VST 2.x module goes under the install prefix")
+if(WIN32)
+  install(TARGETS Sarvo LIBRARY DESTINATION . COMPONENT plugin)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/README-windows.txt ${CMAKE_BINARY_DIR}/README.txt NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION . COMPONENT readme)
+else()
+  install(TARGETS Sarvo LIBRARY DESTINATION ${SARVO_VST_DIR} COMPONENT plugin)
+  if(TARGET sarvo-host)
+    install(TARGETS sarvo-host RUNTIME DESTINATION bin COMPONENT host)
+    if(SARVO_HOST_MAN)
+      install(FILES ${SARVO_HOST_MAN} DESTINATION share/man/man1 COMPONENT host)
+    endif()
+  endif()
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/sarvo COMPONENT doc)
+  # The LV2 bundle goes to lib/lv2/<name>.lv2/ here, as one more install rule of the same kind.
+endif()

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Checks the packages scripts/package made: the Debian package's and the zip's file lists, the
+# Linux module's NEEDED list, and (as root, unless the package is installed already) that the .deb
+# installs, that the installed sarvo-host finds the installed module, and that it removes cleanly.
+#   tests/package/check_package.sh [PACKAGE-DIR]
+dir=${1:-dist/packages}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+check() { if eval "$2"; then echo "PASS $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
+deb=$(ls "$dir"/sarvo_*.deb 2>/dev/null | head -1)
+zip=$(ls "$dir"/sarvo-*-windows.zip 2>/dev/null | head -1)
+
+dpkg-deb -c "$deb" 2>/dev/null | awk '{print $6}' | grep -v '/$' | sort >"$tmp/deb"
+cat >"$tmp/deb-expected" <<LIST
+./usr/bin/sarvo-host
+./usr/lib/vst/Sarvo.so
+./usr/share/doc/sarvo/README.md
+./usr/share/man/man1/sarvo-host.1
+LIST
+check "the .deb holds the module, the host, the manual page and the README" "diff -u '$tmp/deb-expected' '$tmp/deb'"
+check "the .deb depends on what the host links" "dpkg-deb -f '$deb' Depends | grep -q libsndfile"
+
+dpkg-deb -x "$deb" "$tmp/root" 2>/dev/null
+readelf -d "$tmp/root/usr/lib/vst/Sarvo.so" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort >"$tmp/needed"
+check "the Linux module needs only the C library and its kin" "[ -s '$tmp/needed' ] &&
+  ! grep -vE '^(libc|libm|libdl|libpthread|librt|ld-linux-x86-64)\.so' '$tmp/needed'"
+
+cmake -E tar tf "$zip" 2>/dev/null | sed 's#^[^/]*/##' | grep -v '/$' | sort >"$tmp/zip"
+printf '%s\n' README.txt x64/Sarvo.dll x86/Sarvo.dll >"$tmp/zip-expected"
+(zip=$(cd "$(dirname "$zip")" && pwd)/$(basename "$zip") && cd "$tmp" && cmake -E tar xf "$zip")
+check "the zip holds x86/ and x64/ DLLs of the right kinds and a README" "diff -u '$tmp/zip-expected' '$tmp/zip' &&
+  file '$tmp'/sarvo-*/x86/Sarvo.dll | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/x64/Sarvo.dll | grep -q 'PE32+ .*x86-64'"
+
+if [ "$(id -u)" -eq 0 ] && ! dpkg -s sarvo >/dev/null 2>&1; then
+  # dpkg -i and --purge, retried while another package tool holds the lock.
+  dpkg_retry() { for _ in $(seq 60); do dpkg "$@" && return 0; fuser /var/lib/dpkg/lock-frontend >/dev/null 2>&1 || return 1; sleep 2; done; return 1; }
+  dpkg_retry -i "$deb" >"$tmp/install" 2>&1
+  env -u SARVO_PLUGIN /usr/bin/sarvo-host info >"$tmp/info" 2>&1; rc=$?
+  check "the installed sarvo-host runs the installed module" "[ $rc -eq 0 ] && grep -q '/usr/bin/../lib/vst/Sarvo.so' '$tmp/info' &&
+    grep -q 'effect         Sarvo' '$tmp/info' && [ -f /usr/share/man/man1/sarvo-host.1 ]"
+  dpkg_retry --purge sarvo >"$tmp/remove" 2>&1
+  check "the package removes cleanly" "! dpkg -s sarvo >/dev/null 2>&1 && [ ! -e /usr/lib/vst/Sarvo.so ] && [ ! -e /usr/bin/sarvo-host ]"
+else
+  echo "(install check skipped: needs root and no sarvo package installed)"
+fi
+[ "$failures" -eq 0 ]
