@@ -120,7 +120,7 @@ bool ZPageSelControl::leftUp(bool, bool, int32_t, int32_t)
 // ---------------------------------------------------------------- ZRadioControl
 
 ZRadioControl::ZRadioControl(ZPlugin* effect, int32_t index, int32_t a, int32_t b)
-    : ZControl(effect), parameterIndex(index), option(a), lastOption(b)
+    : ZParameterClickControl(effect, index), option(a), lastOption(b)
 {
     if (a >= 0 && b >= a) {
         // In doubles: 2b + 2 does not overflow for any 32-bit b.
@@ -131,12 +131,6 @@ ZRadioControl::ZRadioControl(ZPlugin* effect, int32_t index, int32_t a, int32_t 
     }
 }
 
-void ZRadioControl::reset()
-{
-    held = false;
-    dirty = true;
-}
-
 bool ZRadioControl::selected() const
 {
     const double q = knobPosition(parameterIndex);
@@ -145,20 +139,5 @@ bool ZRadioControl::selected() const
 
 bool ZRadioControl::leftDown(bool, bool ctrl, int32_t, int32_t)
 {
-    held = true;
-    beginGesture(parameterIndex);
-    changeValue(parameterIndex, ctrl ? defaultValue(parameterIndex) : bandCentre);
-    invalidate();
-    dirty = true;
-    return true;
-}
-
-bool ZRadioControl::leftUp(bool, bool, int32_t, int32_t)
-{
-    if (!held) return false;
-    held = false;
-    endGesture(parameterIndex);
-    invalidate();
-    dirty = true;
-    return true;
+    return press(ctrl ? defaultValue(parameterIndex) : bandCentre);
 }

@@ -65,24 +65,20 @@ public:
 
 // Radio: option a of the options 0..b on one parameter owns the band [a / (b + 1), (a + 1) / (b + 1))
 // of the knob position (the last option also owns 1.0); a click sets the band's centre.
-class ZRadioControl : public ZControl {
+// Ctrl-click sets the parameter's default.
+class ZRadioControl : public ZParameterClickControl {
 public:
     // Needs 0 <= option <= lastOption (the factory checks it); other values give an empty band.
     ZRadioControl(ZPlugin* effect, int32_t parameterIndex, int32_t option, int32_t lastOption);
 
-    void reset() override;
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
-    bool leftUp(bool shift, bool ctrl, int32_t x, int32_t y) override;
 
     // Whether the parameter's knob position lies in this option's band.
     bool selected() const;
 
-    int32_t parameterIndex;
     int32_t option;
     int32_t lastOption;
     double bandLow = 0.0;
     double bandCentre = 0.0;
     double bandHigh = 0.0;
-    bool held = false;
-    bool dirty = true;
 };

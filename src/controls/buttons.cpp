@@ -33,7 +33,7 @@ void ZTextSwitch::prepare(ZSurface& surface)
 
 void ZTextSwitch::draw(ZSurface& surface)
 {
-    const bool isOn = knobPosition(parameterIndex) >= 0.5;
+    const bool isOn = selected();
     if (isOn == (lastOn == 1) && lastOn >= 0 && !dirty) return;
     fillBox(surface, isOn ? (held ? onHeld : on) : off, layout.inner);
     drawTextInBox(surface, font, label.c_str(), layout.inner, kAlignCentre);
@@ -57,7 +57,7 @@ void ZDefSwitch::prepare(ZSurface&) { dirty = true; }
 
 void ZDefSwitch::draw(ZSurface& surface)
 {
-    const bool isOn = knobPosition(parameterIndex) >= 0.5;
+    const bool isOn = selected();
     if (isOn == (lastOn == 1) && lastOn >= 0 && !dirty) return;
     drawMarkControl(surface, layout, colours, height, isOn, held, font, parameterTitle(effect, parameterIndex));
     lastOn = isOn ? 1 : 0;

@@ -271,35 +271,28 @@ void ZPotControl::cancel()
     if (held) leftUp(false, false, 0, 0);
 }
 
-// ---------------------------------------------------------------- ZSwitchControl
+// ---------------------------------------------------------------- ZParameterClickControl
 
-ZSwitchControl::ZSwitchControl(ZPlugin* effect, int32_t index) : ZControl(effect), parameterIndex(index) {}
+ZParameterClickControl::ZParameterClickControl(ZPlugin* effect, int32_t index) : ZControl(effect), parameterIndex(index)
+{}
 
-void ZSwitchControl::reset()
+void ZParameterClickControl::reset()
 {
     held = false;
     dirty = true;
 }
 
-bool ZSwitchControl::leftDown(bool /*shift*/, bool ctrl, int32_t, int32_t)
+bool ZParameterClickControl::press(double value)
 {
     held = true;
-    double value;
-    if (ctrl) {
-        beginGesture(parameterIndex);
-        value = defaultValue(parameterIndex);
-    } else {
-        const double q = knobPosition(parameterIndex);
-        beginGesture(parameterIndex);
-        value = q >= 0.5 ? 0.0 : 1.0;
-    }
+    beginGesture(parameterIndex);
     changeValue(parameterIndex, value);
     invalidate();
     dirty = true;
     return true;
 }
 
-bool ZSwitchControl::leftUp(bool, bool, int32_t, int32_t)
+bool ZParameterClickControl::leftUp(bool, bool, int32_t, int32_t)
 {
     if (!held) return false;
     held = false;
@@ -307,4 +300,15 @@ bool ZSwitchControl::leftUp(bool, bool, int32_t, int32_t)
     invalidate();
     dirty = true;
     return true;
+}
+
+// ---------------------------------------------------------------- ZSwitchControl
+
+ZSwitchControl::ZSwitchControl(ZPlugin* effect, int32_t index) : ZParameterClickControl(effect, index) {}
+
+bool ZSwitchControl::selected() const { return knobPosition(parameterIndex) >= 0.5; }
+
+bool ZSwitchControl::leftDown(bool /*shift*/, bool ctrl, int32_t, int32_t)
+{
+    return press(ctrl ? defaultValue(parameterIndex) : selected() ? 0.0 : 1.0);
 }

@@ -130,16 +130,31 @@ public:
     bool dirty = true;
 };
 
-// Toggle behaviour: a click flips the parameter's knob position, ctrl-click sets the default.
-class ZSwitchControl : public ZControl {
+// A click that sets a parameter: the press begins a gesture and sets the value, the release ends
+// it. The toggle and the radio button share it and differ only in the value a press sets.
+class ZParameterClickControl : public ZControl {
 public:
-    ZSwitchControl(ZPlugin* effect, int32_t parameterIndex);
+    ZParameterClickControl(ZPlugin* effect, int32_t parameterIndex);
 
     void reset() override;
-    bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
     bool leftUp(bool shift, bool ctrl, int32_t x, int32_t y) override;
 
     int32_t parameterIndex;
     bool held = false;
     bool dirty = true;
+
+protected:
+    // The press: held, the gesture begun, the parameter set to value, a repaint asked for.
+    bool press(double value);
+};
+
+// Toggle behaviour: a click flips the parameter's knob position, ctrl-click sets the default.
+class ZSwitchControl : public ZParameterClickControl {
+public:
+    ZSwitchControl(ZPlugin* effect, int32_t parameterIndex);
+
+    bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
+
+    // Whether the switch is on: the knob position is 0.5 or more.
+    bool selected() const;
 };

@@ -5,20 +5,13 @@
 #include <cstdint>
 
 #include "controls/control.h"
+#include "controls/strip_selector.h"
 
-class ZImageResource;
+extern template class ZStripSelector<ZSwitchControl>;
 
-class ZImgSwitch : public ZSwitchControl {
+// The frame shown (currentFrame): 1 when the knob position is 0.5 or more, else 0; 2 while held
+// with a three-frame strip.
+class ZImgSwitch : public ZStripSelector<ZSwitchControl> {
 public:
     ZImgSwitch(ZPlugin* effect, int32_t parameterIndex, ZImageResource* image);
-
-    void prepare(ZSurface& surface) override;
-    void draw(ZSurface& surface) override;
-
-    // The frame shown: 1 when the knob position is 0.5 or more, else 0; 2 while held with a
-    // three-frame strip. A frame the strip lacks is not drawn (the background shows).
-    int32_t currentFrame() const;
-
-    ZImageResource* image;  // not owned
-    int32_t lastFrame = -1;
 };

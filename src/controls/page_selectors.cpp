@@ -5,31 +5,7 @@
 
 // ---------------------------------------------------------------- ZImgPageSel
 
-ZImgPageSel::ZImgPageSel(ZPlugin* effect, ZImageResource* image, int32_t page)
-    : ZPageSelControl(effect, page), image(image)
-{}
-
-void ZImgPageSel::prepare(ZSurface& surface)
-{
-    takeSnapshot(surface);
-    dirty = true;
-}
-
-int32_t ZImgPageSel::currentFrame() const
-{
-    if (image && image->frameCount == 3 && held) return 2;
-    return selected() ? 1 : 0;
-}
-
-void ZImgPageSel::draw(ZSurface& surface)
-{
-    const int32_t frame = currentFrame();
-    if (frame == lastFrame && !dirty) return;
-    restoreSnapshot(surface);
-    if (image) image->drawImageFrame(&surface, frame);
-    lastFrame = frame;
-    dirty = false;
-}
+ZImgPageSel::ZImgPageSel(ZPlugin* effect, ZImageResource* image, int32_t page) : ZStripSelector(image, effect, page) {}
 
 // ---------------------------------------------------------------- ZTextPageSel
 

@@ -8,21 +8,15 @@
 
 #include "controls/button_behaviours.h"
 #include "controls/layouts.h"
+#include "controls/strip_selector.h"
 
 class ZFont;
-class ZImageResource;
 
-class ZImgPageSel : public ZPageSelControl {
+extern template class ZStripSelector<ZPageSelControl>;
+
+class ZImgPageSel : public ZStripSelector<ZPageSelControl> {
 public:
     ZImgPageSel(ZPlugin* effect, ZImageResource* image, int32_t page);
-
-    void prepare(ZSurface& surface) override;
-    void draw(ZSurface& surface) override;
-
-    int32_t currentFrame() const;
-
-    ZImageResource* image;
-    int32_t lastFrame = -1;
 };
 
 class ZTextPageSel : public ZPageSelControl {

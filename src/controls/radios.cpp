@@ -6,30 +6,8 @@
 // ---------------------------------------------------------------- ZImgRadio
 
 ZImgRadio::ZImgRadio(ZPlugin* effect, int32_t index, int32_t a, int32_t b, ZImageResource* image)
-    : ZRadioControl(effect, index, a, b), image(image)
+    : ZStripSelector(image, effect, index, a, b)
 {}
-
-void ZImgRadio::prepare(ZSurface& surface)
-{
-    takeSnapshot(surface);
-    dirty = true;
-}
-
-int32_t ZImgRadio::currentFrame() const
-{
-    if (image && image->frameCount == 3 && held) return 2;
-    return selected() ? 1 : 0;
-}
-
-void ZImgRadio::draw(ZSurface& surface)
-{
-    const int32_t frame = currentFrame();
-    if (frame == lastFrame && !dirty) return;
-    restoreSnapshot(surface);
-    if (image) image->drawImageFrame(&surface, frame);
-    lastFrame = frame;
-    dirty = false;
-}
 
 // ---------------------------------------------------------------- ZDefRadio
 

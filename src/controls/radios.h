@@ -7,22 +7,15 @@
 
 #include "controls/button_behaviours.h"
 #include "controls/layouts.h"
+#include "controls/strip_selector.h"
 
 class ZFont;
-class ZImageResource;
 
-class ZImgRadio : public ZRadioControl {
+extern template class ZStripSelector<ZRadioControl>;
+
+class ZImgRadio : public ZStripSelector<ZRadioControl> {
 public:
     ZImgRadio(ZPlugin* effect, int32_t parameterIndex, int32_t option, int32_t lastOption, ZImageResource* image);
-
-    void prepare(ZSurface& surface) override;
-    void draw(ZSurface& surface) override;
-
-    // The frame the radio shows now.
-    int32_t currentFrame() const;
-
-    ZImageResource* image;
-    int32_t lastFrame = -1;
 };
 
 class ZDefRadio : public ZRadioControl {

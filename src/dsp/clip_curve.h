@@ -48,7 +48,10 @@ inline double clipSample(const ClipCurveValues& c, double v)
 }
 
 // Computes every curve number from the display values (Gain in dB, Clip and
-// Softness in percent), in the documented order and arithmetic.
+// Softness in percent): gain factor, clip level and softness first, then the
+// knee bounds and the knee's quadratic from them. The order and the exact
+// operations are kept fixed because the processing loops are held bit for bit
+// against results computed this way.
 ClipCurveValues clipCurveFromDisplay(double gainDb, double clipPercent, double softnessPercent);
 
 // The same from the stored normalised values: each is first snapped to its

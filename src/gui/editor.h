@@ -17,7 +17,7 @@ public:
     // Destroys the window object (a Win32 window still open goes first), the skin with it.
     ~ZEditor() override;
 
-    // 0, 0, skin height + 12, skin width (top, left, bottom, right).
+    // 0, 0, skin height + kCreditStripHeight, skin width (top, left, bottom, right).
     bool getRect(ERect** rect) override;
     // Makes the window as a child of the host's window and tells the effect; always true.
     bool open(void* parent) override;

@@ -1,7 +1,7 @@
 // The editor window: a child of the host's window that shows the skin.
 //
 // It owns the skin (and with it the controls and resources) and an off-screen surface of its
-// client size: the skin's width by its height plus the 12 rows of the credit strip. Controls
+// client size: the skin's width by its height plus the kCreditStripHeight rows of the credit strip. Controls
 // never see messages: the window paints them into the surface and turns mouse messages into
 // control calls, with a hit test in list order (edges included), a page filter and a capture.
 #pragma once
@@ -22,7 +22,7 @@ public:
     // Destroys a window that still exists, then the surface and the skin.
     ~ZEditorWindow() override;
 
-    // Child, visible, at the parent's top-left corner, skin width x (skin height + 12).
+    // Child, visible, at the parent's top-left corner, skin width x (skin height + kCreditStripHeight).
     void fillCreateParams(platform::CreateParams& params) override;
 
     LResult onCreate(LParam createParams) override;
@@ -54,7 +54,7 @@ public:
     void fullRedraw();
     // Every control of the current page draws into the surface (what each paint does before the copy).
     void drawControls();
-    // Client size: skin width x (skin height + 12); 0 x 0 without a skin.
+    // Client size: skin width x (skin height + kCreditStripHeight); 0 x 0 without a skin.
     int32_t clientWidth() const;
     int32_t clientHeight() const;
 

@@ -21,6 +21,8 @@ double squareOfNonNegative(double v) { return v > 0.0 ? v * v : 0.0; }
 
 ZShape::ZShape() : bounds_{0, 0, 0, 0}, empty_(true) {}
 
+ZShape::ZShape(FillKind kind) : bounds_{0, 0, 0, 0}, empty_(true), fillKind_(kind) {}
+
 ZShape::~ZShape() = default;
 
 bool ZShape::bounds(ZBounds& out) const
@@ -49,7 +51,7 @@ void ZShape::setBounds(const ZBounds& b)
 // ---------------------------------------------------------------------------------------------
 
 ZDiscShape::ZDiscShape(double cx, double cy, double r)
-    : cx_(cx), cy_(cy), r_(r), r2_(r * r), inner_(squareOfNonNegative(r - kHalfPixelDiagonal)),
+    : ZShape(FillKind::kDisc), cx_(cx), cy_(cy), r_(r), r2_(r * r), inner_(squareOfNonNegative(r - kHalfPixelDiagonal)),
       outer_((r + kHalfPixelDiagonal) * (r + kHalfPixelDiagonal))
 {
     setBounds(cx - r, cy - r, cx + r + 1.0, cy + r + 1.0);
@@ -62,7 +64,7 @@ bool ZDiscShape::contains(double px, double py) const { return containsPoint(px,
 // ---------------------------------------------------------------------------------------------
 
 ZSegmentShape::ZSegmentShape(double x1, double y1, double x2, double y2, double width)
-    : x1_(x1), y1_(y1), x2_(x2), y2_(y2), half_(width / 2.0)
+    : ZShape(FillKind::kSegment), x1_(x1), y1_(y1), x2_(x2), y2_(y2), half_(width / 2.0)
 {
     const double dx = x2 - x1;
     const double dy = y2 - y1;
@@ -80,7 +82,11 @@ bool ZSegmentShape::contains(double px, double py) const { return containsPoint(
 
 // ---------------------------------------------------------------------------------------------
 
-ZShapeGroup::ZShapeGroup() : members_(nullptr), count_(0), capacity_(0)
+ZShapeGroup::ZShapeGroup() : ZShapeGroup(FillKind::kGroup) {}
+
+ZShapeGroup::ZShapeGroup(FillKind kind)
+    : ZShape(kind == FillKind::kGroup ? FillKind::kGroup : FillKind::kGeneral), members_(nullptr), count_(0),
+      capacity_(0)
 {
     members_ = new (std::nothrow) ZShape*[32];
     if (members_ != nullptr) capacity_ = 32;

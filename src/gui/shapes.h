@@ -27,6 +27,12 @@ public:
     // Whether the point (px, py) lies inside the shape.
     virtual bool contains(double px, double py) const = 0;
 
+    // How ZSurface::fillShape fills the shape: kGeneral through the virtual classify and contains,
+    // the others through the inlined forms of the disc and the segment and the group's row-wise
+    // fill. Only those three classes can set a kind other than kGeneral.
+    enum class FillKind : uint8_t { kGeneral, kDisc, kSegment, kGroup };
+    FillKind fillKind() const { return fillKind_; }
+
 protected:
     ZShape();
     // Sets the bounds from doubles truncated toward zero. Values that are not finite leave the
@@ -36,12 +42,20 @@ protected:
 
     ZBounds bounds_;
     bool empty_;
+
+private:
+    friend class ZDiscShape;
+    friend class ZSegmentShape;
+    friend class ZShapeGroup;
+    explicit ZShape(FillKind kind);
+
+    FillKind fillKind_ = FillKind::kGeneral;
 };
 
 // Half the diagonal of a pixel: a pixel whose centre is nearer than this to the edge may be cut by it.
 constexpr double kHalfPixelDiagonal = 0.7071067811865476;
 
-class ZDiscShape : public ZShape {
+class ZDiscShape final : public ZShape {
 public:
     ZDiscShape(double cx, double cy, double r);
     int classify(int32_t x, int32_t y) const override;
@@ -73,7 +87,7 @@ private:
     double outer_;
 };
 
-class ZSegmentShape : public ZShape {
+class ZSegmentShape final : public ZShape {
 public:
     // A line of the given width from (x1, y1) to (x2, y2) with round ends.
     ZSegmentShape(double x1, double y1, double x2, double y2, double width);
@@ -141,6 +155,11 @@ public:
 
     int32_t count() const { return count_; }
     const ZShape* member(int32_t index) const { return members_[index]; }
+
+protected:
+    // For subclasses: FillKind::kGroup keeps the group's row-wise fill; any other kind fills the
+    // subclass through its own classify and contains.
+    explicit ZShapeGroup(FillKind kind);
 
 private:
     ZShape** members_;

@@ -1,8 +1,8 @@
 #include "gui/surface.h"
 
 #include <cstddef>
+#include <memory>
 #include <new>
-#include <typeinfo>
 
 #include "platform/blend.h"
 
@@ -113,39 +113,55 @@ int countGroupSamples(const FillContext& fc, int32_t lx, int32_t ly, const Membe
     });
 }
 
-// Fill of a group. A group pixel is inside when any member covers it whole, on the edge when
-// any member has it on its edge, so the answer does not depend on the order in which members
-// are asked; each row therefore asks only the members whose bounds reach that row, each over
-// its own columns. Member is ZSegmentShape (calls resolved at compile time) or AnyMember.
-template <class Member>
-bool fillGroup(const FillContext& fc, const FillArea& area, const ZShapeGroup& group, const Member* const* members,
-               int32_t count)
+// An array that may fail to be made: null then, never an exception.
+template <class T>
+std::unique_ptr<T[]> tryArray(int32_t count)
 {
-    ZBounds* bounds = new (std::nothrow) ZBounds[static_cast<size_t>(count)];
-    int32_t* active = new (std::nothrow) int32_t[static_cast<size_t>(count)];
-    const int32_t columns = area.colEnd - area.colBegin;
-    uint8_t* classes = new (std::nothrow) uint8_t[static_cast<size_t>(columns)];
-    const Member** candidates = new (std::nothrow) const Member*[static_cast<size_t>(count)];
-    if (bounds == nullptr || active == nullptr || classes == nullptr || candidates == nullptr) {
-        delete[] bounds;
-        delete[] active;
-        delete[] classes;
-        delete[] candidates;
-        return false;
-    }
+    return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<size_t>(count > 0 ? count : 0)]);
+}
+
+// The working arrays of one group fill: the members' bounds, the members whose bounds reach the
+// current row, the current row's pixel classes and the members a sampled edge pixel asks.
+template <class Member>
+struct GroupRows {
+    const FillContext& fc;
+    const ZShapeGroup& group;
+    const Member* const* members;
+    int32_t count;
+    int32_t lxBegin;  // the area's columns, clip-local
+    int32_t lxEnd;
+    std::unique_ptr<ZBounds[]> bounds;
+    std::unique_ptr<int32_t[]> active;
+    std::unique_ptr<uint8_t[]> classes;
+    std::unique_ptr<const Member*[]> candidates;
+    int32_t activeCount = 0;
+    int32_t spanBegin = 0;  // columns [spanBegin, spanEnd) that the active members reach
+    int32_t spanEnd = 0;
+
+    GroupRows(const FillContext& fc, const FillArea& area, const ZShapeGroup& group, const Member* const* members,
+              int32_t count)
+        : fc(fc), group(group), members(members), count(count), lxBegin(area.colBegin - fc.clipX),
+          lxEnd(area.colEnd - fc.clipX), bounds(tryArray<ZBounds>(count)), active(tryArray<int32_t>(count)),
+          classes(tryArray<uint8_t>(area.colEnd - area.colBegin)), candidates(tryArray<const Member*>(count))
+    {}
+
+    bool made() const { return bounds && active && classes && candidates; }
+
     // Members without bounds never answer (their bounds contain nothing).
-    for (int32_t i = 0; i < count; ++i) {
-        if (!members[i]->bounds(bounds[i])) bounds[i] = ZBounds{0, 0, 0, 0};
+    void readBounds()
+    {
+        for (int32_t i = 0; i < count; ++i) {
+            if (!members[i]->bounds(bounds[i])) bounds[i] = ZBounds{0, 0, 0, 0};
+        }
     }
 
-    InteriorPainter interior(fc.rgb, fc.a);
-    const int32_t lxBegin = area.colBegin - fc.clipX;
-    const int32_t lxEnd = area.colEnd - fc.clipX;
-    for (int32_t sy = area.rowBegin; sy < area.rowEnd; ++sy) {
-        const int32_t ly = sy - fc.clipY;
-        int32_t activeCount = 0;
-        int32_t spanBegin = lxEnd;
-        int32_t spanEnd = lxBegin;
+    // The members whose bounds reach row ly inside the area, and the columns they span; false
+    // when there are none.
+    bool findActive(int32_t ly)
+    {
+        activeCount = 0;
+        spanBegin = lxEnd;
+        spanEnd = lxBegin;
         for (int32_t i = 0; i < count; ++i) {
             const ZBounds& b = bounds[i];
             if (ly < b.y0 || ly >= b.y1 || b.x0 >= lxEnd || b.x1 <= lxBegin || b.x0 >= b.x1) continue;
@@ -155,8 +171,13 @@ bool fillGroup(const FillContext& fc, const FillArea& area, const ZShapeGroup& g
             if (xs < spanBegin) spanBegin = xs;
             if (xe > spanEnd) spanEnd = xe;
         }
-        if (activeCount == 0) continue;
+        return activeCount > 0;
+    }
 
+    // Classes of the row's span: inside when any member covers the pixel whole, else on the
+    // edge when any member has it on its edge, else outside.
+    void classifyRow(int32_t ly)
+    {
         for (int32_t lx = spanBegin; lx < spanEnd; ++lx) classes[lx - lxBegin] = ZShape::kOutside;
         for (int32_t j = 0; j < activeCount; ++j) {
             const Member* m = members[active[j]];
@@ -170,37 +191,59 @@ bool fillGroup(const FillContext& fc, const FillArea& area, const ZShapeGroup& g
                 if (c != ZShape::kOutside) cls = static_cast<uint8_t>(c);
             }
         }
+    }
 
+    // Supersamples of the edge pixel (lx, ly) inside the group.
+    int edgeSamples(int32_t lx, int32_t ly)
+    {
+        if (lx < 0 || ly < 0)
+            return countSamples(fc, lx, ly, [&](double px, double py) { return group.contains(px, py); });
+        // Every sample of the pixel truncates to (lx, ly), so the members to ask are those whose
+        // bounds hold the pixel. Of those, a member that misses the whole pixel (its edge is more
+        // than half a pixel diagonal away from the centre) cannot hold any of the samples, which
+        // all lie within 0.54 of the centre.
+        int32_t candidateCount = 0;
+        for (int32_t j = 0; j < activeCount; ++j) {
+            const ZBounds& b = bounds[active[j]];
+            if (lx >= b.x0 && lx < b.x1 && members[active[j]]->keepsForSamples(lx, ly))
+                candidates[candidateCount++] = members[active[j]];
+        }
+        return countGroupSamples(fc, lx, ly, candidates.get(), candidateCount);
+    }
+
+    // Blends the classified span of surface row sy.
+    void paintRow(int32_t sy, int32_t ly, InteriorPainter& interior)
+    {
         uint32_t* row = fc.pixels + static_cast<ptrdiff_t>(sy) * fc.stride + fc.clipX;
         for (int32_t lx = spanBegin; lx < spanEnd; ++lx) {
             const uint8_t cls = classes[lx - lxBegin];
-            if (cls == ZShape::kInside) {
+            if (cls == ZShape::kInside)
                 row[lx] = interior.apply(row[lx]);
-            } else if (cls == ZShape::kEdge) {
-                int inside;
-                if (lx >= 0 && ly >= 0) {
-                    // Every sample of the pixel truncates to (lx, ly), so the members to ask are
-                    // those whose bounds hold the pixel. Of those, a member that misses the whole
-                    // pixel (its edge is more than half a pixel diagonal away from the centre)
-                    // cannot hold any of the samples, which all lie within 0.54 of the centre.
-                    int32_t candidateCount = 0;
-                    for (int32_t j = 0; j < activeCount; ++j) {
-                        const ZBounds& b = bounds[active[j]];
-                        if (lx >= b.x0 && lx < b.x1 && members[active[j]]->keepsForSamples(lx, ly))
-                            candidates[candidateCount++] = members[active[j]];
-                    }
-                    inside = countGroupSamples(fc, lx, ly, candidates, candidateCount);
-                } else {
-                    inside = countSamples(fc, lx, ly, [&](double px, double py) { return group.contains(px, py); });
-                }
-                row[lx] = zblend::pixel(fc.rgb, row[lx], edgeOpacity(fc, inside));
-            }
+            else if (cls == ZShape::kEdge)
+                row[lx] = zblend::pixel(fc.rgb, row[lx], edgeOpacity(fc, edgeSamples(lx, ly)));
         }
     }
-    delete[] bounds;
-    delete[] active;
-    delete[] classes;
-    delete[] candidates;
+};
+
+// Fill of a group. A group pixel is inside when any member covers it whole, on the edge when
+// any member has it on its edge, so the answer does not depend on the order in which members
+// are asked; each row therefore asks only the members whose bounds reach that row, each over
+// its own columns. Member is ZSegmentShape (calls resolved at compile time) or AnyMember.
+// False when the working arrays cannot be made (nothing is drawn then).
+template <class Member>
+bool fillGroup(const FillContext& fc, const FillArea& area, const ZShapeGroup& group, const Member* const* members,
+               int32_t count)
+{
+    GroupRows<Member> rows(fc, area, group, members, count);
+    if (!rows.made()) return false;
+    rows.readBounds();
+    InteriorPainter interior(fc.rgb, fc.a);
+    for (int32_t sy = area.rowBegin; sy < area.rowEnd; ++sy) {
+        const int32_t ly = sy - fc.clipY;
+        if (!rows.findActive(ly)) continue;
+        rows.classifyRow(ly);
+        rows.paintRow(sy, ly, interior);
+    }
     return true;
 }
 
@@ -212,6 +255,30 @@ struct AnyMember {
     bool containsPoint(double px, double py) const { return shape->contains(px, py); }
     bool keepsForSamples(int32_t, int32_t) const { return true; }
 };
+
+// A group of segments only takes the segments' inlined forms; any other group asks each member
+// through its virtual functions. False when the member lists cannot be made.
+bool fillGroupShape(const FillContext& fc, const FillArea& area, const ZShapeGroup& group)
+{
+    const int32_t count = group.count();
+    bool segmentsOnly = true;
+    for (int32_t i = 0; i < count && segmentsOnly; ++i)
+        segmentsOnly = group.member(i)->fillKind() == ZShape::FillKind::kSegment;
+    if (segmentsOnly) {
+        std::unique_ptr<const ZSegmentShape*[]> segments = tryArray<const ZSegmentShape*>(count);
+        if (!segments) return false;
+        for (int32_t i = 0; i < count; ++i) segments[i] = static_cast<const ZSegmentShape*>(group.member(i));
+        return fillGroup(fc, area, group, segments.get(), count);
+    }
+    std::unique_ptr<AnyMember[]> any = tryArray<AnyMember>(count);
+    std::unique_ptr<const AnyMember*[]> anyPtrs = tryArray<const AnyMember*>(count);
+    if (!any || !anyPtrs) return false;
+    for (int32_t i = 0; i < count; ++i) {
+        any[i].shape = group.member(i);
+        anyPtrs[i] = &any[i];
+    }
+    return fillGroup(fc, area, group, anyPtrs.get(), count);
+}
 
 }  // namespace
 
@@ -398,49 +465,25 @@ void ZSurface::fillShape(const ZColour& colour, const ZShape& shape)
     for (int k = 0; k < fc.samples; ++k) fc.offsets[k] = supersampleStep_ * 0.5 + supersampleStep_ * k;
     fc.weight = supersampleWeight_;
 
-    const std::type_info& kind = typeid(shape);
-    if (kind == typeid(ZDiscShape)) {
-        const ZDiscShape& disc = static_cast<const ZDiscShape&>(shape);
-        fillPixels(
-            fc, area, [&](int32_t x, int32_t y) { return disc.classifyPixel(x, y); },
-            [&](double px, double py) { return disc.containsPoint(px, py); });
-        return;
-    }
-    if (kind == typeid(ZSegmentShape)) {
-        const ZSegmentShape& segment = static_cast<const ZSegmentShape&>(shape);
-        fillPixels(
-            fc, area, [&](int32_t x, int32_t y) { return segment.classifyPixel(x, y); },
-            [&](double px, double py) { return segment.containsPoint(px, py); });
-        return;
-    }
-    if (kind == typeid(ZShapeGroup)) {
-        const ZShapeGroup& group = static_cast<const ZShapeGroup&>(shape);
-        const int32_t count = group.count();
-        bool segmentsOnly = true;
-        for (int32_t i = 0; i < count && segmentsOnly; ++i)
-            segmentsOnly = typeid(*group.member(i)) == typeid(ZSegmentShape);
-        bool done = false;
-        if (segmentsOnly) {
-            const ZSegmentShape** segments = new (std::nothrow) const ZSegmentShape*[static_cast<size_t>(count)];
-            if (segments != nullptr) {
-                for (int32_t i = 0; i < count; ++i) segments[i] = static_cast<const ZSegmentShape*>(group.member(i));
-                done = fillGroup(fc, area, group, segments, count);
-                delete[] segments;
-            }
-        } else {
-            AnyMember* any = new (std::nothrow) AnyMember[static_cast<size_t>(count)];
-            const AnyMember** anyPtrs = new (std::nothrow) const AnyMember*[static_cast<size_t>(count)];
-            if (any != nullptr && anyPtrs != nullptr) {
-                for (int32_t i = 0; i < count; ++i) {
-                    any[i].shape = group.member(i);
-                    anyPtrs[i] = &any[i];
-                }
-                done = fillGroup(fc, area, group, anyPtrs, count);
-            }
-            delete[] any;
-            delete[] anyPtrs;
+    switch (shape.fillKind()) {
+        case ZShape::FillKind::kDisc: {
+            const ZDiscShape& disc = static_cast<const ZDiscShape&>(shape);
+            fillPixels(
+                fc, area, [&](int32_t x, int32_t y) { return disc.classifyPixel(x, y); },
+                [&](double px, double py) { return disc.containsPoint(px, py); });
+            return;
         }
-        if (done) return;
+        case ZShape::FillKind::kSegment: {
+            const ZSegmentShape& segment = static_cast<const ZSegmentShape&>(shape);
+            fillPixels(
+                fc, area, [&](int32_t x, int32_t y) { return segment.classifyPixel(x, y); },
+                [&](double px, double py) { return segment.containsPoint(px, py); });
+            return;
+        }
+        case ZShape::FillKind::kGroup:
+            if (fillGroupShape(fc, area, static_cast<const ZShapeGroup&>(shape))) return;
+            break;
+        case ZShape::FillKind::kGeneral: break;
     }
     fillPixels(
         fc, area, [&](int32_t x, int32_t y) { return shape.classify(x, y); },

@@ -5,7 +5,8 @@
 // checks the count, resolves every argument against the effect (parameters, commands, data items)
 // and the skin (resources, last match), and only then hands the resolved arguments (ZControlArgs)
 // to the row's creation function, which calls the control's constructor. The creation functions
-// live in skin/control_makers.cpp, one per keyword.
+// live in skin/control_makers_shipped.cpp (the shipped skin's keywords) and
+// skin/control_makers_more.cpp (the rest), one per keyword.
 #pragma once
 
 #include <cstddef>

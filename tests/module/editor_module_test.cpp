@@ -11,6 +11,8 @@
 #include <vector>
 #include <thread>
 
+#include "controls/credit_strip.h"
+
 #if defined(SARVO_WIN32)
 #include <windows.h>
 #endif
@@ -108,7 +110,7 @@ TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher)
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->top, 0);
     EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 333);
+    EXPECT_EQ(rect->bottom, 321 + kCreditStripHeight);
     EXPECT_EQ(rect->right, 402);
 
     HWND parent = hostFrame();
@@ -123,7 +125,7 @@ TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher)
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right - r.left, 402);
-    EXPECT_EQ(r.bottom - r.top, 333);
+    EXPECT_EQ(r.bottom - r.top, 321 + kCreditStripHeight);
     char name[128] = {};
     GetClassNameA(editor, name, sizeof name);
     EXPECT_EQ(std::string(name).rfind("ZWinClass_", 0), 0u) << name;

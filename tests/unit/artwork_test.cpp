@@ -2,7 +2,8 @@
 // colour type), that our decoder reads them, and what they show where the skin places them:
 // the knob's pointer and lit arc turning clockwise over the strip, the switch's two states, and
 // a background that carries the graph's axes, dark display screens and labels on a slate panel.
-#include <gtest/gtest.h>
+// Sizes, frames and places come from the built-in skin as the editor's own parser reads it.
+#include "gui_test_support.h"
 
 #include <cmath>
 #include <cstdint>
@@ -11,7 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "controls/graph.h"
+#include "controls/img_pot.h"
+#include "controls/img_switch.h"
+#include "controls/wave.h"
 #include "skin/png.h"
+#include "skin/sarvo_skin_factory.h"
+#include "skin/skin_parser.h"
 #include "support/test_paths.h"
 
 #if defined(SARVO_HAVE_LIBPNG)
@@ -83,21 +90,72 @@ struct Picture {
     return ::testing::AssertionSuccess();
 }
 
-// Knob strip layout.
-constexpr int kFrameW = 42, kFrameH = 44, kFrames = 91;
+// The built-in skin, parsed as the editor parses it: the pictures' frame layouts and the places
+// of the knobs, the switch, the displays and the graph.
+class ShippedSkin {
+public:
+    ShippedSkin()
+    {
+        SarvoSkinFactory factory(effect_.get());
+        skin_.reset(parseModuleSkin(&factory));
+    }
+    bool parsed() const { return skin_ != nullptr; }
+    const ZSkin& skin() const { return *skin_; }
+
+    // The controls of one type, in the order of their lines.
+    template <typename Control>
+    std::vector<const Control*> controls() const
+    {
+        std::vector<const Control*> found;
+        for (const ZControl* c : skin_->controls)
+            if (const auto* typed = dynamic_cast<const Control*>(c)) found.push_back(typed);
+        return found;
+    }
+    const ZImageResource& knobStrip() const { return *controls<ZImgPot>().at(0)->image; }
+    const ZImageResource& switchStrip() const { return *controls<ZImgSwitch>().at(0)->image; }
+
+    ZColour colour(const char* name) const
+    {
+        for (const ZResource* r : skin_->resources)
+            if (std::string(r->name()) == name)
+                if (const auto* c = dynamic_cast<const ZColourResource*>(r)) return c->colour;
+        ADD_FAILURE() << "no colour " << name;
+        return ZColour{};
+    }
+
+private:
+    std::unique_ptr<SarvoEffect> effect_ = gui_test::makeEffect();
+    std::unique_ptr<ZSkin> skin_;
+};
+
+class Artwork : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(shipped.parsed());
+        ASSERT_EQ(shipped.controls<ZImgPot>().size(), 3u);
+        ASSERT_EQ(shipped.controls<ZImgSwitch>().size(), 1u);
+        ASSERT_EQ(shipped.controls<ZWave>().size(), 2u);
+        ASSERT_EQ(shipped.controls<SarvoGraph>().size(), 1u);
+        ASSERT_NE(shipped.skin().background, nullptr);
+    }
+    ShippedSkin shipped;
+};
+
+// Centre of the knob inside its frame (the artwork's own; the frame size is the skin's).
 constexpr double kCentreX = 21.0, kCentreY = 21.0;
 
 // Angle (degrees clockwise from up) of the pointer in one knob frame: the centroid of the
 // bright pixels on the cap, which nothing but the pointer lights up. Sets found = false if
 // there are none.
-double pointerAngle(const Picture& strip, int frame, bool& found, double& cx, double& cy)
+double pointerAngle(const Picture& strip, const ZImageResource& knob, int frame, bool& found, double& cx, double& cy)
 {
     double sx = 0, sy = 0, n = 0;
-    for (int y = 0; y < kFrameH; ++y) {
-        for (int x = 0; x < kFrameW; ++x) {
+    for (int y = 0; y < knob.frameHeight; ++y) {
+        for (int x = 0; x < knob.frameWidth; ++x) {
             const double dx = x + 0.5 - kCentreX, dy = y + 0.5 - kCentreY;
             if (dx * dx + dy * dy > 11.0 * 11.0) continue;
-            const int row = frame * kFrameH + y;
+            const int row = frame * knob.frameHeight + y;
             if (strip.at(x, row)[3] > 200 && strip.lum(x, row) > 170) {
                 sx += dx;
                 sy += dy;
@@ -112,14 +170,14 @@ double pointerAngle(const Picture& strip, int frame, bool& found, double& cx, do
 }
 
 // Pixels of the lit arc in one frame: opaque, clearly blue, outside the cap.
-int litArcPixels(const Picture& strip, int frame)
+int litArcPixels(const Picture& strip, const ZImageResource& knob, int frame)
 {
     int n = 0;
-    for (int y = 0; y < kFrameH; ++y) {
-        for (int x = 0; x < kFrameW; ++x) {
+    for (int y = 0; y < knob.frameHeight; ++y) {
+        for (int x = 0; x < knob.frameWidth; ++x) {
             const double dx = x + 0.5 - kCentreX, dy = y + 0.5 - kCentreY;
             if (dx * dx + dy * dy < 15.0 * 15.0) continue;
-            const uint8_t* p = strip.at(x, frame * kFrameH + y);
+            const uint8_t* p = strip.at(x, frame * knob.frameHeight + y);
             if (p[3] > 200 && int(p[2]) - int(p[0]) > 35 && p[2] > 110) ++n;
         }
     }
@@ -128,120 +186,133 @@ int litArcPixels(const Picture& strip, int frame)
 
 }  // namespace
 
-TEST(Artwork, FilesHaveTheSizesDepthsAndColourTypesTheSkinDeclares)
+TEST_F(Artwork, FilesHaveTheSizesDepthsAndColourTypesTheSkinDeclares)
 {
+    // The background covers the skin's area; the strips hold their frames in one column.
+    const ZImageResource& background = *shipped.skin().background;
+    EXPECT_EQ(background.frameWidth, shipped.skin().width);
+    EXPECT_EQ(background.frameHeight, shipped.skin().height);
     struct Expect {
         const char* name;
-        uint32_t width, height;
+        const ZImageResource& image;
         int depth, colourType;
     } const expected[] = {
-        {"background.png", 402, 321, 8, 2},
-        {"bigpot.png", 42, 4004, 16, 6},
-        {"oversample.png", 101, 42, 8, 6},
+        {"background.png", background, 8, 2},
+        {"bigpot.png", shipped.knobStrip(), 16, 6},
+        {"oversample.png", shipped.switchStrip(), 8, 6},
     };
     for (const Expect& e : expected) {
         SCOPED_TRACE(e.name);
+        const uint32_t width = uint32_t(e.image.frameWidth);
+        const uint32_t height = uint32_t(e.image.frameHeight) * uint32_t(e.image.frameCount);
         const Bytes file = readFile(resourcePath(e.name));
         Header h;
         ASSERT_TRUE(readHeader(file, h));
-        EXPECT_EQ(h.width, e.width);
-        EXPECT_EQ(h.height, e.height);
+        EXPECT_EQ(h.width, width);
+        EXPECT_EQ(h.height, height);
         EXPECT_EQ(h.depth, e.depth);
         EXPECT_EQ(h.colourType, e.colourType);
         EXPECT_EQ(h.interlace, 0);
         // Compressed well below the raw size (they are compiled into the module).
-        const size_t raw = size_t(e.width) * e.height * (e.colourType == 6 ? 4 : 3) * e.depth / 8;
+        const size_t raw = size_t(width) * height * (e.colourType == 6 ? 4 : 3) * e.depth / 8;
         EXPECT_LT(file.size(), raw / 4);
     }
 }
 
-TEST(Artwork, OurDecoderReadsEveryPictureAtItsFullSize)
+TEST_F(Artwork, OurDecoderReadsEveryPictureAtItsFullSize)
 {
     const struct {
         const char* name;
-        int width, height;
-    } pictures[] = {{"background.png", 402, 321}, {"bigpot.png", 42, 4004}, {"oversample.png", 101, 42}};
+        const ZImageResource& image;
+    } pictures[] = {{"background.png", *shipped.skin().background},
+                    {"bigpot.png", shipped.knobStrip()},
+                    {"oversample.png", shipped.switchStrip()}};
     for (const auto& p : pictures) {
         SCOPED_TRACE(p.name);
         Picture pic;
         ASSERT_TRUE(decode(p.name, pic));
-        EXPECT_EQ(pic.width, p.width);
-        EXPECT_EQ(pic.height, p.height);
+        EXPECT_EQ(pic.width, p.image.frameWidth);
+        EXPECT_EQ(pic.height, p.image.frameHeight * p.image.frameCount);
     }
 }
 
-TEST(Artwork, KnobPointerTurnsClockwiseFromLowerLeftOverTopToLowerRight)
+TEST_F(Artwork, KnobPointerTurnsClockwiseFromLowerLeftOverTopToLowerRight)
 {
+    const ZImageResource& knob = shipped.knobStrip();
     Picture strip;
     ASSERT_TRUE(decode("bigpot.png", strip));
     bool found = false;
     double dx = 0, dy = 0;
+    const int last = knob.frameCount - 1, upright = last / 2;
 
-    pointerAngle(strip, 0, found, dx, dy);
+    pointerAngle(strip, knob, 0, found, dx, dy);
     ASSERT_TRUE(found);
     EXPECT_LT(dx, -2.0) << "frame 0 points left";
     EXPECT_GT(dy, 2.0) << "frame 0 points down";
 
-    pointerAngle(strip, 45, found, dx, dy);
+    pointerAngle(strip, knob, upright, found, dx, dy);
     ASSERT_TRUE(found);
-    EXPECT_LT(dy, -4.0) << "frame 45 points up";
+    EXPECT_LT(dy, -4.0) << "the middle frame points up";
     EXPECT_NEAR(dx, 0.0, 0.6);
 
-    pointerAngle(strip, 90, found, dx, dy);
+    pointerAngle(strip, knob, last, found, dx, dy);
     ASSERT_TRUE(found);
-    EXPECT_GT(dx, 2.0) << "frame 90 points right";
-    EXPECT_GT(dy, 2.0) << "frame 90 points down";
+    EXPECT_GT(dx, 2.0) << "the last frame points right";
+    EXPECT_GT(dy, 2.0) << "the last frame points down";
 
-    // Every frame in between: 3 degrees per frame over 270 degrees.
-    for (int f = 0; f < kFrames; ++f) {
-        const double angle = pointerAngle(strip, f, found, dx, dy);
+    // Every frame in between, evenly over 270 degrees.
+    for (int f = 0; f < knob.frameCount; ++f) {
+        const double angle = pointerAngle(strip, knob, f, found, dx, dy);
         ASSERT_TRUE(found) << "frame " << f;
-        EXPECT_NEAR(angle, -135.0 + 3.0 * f, 4.0) << "frame " << f;
+        EXPECT_NEAR(angle, -135.0 + 270.0 * f / last, 4.0) << "frame " << f;
     }
 }
 
-TEST(Artwork, KnobLitArcGrowsWithTheFrameAndTheUprightFrameIsSymmetric)
+TEST_F(Artwork, KnobLitArcGrowsWithTheFrameAndTheUprightFrameIsSymmetric)
 {
+    const ZImageResource& knob = shipped.knobStrip();
     Picture strip;
     ASSERT_TRUE(decode("bigpot.png", strip));
-    EXPECT_EQ(litArcPixels(strip, 0), 0);
+    EXPECT_EQ(litArcPixels(strip, knob, 0), 0);
     int previous = 0;
-    for (int f = 10; f < kFrames; f += 10) {
-        const int n = litArcPixels(strip, f);
+    for (int f = 10; f < knob.frameCount; f += 10) {
+        const int n = litArcPixels(strip, knob, f);
         EXPECT_GT(n, previous) << "frame " << f;
         previous = n;
     }
-    // Frame 45 points straight up: the shape of its cap, pointer and shadow (the alpha channel)
+    // The middle frame points straight up: the shape of its cap, pointer and shadow (the alpha channel)
     // is its own mirror image about the centre column. The light falls from the upper left, so
     // colours need not be, and the track's anti-aliased rim is lit on the left side only.
-    for (int y = 0; y < kFrameH; ++y) {
-        for (int x = 0; x < kFrameW / 2; ++x) {
+    const int upright = (knob.frameCount - 1) / 2;
+    for (int y = 0; y < knob.frameHeight; ++y) {
+        for (int x = 0; x < knob.frameWidth / 2; ++x) {
             const double dx = x + 0.5 - kCentreX, dy = y + 0.5 - kCentreY;
             const double r2 = dx * dx + dy * dy;
             if (r2 > 15.5 * 15.5 && r2 < 20.0 * 20.0) continue;
-            EXPECT_NEAR(strip.at(x, 45 * kFrameH + y)[3], strip.at(kFrameW - 1 - x, 45 * kFrameH + y)[3], 2)
-                << x << "," << y;
+            const int row = upright * knob.frameHeight + y;
+            EXPECT_NEAR(strip.at(x, row)[3], strip.at(knob.frameWidth - 1 - x, row)[3], 2) << x << "," << y;
         }
     }
 }
 
-TEST(Artwork, KnobFramesAreTransparentAroundAndOpaqueInTheMiddleWithSoftEdges)
+TEST_F(Artwork, KnobFramesAreTransparentAroundAndOpaqueInTheMiddleWithSoftEdges)
 {
+    const ZImageResource& knob = shipped.knobStrip();
     Picture strip;
     ASSERT_TRUE(decode("bigpot.png", strip));
-    for (int f = 0; f < kFrames; ++f) {
-        const int top = f * kFrameH;
+    for (int f = 0; f < knob.frameCount; ++f) {
+        const int top = f * knob.frameHeight;
         SCOPED_TRACE(f);
         // Corners and the rows below the knob, where the value text goes, show the background.
         EXPECT_EQ(strip.at(0, top)[3], 0);
-        EXPECT_EQ(strip.at(kFrameW - 1, top)[3], 0);
-        EXPECT_EQ(strip.at(0, top + kFrameH - 1)[3], 0);
-        EXPECT_EQ(strip.at(kFrameW - 1, top + kFrameH - 1)[3], 0);
-        for (int x = 0; x < kFrameW; ++x) EXPECT_EQ(strip.at(x, top + kFrameH - 1)[3], 0);
+        EXPECT_EQ(strip.at(knob.frameWidth - 1, top)[3], 0);
+        EXPECT_EQ(strip.at(0, top + knob.frameHeight - 1)[3], 0);
+        EXPECT_EQ(strip.at(knob.frameWidth - 1, top + knob.frameHeight - 1)[3], 0);
+        for (int x = 0; x < knob.frameWidth; ++x) EXPECT_EQ(strip.at(x, top + knob.frameHeight - 1)[3], 0);
         EXPECT_EQ(strip.at(21, top + 21)[3], 255);
         int partial = 0;
-        for (int y = 0; y < kFrameH; ++y)
-            for (int x = 0; x < kFrameW; ++x) {
+        for (int y = 0; y < knob.frameHeight; ++y)
+            for (int x = 0; x < knob.frameWidth; ++x) {
                 const int a = strip.at(x, top + y)[3];
                 partial += (a > 0 && a < 255);
             }
@@ -250,7 +321,7 @@ TEST(Artwork, KnobFramesAreTransparentAroundAndOpaqueInTheMiddleWithSoftEdges)
 }
 
 #if defined(SARVO_HAVE_LIBPNG)
-TEST(Artwork, KnobStripUsesItsSixteenBitPrecision)
+TEST_F(Artwork, KnobStripUsesItsSixteenBitPrecision)
 {
     // libpng as an independent reader of the full 16-bit samples.
     const std::string path = resourcePath("bigpot.png");
@@ -270,7 +341,8 @@ TEST(Artwork, KnobStripUsesItsSixteenBitPrecision)
     }
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
-    ASSERT_EQ(rows.size(), 4004u);
+    const ZImageResource& knob = shipped.knobStrip();
+    ASSERT_EQ(rows.size(), size_t(knob.frameHeight) * knob.frameCount);
 
     // Samples that an 8-bit picture widened to 16 bits would give have equal high and low bytes;
     // smooth gradients give many that do not. Count over the opaque and partly opaque pixels.
@@ -289,11 +361,13 @@ TEST(Artwork, KnobStripUsesItsSixteenBitPrecision)
 }
 #endif
 
-TEST(Artwork, SwitchShowsItsIndicatorLitOnlyInTheSecondFrame)
+TEST_F(Artwork, SwitchShowsItsIndicatorLitOnlyInTheSecondFrame)
 {
     Picture sw;
     ASSERT_TRUE(decode("oversample.png", sw));
-    const int fh = 21;
+    const ZImageResource& strip = shipped.switchStrip();
+    ASSERT_EQ(strip.frameCount, 2);
+    const int fw = strip.frameWidth, fh = strip.frameHeight;
     auto ledLum = [&](int frame) {
         double sum = 0;
         for (int y = 8; y < 13; ++y)
@@ -317,72 +391,78 @@ TEST(Artwork, SwitchShowsItsIndicatorLitOnlyInTheSecondFrame)
     // Rounded corners let the background through; the plate itself is opaque.
     for (int f = 0; f < 2; ++f) {
         EXPECT_EQ(sw.at(0, f * fh)[3], 0);
-        EXPECT_EQ(sw.at(100, f * fh + 20)[3], 0);
-        EXPECT_EQ(sw.at(50, f * fh + 10)[3], 255);
+        EXPECT_EQ(sw.at(fw - 1, f * fh + fh - 1)[3], 0);
+        EXPECT_EQ(sw.at(fw / 2, f * fh + fh / 2)[3], 255);
     }
 }
 
-TEST(Artwork, BackgroundIsAnOpaqueSlatePanelInTheSkinColours)
+TEST_F(Artwork, BackgroundIsAnOpaqueSlatePanelInTheSkinColours)
 {
     Picture bg;
     ASSERT_TRUE(decode("background.png", bg));
     for (size_t i = 3; i < bg.rgba.size(); i += 4) ASSERT_EQ(bg.rgba[i], 255);
     // Quiet panel areas (beside the switch, under the displays) are near the skin's dark colour
-    // (64, 76, 86), with blue above green above red.
+    // dk, with blue above green above red.
+    const ZColour dark = shipped.colour("dk");
     const int spots[][2] = {{30, 295}, {200, 300}, {320, 310}, {10, 150}, {120, 95}};
     for (const auto& s : spots) {
         const uint8_t* p = bg.at(s[0], s[1]);
         SCOPED_TRACE(std::to_string(s[0]) + "," + std::to_string(s[1]));
-        EXPECT_NEAR(p[0], 64, 12);
-        EXPECT_NEAR(p[1], 76, 12);
-        EXPECT_NEAR(p[2], 86, 12);
+        EXPECT_NEAR(p[0], dark.r, 12);
+        EXPECT_NEAR(p[1], dark.g, 12);
+        EXPECT_NEAR(p[2], dark.b, 12);
         EXPECT_LT(p[0], p[1]);
         EXPECT_LT(p[1], p[2]);
     }
 }
 
-TEST(Artwork, BackgroundCarriesTheGraphAxesAlongThePlotEdges)
+TEST_F(Artwork, BackgroundCarriesTheGraphAxesAlongThePlotEdges)
 {
     Picture bg;
     ASSERT_TRUE(decode("background.png", bg));
-    // Graph at (17, 109), plot area from (10, 10), 183 x 116: the input axis lies on window row
-    // 235, the output axis on column 27. Both stand out from the screen beside them.
-    for (int x = 28; x <= 210; ++x) EXPECT_GT(bg.lum(x, 235), bg.lum(x, 232) + 25.0) << "input axis, column " << x;
-    for (int y = 119; y < 235; ++y) EXPECT_GT(bg.lum(27, y), bg.lum(30, y) + 25.0) << "output axis, row " << y;
-    // The plot's interior is a dark screen, darker than the curve colour lt (125, 146, 163) by far.
+    // The input axis lies on the plot's bottom row, the output axis on its left column. Both
+    // stand out from the screen beside them.
+    const SarvoGraph& graph = *shipped.controls<SarvoGraph>()[0];
+    const int left = graph.x + graph.plotLeft, bottom = graph.y + graph.plotBottom;
+    const int top = bottom - int(graph.plotHeight), right = left + int(graph.plotWidth);
+    for (int x = left + 1; x <= right; ++x)
+        EXPECT_GT(bg.lum(x, bottom), bg.lum(x, bottom - 3) + 25.0) << "input axis, column " << x;
+    for (int y = top; y < bottom; ++y)
+        EXPECT_GT(bg.lum(left, y), bg.lum(left + 3, y) + 25.0) << "output axis, row " << y;
+    // The plot's interior is a dark screen, darker than the curve colour lt by far.
     EXPECT_LT(bg.lum(180, 225), 70.0);
 }
 
-TEST(Artwork, WaveDisplaysSitOnDarkScreensThatTheirColoursShowOn)
+TEST_F(Artwork, WaveDisplaysSitOnDarkScreensThatTheirColoursShowOn)
 {
     Picture bg;
     ASSERT_TRUE(decode("background.png", bg));
-    // The displays draw the input envelope in back (65, 75, 85) and the output in fore over a
-    // snapshot of the background; their whole rectangles must be darker than back.
-    const double backLum = 0.299 * 65 + 0.587 * 75 + 0.114 * 85;
-    const int rects[2][4] = {{249, 86, 136, 93}, {249, 199, 136, 93}};
-    for (const auto& r : rects) {
+    // The displays draw the input envelope in back and the output in fore over a snapshot of
+    // the background; their whole rectangles must be darker than back.
+    const ZColour back = shipped.colour("back");
+    const double backLum = 0.299 * back.r + 0.587 * back.g + 0.114 * back.b;
+    for (const ZWave* r : shipped.controls<ZWave>()) {
         double maxLum = 0;
-        for (int y = r[1]; y < r[1] + r[3]; ++y)
-            for (int x = r[0]; x < r[0] + r[2]; ++x) maxLum = std::max(maxLum, bg.lum(x, y));
-        EXPECT_LT(maxLum, backLum - 15.0) << "display at row " << r[1];
+        for (int y = r->y; y < r->y + r->height; ++y)
+            for (int x = r->x; x < r->x + r->width; ++x) maxLum = std::max(maxLum, bg.lum(x, y));
+        EXPECT_LT(maxLum, backLum - 15.0) << "display at row " << r->y;
         // A frame around it: the pixel just outside each edge is darker than the panel further out.
-        EXPECT_LT(bg.lum(r[0] - 1, r[1] + 40), bg.lum(r[0] - 8, r[1] + 40) - 15.0);
-        EXPECT_LT(bg.lum(r[0] + r[2], r[1] + 40), bg.lum(r[0] + r[2] + 8, r[1] + 40) - 15.0);
+        const int row = r->y + 40;
+        EXPECT_LT(bg.lum(r->x - 1, row), bg.lum(r->x - 8, row) - 15.0);
+        EXPECT_LT(bg.lum(r->x + r->width, row), bg.lum(r->x + r->width + 8, row) - 15.0);
     }
 }
 
-TEST(Artwork, BackgroundHasLabelsAboveTheKnobsAndTheProductName)
+TEST_F(Artwork, BackgroundHasLabelsAboveTheKnobsAndTheProductName)
 {
     Picture bg;
     ASSERT_TRUE(decode("background.png", bg));
     // Text above each knob (rows 2..16), brighter than the panel, over the knob's columns.
-    const int knobs[3] = {22, 97, 170};
-    for (int kx : knobs) {
+    for (const ZImgPot* knob : shipped.controls<ZImgPot>()) {
         int bright = 0;
         for (int y = 2; y < 17; ++y)
-            for (int x = kx; x < kx + 42; ++x) bright += bg.lum(x, y) > 110.0;
-        EXPECT_GT(bright, 10) << "label over the knob at " << kx;
+            for (int x = knob->x; x < knob->x + knob->width; ++x) bright += bg.lum(x, y) > 110.0;
+        EXPECT_GT(bright, 10) << "label over the knob at " << knob->x;
     }
     // The product name: large bright text in the top right, above the left display.
     int bright = 0;

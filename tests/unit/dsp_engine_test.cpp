@@ -1,5 +1,5 @@
-// The clipper's processing loops: the documented per-frame procedure, held
-// bit for bit against the one-sample-at-a-time reference, plus bypass,
+// The clipper's processing loops: gain, clip curve and history per frame,
+// held bit for bit against the one-sample-at-a-time reference, plus bypass,
 // oversampling, history capture and the mending of non-finite input.
 #include <atomic>
 #include <cmath>
@@ -392,7 +392,7 @@ TEST_P(DspEngine, HugeInputAndBrokenParametersAreContained)
     // A NaN gain, an infinite clip level or a NaN softness (from a broken
     // chunk) must not leave anything behind once the parameters are sane
     // again. Those that keep every value finite (clip, softness) give exactly
-    // the documented procedure's output.
+    // the one-sample-at-a-time reference's output.
     for (int broken = 0; broken < 3; ++broken) {
         auto a = makeEngine(0.2, 0.7, 0.4, 1.0);
         auto ref = makeEngine(0.2, 0.7, 0.4, 1.0);

@@ -80,7 +80,9 @@ TEST(DspHalfBand, ResponseMatchesTheDesign)
     }
 }
 
-TEST(DspHalfBand, StageStepIsTheDocumentedRecursion)
+// One stage is the allpass recursion y = (x - y2) * a + x2, with the denormal
+// guard added to the older output, bit for bit.
+TEST(DspHalfBand, StageStepIsTheAllpassRecursionWithItsDenormalGuard)
 {
     AllpassStage s;
     s.a = 0.5453536510711322;

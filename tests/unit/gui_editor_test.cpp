@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "controls/credit_strip.h"
+
 using namespace gui_test;
 using namespace platform;
 
@@ -47,10 +49,10 @@ TEST_F(EditorTest, RectangleIsTheSkinPlusTheStrip)
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->top, 0);
     EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 333);
+    EXPECT_EQ(rect->bottom, 321 + kCreditStripHeight);
     EXPECT_EQ(rect->right, 402);
     EXPECT_EQ(effect->dispatcher(effEditGetRect, 0, 0, &rect, 0.0f), 1);
-    EXPECT_EQ(rect->bottom, 333);
+    EXPECT_EQ(rect->bottom, 321 + kCreditStripHeight);
     EXPECT_TRUE(effect->getDescriptor()->flags & effFlagsHasEditor);
     EXPECT_EQ(editor->plugin(), effect.get());
     EXPECT_EQ(editor->effect(), effect.get());
@@ -67,7 +69,7 @@ TEST_F(EditorTest, OpenCloseAndOpenAgain)
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
     EXPECT_EQ(w, 402);
-    EXPECT_EQ(h, 333);
+    EXPECT_EQ(h, 321 + kCreditStripHeight);
     editor->window()->setPage(2);
     WindowHandle first = editorHandle();
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);

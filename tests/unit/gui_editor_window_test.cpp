@@ -262,7 +262,7 @@ struct StripInk {
 StripInk stripInk(const ZSurface& s, int32_t top, int32_t split)
 {
     StripInk ink;
-    for (int32_t y = top; y < top + 12; ++y)
+    for (int32_t y = top; y < top + kCreditStripHeight; ++y)
         for (int32_t x = 0; x < s.width(); ++x) {
             const uint32_t p = pixel(s, x, y);
             EXPECT_EQ(p & 0xFF, (p >> 16) & 0xFF) << "grey text on black only";
@@ -275,7 +275,7 @@ TEST_F(EditorWindowTest, CreditStripFitsItsTexts)
 {
     // Text widths as the strip measures them.
     ZSurface* measure = ZSurface::create(nullptr, 8, 8);
-    ZDefFont* font = ZDefFont::create(12, ZColour{127, 127, 127, 255});
+    ZDefFont* font = ZDefFont::create(kCreditStripHeight, ZColour{127, 127, 127, 255});
     ASSERT_NE(measure, nullptr);
     ASSERT_NE(font, nullptr);
     const int32_t names = font->textWidth(measure, "ONDX Sarvo");

@@ -14,9 +14,12 @@ namespace {
 
 const ZColour kWhite = {255, 255, 255, 255};
 
-// A group that is not a plain ZShapeGroup, so the surface fills it through the virtual
-// classify and contains of the shape, pixel by pixel, with no shortcut.
-class PlainGroup : public ZShapeGroup {};
+// A group built as a general shape, so the surface fills it through the virtual classify and
+// contains of the shape, pixel by pixel, with no shortcut.
+class PlainGroup : public ZShapeGroup {
+public:
+    PlainGroup() : ZShapeGroup(FillKind::kGeneral) {}
+};
 
 // A member that answers "inside" everywhere but has small bounds.
 class EverywhereShape : public ZShape {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "canvas.h"
+#include "layout.h"
 
 namespace art {
 
@@ -13,15 +14,16 @@ struct FontFiles {
     std::string bold;  // DejaVuSans-Bold.ttf
 };
 
-// The 402 x 321 page background, opaque.
-Canvas renderBackground(const FontFiles& fonts);
-// One 42 x 44 knob frame; frame 0 points lower left, the last frame lower right.
-Canvas renderKnobFrame(int frame, int frameCount);
+// The page background at the skin's size, opaque.
+Canvas renderBackground(const Layout& layout, const FontFiles& fonts);
+// One knob frame at the knob strip's frame size; frame 0 points lower left, the last frame
+// lower right.
+Canvas renderKnobFrame(const Layout& layout, int frame, int frameCount);
 // The whole knob strip, frames in one column.
-Canvas renderKnobStrip();
-// One 101 x 21 switch frame.
-Canvas renderSwitchFrame(bool on, const FontFiles& fonts);
+Canvas renderKnobStrip(const Layout& layout);
+// One switch frame at the switch strip's frame size.
+Canvas renderSwitchFrame(const Layout& layout, bool on, const FontFiles& fonts);
 // Both switch frames in one column, off above on.
-Canvas renderSwitchStrip(const FontFiles& fonts);
+Canvas renderSwitchStrip(const Layout& layout, const FontFiles& fonts);
 
 }  // namespace art

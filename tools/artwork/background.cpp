@@ -70,26 +70,26 @@ void engraved(Canvas& c, const Font& f, double x, double baseline, const std::st
     f.draw(c, x, baseline, text, paint, tracking);
 }
 
-void knobSection(Canvas& c, const FontFiles& fonts)
+void knobSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
     Font label(fonts.regular, 11.0);
     for (int i = 0; i < 3; ++i) {
-        const Rect& k = kKnobs[i];
+        const Rect& k = layout.knobs[i];
         const double cx = k.x + kKnobCentreX;
         const double w = label.measure(kKnobLabels[i]);
         engraved(c, label, std::round((cx - w / 2) * 4) / 4, 13, kKnobLabels[i], solid(labelColour()));
-        readout(c, kValues[i]);
+        readout(c, layout.values[i]);
     }
 }
 
-void graphSection(Canvas& c, const FontFiles& fonts)
+void graphSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
-    screen(c, kGraph);
-    const int left = kGraph.x + kPlot.x;  // column of the output axis
-    const int bottom = kGraph.y + kPlot.y + kPlot.h;  // row of the input axis
-    const int top = kGraph.y + kPlot.y;
-    const int right = left + kPlot.w;
-    const int unit = kPlot.h;  // pixels per level unit, both axes
+    screen(c, layout.graph);
+    const int left = layout.graph.x + layout.plot.x;  // column of the output axis
+    const int bottom = layout.graph.y + layout.plot.y + layout.plot.h;  // row of the input axis
+    const int top = layout.graph.y + layout.plot.y;
+    const int right = left + layout.plot.w;
+    const int unit = layout.plot.h;  // pixels per level unit, both axes
     const int step = unit / 4;  // grid every quarter unit
 
     const Colour grid = rgb8(45, 53, 61);
@@ -120,17 +120,17 @@ void graphSection(Canvas& c, const FontFiles& fonts)
     for (int k = 0; k <= 2; ++k) hline(c, bottom - (k * unit) / 2, left - 3, left, axis);
 
     Font caption(fonts.regular, 10.0);
-    engraved(c, caption, left, kGraph.y - 6, "Output", solid(captionColour()), 0.3);
+    engraved(c, caption, left, layout.graph.y - 6, "Output", solid(captionColour()), 0.3);
     const double w = caption.measure("Input", 0.3);
-    engraved(c, caption, right - w, kGraph.y + kGraph.h + 14, "Input", solid(captionColour()), 0.3);
+    engraved(c, caption, right - w, layout.graph.y + layout.graph.h + 14, "Input", solid(captionColour()), 0.3);
 }
 
-void waveSection(Canvas& c, const FontFiles& fonts)
+void waveSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
     Font caption(fonts.regular, 10.0);
     const char* names[2] = {"Left", "Right"};
     for (int i = 0; i < 2; ++i) {
-        const Rect& r = kWaves[i];
+        const Rect& r = layout.waves[i];
         screen(c, r);
         // Faint guides at half scale above and below the zero line.
         const int mid = r.y + r.h / 2;
@@ -140,11 +140,11 @@ void waveSection(Canvas& c, const FontFiles& fonts)
         engraved(c, caption, r.x, r.y - 6, names[i], solid(captionColour()), 0.3);
     }
     // Legend for the two envelope colours, right-aligned over the left display.
-    const Rect& r = kWaves[0];
+    const Rect& r = layout.waves[0];
     double x = r.x + r.w;
     const double baseline = r.y - 6;
     const char* words[2] = {"out", "in"};
-    const Colour swatches[2] = {skinFore(), skinBack()};
+    const Colour swatches[2] = {layout.fore.colour(), layout.back.colour()};
     for (int i = 0; i < 2; ++i) {
         const double w = caption.measure(words[i], 0.3);
         x -= w;
@@ -159,11 +159,11 @@ void waveSection(Canvas& c, const FontFiles& fonts)
     }
 }
 
-void nameplate(Canvas& c, const FontFiles& fonts)
+void nameplate(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
     Font name(fonts.bold, 30.0);
     Font sub(fonts.regular, 10.0);
-    const double x = kWaves[0].x - 1;
+    const double x = layout.waves[0].x - 1;
     const double baseline = 45;
     name.draw(c, x, baseline + 1, "Sarvo", solid(rgb8(28, 33, 39)), -0.6, 0.6);
     name.draw(c, x, baseline, "Sarvo", linear(0, baseline - 22, rgb8(196, 206, 215), 0, baseline, rgb8(150, 163, 175)),
@@ -173,22 +173,22 @@ void nameplate(Canvas& c, const FontFiles& fonts)
 
 }  // namespace
 
-Canvas renderBackground(const FontFiles& fonts)
+Canvas renderBackground(const Layout& layout, const FontFiles& fonts)
 {
-    Canvas c(kSkinWidth, kSkinHeight);
-    c.fillBox(Box{0, 0, kSkinWidth, kSkinHeight}, linear(0, 0, panelTop(), 0, kSkinHeight, panelBottom()));
+    Canvas c(layout.width, layout.height);
+    c.fillBox(Box{0, 0, layout.width, layout.height}, linear(0, 0, panelTop(), 0, layout.height, panelBottom()));
     // Light top edge and a darker last row above the credit strip.
-    hline(c, 0, 0, kSkinWidth, withAlpha(bevelLight(), 0.5));
-    hline(c, kSkinHeight - 1, 0, kSkinWidth, rgb8(40, 47, 54));
+    hline(c, 0, 0, layout.width, withAlpha(bevelLight(), 0.5));
+    hline(c, layout.height - 1, 0, layout.width, rgb8(40, 47, 54));
     // Engraved divider between the controls and the displays.
-    const int dx = (kGraph.x + kGraph.w + kWaves[0].x) / 2;
-    vline(c, dx, 10, kSkinHeight - 10, withAlpha(rgb8(36, 42, 49), 0.8));
-    vline(c, dx + 1, 10, kSkinHeight - 10, withAlpha(bevelLight(), 0.35));
+    const int dx = (layout.graph.x + layout.graph.w + layout.waves[0].x) / 2;
+    vline(c, dx, 10, layout.height - 10, withAlpha(rgb8(36, 42, 49), 0.8));
+    vline(c, dx + 1, 10, layout.height - 10, withAlpha(bevelLight(), 0.35));
 
-    knobSection(c, fonts);
-    graphSection(c, fonts);
-    waveSection(c, fonts);
-    nameplate(c, fonts);
+    knobSection(c, layout, fonts);
+    graphSection(c, layout, fonts);
+    waveSection(c, layout, fonts);
+    nameplate(c, layout, fonts);
     return c;
 }
 

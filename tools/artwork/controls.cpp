@@ -7,10 +7,10 @@
 
 namespace art {
 
-Canvas renderKnobFrame(int frame, int frameCount)
+Canvas renderKnobFrame(const Layout& layout, int frame, int frameCount)
 {
-    Canvas c(kKnobWidth, kKnobHeight);
-    const Box all{0, 0, kKnobWidth, kKnobHeight};
+    Canvas c(layout.knob.frameWidth, layout.knob.frameHeight);
+    const Box all{0, 0, layout.knob.frameWidth, layout.knob.frameHeight};
     const double cx = kKnobCentreX;
     const double cy = kKnobCentreY;
     const double t = frameCount > 1 ? double(frame) / (frameCount - 1) : 0.0;
@@ -53,18 +53,19 @@ Canvas renderKnobFrame(int frame, int frameCount)
     return c;
 }
 
-Canvas renderKnobStrip()
+Canvas renderKnobStrip(const Layout& layout)
 {
-    Canvas strip(kKnobWidth, kKnobHeight * kKnobFrames);
-    for (int f = 0; f < kKnobFrames; ++f) strip.draw(renderKnobFrame(f, kKnobFrames), 0, f * kKnobHeight);
+    Canvas strip(layout.knob.frameWidth, layout.knob.frameHeight * layout.knob.frames);
+    for (int f = 0; f < layout.knob.frames; ++f)
+        strip.draw(renderKnobFrame(layout, f, layout.knob.frames), 0, f * layout.knob.frameHeight);
     return strip;
 }
 
-Canvas renderSwitchFrame(bool on, const FontFiles& fonts)
+Canvas renderSwitchFrame(const Layout& layout, bool on, const FontFiles& fonts)
 {
-    Canvas c(kSwitchWidth, kSwitchHeight);
-    const Box all{0, 0, kSwitchWidth, kSwitchHeight};
-    const double w = kSwitchWidth, h = kSwitchHeight;
+    Canvas c(layout.toggle.frameWidth, layout.toggle.frameHeight);
+    const Box all{0, 0, layout.toggle.frameWidth, layout.toggle.frameHeight};
+    const double w = layout.toggle.frameWidth, h = layout.toggle.frameHeight;
 
     // Plate: dark border, raised face with a light upper edge.
     c.fill(all, roundRect(0.5, 0.5, w - 0.5, h - 0.5, 4.0), solid(rgb8(31, 37, 43)));
@@ -96,11 +97,11 @@ Canvas renderSwitchFrame(bool on, const FontFiles& fonts)
     return c;
 }
 
-Canvas renderSwitchStrip(const FontFiles& fonts)
+Canvas renderSwitchStrip(const Layout& layout, const FontFiles& fonts)
 {
-    Canvas strip(kSwitchWidth, kSwitchHeight * 2);
-    strip.draw(renderSwitchFrame(false, fonts), 0, 0);
-    strip.draw(renderSwitchFrame(true, fonts), 0, kSwitchHeight);
+    Canvas strip(layout.toggle.frameWidth, layout.toggle.frameHeight * 2);
+    strip.draw(renderSwitchFrame(layout, false, fonts), 0, 0);
+    strip.draw(renderSwitchFrame(layout, true, fonts), 0, layout.toggle.frameHeight);
     return strip;
 }
 

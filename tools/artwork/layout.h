@@ -1,52 +1,60 @@
-// Geometry of the built-in skin (src/resources/sarvo.skin) and the artwork's palette.
+// Where the built-in skin puts everything, read from its skin text, and what the artwork adds of
+// its own: the knob's centre and travel, the label texts and the artwork's palette.
 #pragma once
+
+#include <string>
 
 #include "canvas.h"
 
 namespace art {
 
-constexpr int kSkinWidth = 402;
-constexpr int kSkinHeight = 321;
-
 struct Rect {
     int x, y, w, h;
 };
 
-// Knobs (film strip frames) and the value texts under them.
-constexpr int kKnobWidth = 42;
-constexpr int kKnobHeight = 44;
-constexpr int kKnobFrames = 91;
-constexpr Rect kKnobs[3] = {{22, 18, 42, 44}, {97, 18, 42, 44}, {170, 18, 42, 44}};
-constexpr Rect kValues[3] = {{16, 61, 56, 14}, {91, 61, 56, 14}, {164, 61, 56, 14}};
+// A picture resource of the skin: frames of frameWidth x frameHeight in one column.
+struct Strip {
+    int frameWidth = 0, frameHeight = 0, frames = 0;
+};
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+    Colour colour() const { return rgb8(r, g, b); }
+};
+
+// The editor as the skin describes it. Knobs and value texts are the skin's ZImgPot and ZValue
+// controls in the order of their lines; the switch is its ZImgSwitch, the displays its two
+// ZWave controls, the graph its SarvoGraph with the plot area (control-local) from its
+// arguments. The input axis lies along the plot's bottom row, the output axis along its left
+// column.
+struct Layout {
+    int width = 0, height = 0;  // the skin's area, without the credit strip
+    Strip background, knob, toggle;
+    Rect knobs[3] = {}, values[3] = {};
+    Rect toggleRect = {};
+    Rect waves[2] = {};
+    Rect graph = {}, plot = {};
+    Rgb valueText;  // colour of the value texts' font
+    Rgb curve;  // the graph's curve colour
+    Rgb back, fore, axis;  // the displays' input envelope, output envelope and level lines
+};
+
+// Reads the layout from the skin text at path; false with a message in error when the skin
+// lacks a line the artwork needs or a line has fewer arguments than it should.
+bool loadLayout(const std::string& path, Layout& layout, std::string& error);
+
+// The skin text the build was configured with (src/resources/sarvo.skin, set by CMakeLists.txt).
+constexpr const char* kDefaultSkin = SARVO_ARTWORK_SKIN;
+
+// Label texts over the knobs and on the switch.
 constexpr const char* kKnobLabels[3] = {"Gain", "Clip", "Softness"};
-
-// Oversampling switch: two frames, off above on.
-constexpr int kSwitchWidth = 101;
-constexpr int kSwitchHeight = 21;
-constexpr Rect kSwitch = {68, 281, 101, 21};
 constexpr const char* kSwitchText = "2x Oversample";
-
-// Wave displays, left and right channel.
-constexpr Rect kWaves[2] = {{249, 86, 136, 93}, {249, 199, 136, 93}};
-
-// Transfer-curve graph and its plot area (control-local); the input axis lies along the plot's
-// bottom row, the output axis along its left column.
-constexpr Rect kGraph = {17, 109, 203, 136};
-constexpr Rect kPlot = {10, 10, 183, 116};
 
 // Knob geometry inside a frame; pointer angles in degrees clockwise from straight up.
 constexpr double kKnobCentreX = 21.0;
 constexpr double kKnobCentreY = 21.0;
 constexpr double kKnobStartAngle = -135.0;
 constexpr double kKnobEndAngle = 135.0;
-
-// Skin colours the artwork is matched to.
-inline Colour skinTextColour() { return rgb8(145, 152, 159); }
-inline Colour skinDark() { return rgb8(64, 76, 86); }
-inline Colour skinLight() { return rgb8(125, 146, 163); }
-inline Colour skinBack() { return rgb8(65, 75, 85); }
-inline Colour skinFore() { return rgb8(110, 125, 130); }
-inline Colour skinAxis() { return rgb8(125, 145, 160); }
 
 // Artwork palette.
 inline Colour panelTop() { return rgb8(71, 82, 92); }

@@ -1,10 +1,10 @@
 // Renders the built-in skin's pictures into PNG files:
 //
-//   sarvo_artwork <output dir> [--fonts <dir>] [--preview <dir>]
+//   sarvo_artwork <output dir> [--fonts <dir>] [--preview <dir>] [--skin <skin text>]
 //
-// writes background.png (402 x 321, 8-bit RGB), bigpot.png (42 x 4004, 16-bit RGBA, 91 knob
-// frames) and oversample.png (101 x 42, 8-bit RGBA, switch off and on) into the output
-// directory. With --preview it also writes enlarged views of some knob and switch frames and a
+// writes background.png (8-bit RGB), bigpot.png (16-bit RGBA, the knob frames) and
+// oversample.png (8-bit RGBA, switch off and on) into the output directory, at the sizes and
+// frame counts of the skin text (by default the built-in skin, src/resources/sarvo.skin). With --preview it also writes enlarged views of some knob and switch frames and a
 // picture of the whole editor as the skin puts it together, with a sample curve, sample
 // envelopes and value texts, for looking at the artwork.
 #include <cmath>
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "artwork.h"
+#include "controls/credit_strip.h"
 #include "layout.h"
 #include "png_out.h"
 #include "text.h"
@@ -74,39 +75,40 @@ double sampleCurve(double x, double clip, double softness)
 }
 
 // The whole editor: background, controls at sample settings, and the black credit strip.
-Canvas editorPreview(const Canvas& background, const Canvas& knobs, const Canvas& switches, const FontFiles& fonts)
+Canvas editorPreview(const Layout& layout, const Canvas& background, const Canvas& knobs, const Canvas& switches,
+                     const FontFiles& fonts)
 {
-    Canvas ed(kSkinWidth, kSkinHeight + 12);
+    Canvas ed(layout.width, layout.height + kCreditStripHeight);
     ed.fillBox(Box{0, 0, ed.width(), ed.height()}, solid(rgb8(0, 0, 0)));
     ed.draw(background, 0, 0);
     const int frames[3] = {30, 72, 45};
     const char* values[3] = {"4.0 dB", "80 %", "50 %"};
     Font valueFont(fonts.regular, 12.0);
     for (int i = 0; i < 3; ++i) {
-        ed.draw(frameOf(knobs, kKnobHeight, frames[i]), kKnobs[i].x, kKnobs[i].y);
-        const Rect& v = kValues[i];
+        ed.draw(frameOf(knobs, layout.knob.frameHeight, frames[i]), layout.knobs[i].x, layout.knobs[i].y);
+        const Rect& v = layout.values[i];
         const double w = valueFont.measure(values[i]);
-        valueFont.draw(ed, std::round(v.x + (v.w - w) / 2), v.y + 11, values[i], solid(skinTextColour()));
+        valueFont.draw(ed, std::round(v.x + (v.w - w) / 2), v.y + 11, values[i], solid(layout.valueText.colour()));
     }
-    ed.draw(frameOf(switches, kSwitchHeight, 1), kSwitch.x, kSwitch.y);
+    ed.draw(frameOf(switches, layout.toggle.frameHeight, 1), layout.toggleRect.x, layout.toggleRect.y);
 
     // Curve: gain 4 dB, clip 0.8, softness 0.5, a two-pixel line through points five pixels apart.
     const double gain = std::pow(10.0, 4.0 / 20.0);
-    const int left = kGraph.x + kPlot.x;
-    const int bottom = kGraph.y + kPlot.y + kPlot.h;
-    const int points = kPlot.w / 5;
+    const int left = layout.graph.x + layout.plot.x;
+    const int bottom = layout.graph.y + layout.plot.y + layout.plot.h;
+    const int points = layout.plot.w / 5;
     for (int i = 0; i + 1 < points; ++i) {
-        const double a0 = i * 5.0 / kPlot.h, a1 = (i + 1) * 5.0 / kPlot.h;
-        const double x0 = left + a0 * kPlot.h, x1 = left + a1 * kPlot.h;
-        const double y0 = bottom - sampleCurve(gain * a0, 0.8, 0.5) * kPlot.h;
-        const double y1 = bottom - sampleCurve(gain * a1, 0.8, 0.5) * kPlot.h;
+        const double a0 = i * 5.0 / layout.plot.h, a1 = (i + 1) * 5.0 / layout.plot.h;
+        const double x0 = left + a0 * layout.plot.h, x1 = left + a1 * layout.plot.h;
+        const double y0 = bottom - sampleCurve(gain * a0, 0.8, 0.5) * layout.plot.h;
+        const double y1 = bottom - sampleCurve(gain * a1, 0.8, 0.5) * layout.plot.h;
         ed.fill(Box{int(x0) - 3, int(std::min(y0, y1)) - 3, int(x1) + 4, int(std::max(y0, y1)) + 4},
-                segment(x0, y0, x1, y1, 2.0), solid(skinLight()));
+                segment(x0, y0, x1, y1, 2.0), solid(layout.curve.colour()));
     }
 
     // Envelopes: input in the colour back, output in fore over it, zero line and clip lines.
     for (int ch = 0; ch < 2; ++ch) {
-        const Rect& r = kWaves[ch];
+        const Rect& r = layout.waves[ch];
         const int mid = r.h / 2;
         const double scale = r.h * 0.5;
         for (int x = 0; x < r.w; ++x) {
@@ -115,32 +117,34 @@ Canvas editorPreview(const Canvas& background, const Canvas& knobs, const Canvas
             const double out = sampleCurve(in, 0.8, 0.5);
             const int yi = static_cast<int>(std::lround(scale * std::min(in, 1.0)));
             const int yo = static_cast<int>(std::lround(scale * out));
-            ed.fillBox(Box{r.x + x, r.y + mid - yi, r.x + x + 1, r.y + mid + yi}, solid(skinBack()));
-            ed.fillBox(Box{r.x + x, r.y + mid - yo, r.x + x + 1, r.y + mid + yo}, solid(skinFore()));
+            ed.fillBox(Box{r.x + x, r.y + mid - yi, r.x + x + 1, r.y + mid + yi}, solid(layout.back.colour()));
+            ed.fillBox(Box{r.x + x, r.y + mid - yo, r.x + x + 1, r.y + mid + yo}, solid(layout.fore.colour()));
         }
         const int lv = static_cast<int>(std::lround(scale * 0.8));
         for (int row : {mid, mid - lv, mid + lv})
-            ed.fillBox(Box{r.x, r.y + row, r.x + r.w, r.y + row + 1}, solid(skinAxis()));
+            ed.fillBox(Box{r.x, r.y + row, r.x + r.w, r.y + row + 1}, solid(layout.axis.colour()));
     }
 
     Font credit(fonts.regular, 9.0);
-    credit.draw(ed, 2, kSkinHeight + 9, "Vendor Sarvo", solid(rgb8(127, 127, 127)));
+    credit.draw(ed, 2, layout.height + 9, "Vendor Sarvo", solid(rgb8(127, 127, 127)));
     return ed;
 }
 
-bool writePreviews(const std::string& dir, const Canvas& background, const Canvas& knobs, const Canvas& switches,
-                   const FontFiles& fonts)
+bool writePreviews(const std::string& dir, const Layout& layout, const Canvas& background, const Canvas& knobs,
+                   const Canvas& switches, const FontFiles& fonts)
 {
     // Knob frames 0, 15, 30, 45, 60, 75, 90 side by side, enlarged, over the panel colour.
     const int picks[7] = {0, 15, 30, 45, 60, 75, 90};
-    Canvas row(kKnobWidth * 7, kKnobHeight);
-    row.fillBox(Box{0, 0, row.width(), row.height()}, linear(0, 0, panelTop(), 0, kSkinHeight, panelBottom()));
-    for (int i = 0; i < 7; ++i) row.draw(frameOf(knobs, kKnobHeight, picks[i]), i * kKnobWidth, 0);
+    Canvas row(layout.knob.frameWidth * 7, layout.knob.frameHeight);
+    row.fillBox(Box{0, 0, row.width(), row.height()}, linear(0, 0, panelTop(), 0, layout.height, panelBottom()));
+    for (int i = 0; i < 7; ++i)
+        row.draw(frameOf(knobs, layout.knob.frameHeight, picks[i]), i * layout.knob.frameWidth, 0);
     bool ok = save(dir + "/knob_frames_x4.png", enlarged(row, 4, rgb8(0, 0, 0)), 8, false);
-    ok = save(dir + "/knob_alpha_x4.png", enlarged(frameOf(knobs, kKnobHeight, 45), 4, rgb8(255, 0, 255)), 8, false) &&
+    ok = save(dir + "/knob_alpha_x4.png", enlarged(frameOf(knobs, layout.knob.frameHeight, 45), 4, rgb8(255, 0, 255)),
+              8, false) &&
         ok;
     ok = save(dir + "/switch_x4.png", enlarged(switches, 4, panelBottom()), 8, false) && ok;
-    const Canvas ed = editorPreview(background, knobs, switches, fonts);
+    const Canvas ed = editorPreview(layout, background, knobs, switches, fonts);
     ok = save(dir + "/editor.png", ed, 8, false) && ok;
     ok = save(dir + "/editor_x2.png", enlarged(ed, 2, rgb8(0, 0, 0)), 8, false) && ok;
     ok = save(dir + "/editor_knobs_x4.png", enlarged(crop(ed, 0, 0, 236, 84), 4, rgb8(0, 0, 0)), 8, false) && ok;
@@ -156,20 +160,25 @@ int main(int argc, char** argv)
     std::string outDir;
     std::string fontDir = "/usr/share/fonts/truetype/dejavu";
     std::string previewDir;
+    std::string skinPath = kDefaultSkin;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--fonts") == 0 && i + 1 < argc)
             fontDir = argv[++i];
         else if (std::strcmp(argv[i], "--preview") == 0 && i + 1 < argc)
             previewDir = argv[++i];
+        else if (std::strcmp(argv[i], "--skin") == 0 && i + 1 < argc)
+            skinPath = argv[++i];
         else if (argv[i][0] != '-' && outDir.empty())
             outDir = argv[i];
         else {
-            std::fprintf(stderr, "usage: sarvo_artwork <output dir> [--fonts <dir>] [--preview <dir>]\n");
+            std::fprintf(stderr,
+                         "usage: sarvo_artwork <output dir> [--fonts <dir>] [--preview <dir>] [--skin <skin text>]\n");
             return 2;
         }
     }
     if (outDir.empty()) {
-        std::fprintf(stderr, "usage: sarvo_artwork <output dir> [--fonts <dir>] [--preview <dir>]\n");
+        std::fprintf(stderr,
+                     "usage: sarvo_artwork <output dir> [--fonts <dir>] [--preview <dir>] [--skin <skin text>]\n");
         return 2;
     }
     const FontFiles fonts{fontDir + "/DejaVuSans.ttf", fontDir + "/DejaVuSans-Bold.ttf"};
@@ -181,9 +190,16 @@ int main(int argc, char** argv)
         }
     }
 
-    const Canvas background = renderBackground(fonts);
-    const Canvas knobs = renderKnobStrip();
-    const Canvas switches = renderSwitchStrip(fonts);
+    Layout layout;
+    std::string error;
+    if (!loadLayout(skinPath, layout, error)) {
+        std::fprintf(stderr, "sarvo_artwork: %s\n", error.c_str());
+        return 1;
+    }
+
+    const Canvas background = renderBackground(layout, fonts);
+    const Canvas knobs = renderKnobStrip(layout);
+    const Canvas switches = renderSwitchStrip(layout, fonts);
     bool ok = save(outDir + "/background.png", background, 8, false);
     ok = save(outDir + "/bigpot.png", knobs, 16, true) && ok;
     ok = save(outDir + "/oversample.png", switches, 8, true) && ok;
@@ -191,6 +207,6 @@ int main(int argc, char** argv)
         std::error_code ignored;
         std::filesystem::create_directories(previewDir, ignored);
     }
-    if (!previewDir.empty()) ok = writePreviews(previewDir, background, knobs, switches, fonts) && ok;
+    if (!previewDir.empty()) ok = writePreviews(previewDir, layout, background, knobs, switches, fonts) && ok;
     return ok ? 0 : 1;
 }
