@@ -14,10 +14,10 @@
 //                        -> the engine's entries with the editor-open flag;
 //                           afterwards mark the editor's redraw as pending.
 //
-// Every value shared with other threads (curve fields, oversampling and
-// bypass flags, histories, the editor-open flag) is a lock-free atomic read
-// with relaxed ordering. A block is worked through in chunks of
-// kClipperChunk frames; the switches and the curve numbers are read afresh
+// The curve and the oversampling switch are one published state (see
+// ClipCurve); the bypass flag, the histories and the editor-open flag are
+// lock-free atomics read with relaxed ordering. A block is worked through in
+// chunks of kClipperChunk frames; the switches and the curve are read afresh
 // at the start of every chunk, so a change made on another thread takes
 // effect within 32 frames (0.7 ms at 44.1 kHz). The process entries allocate
 // nothing, take no lock and make no system call.
@@ -68,8 +68,8 @@ constexpr int32_t kClipperChunk = 32;
 // The processing loops an engine can run; all give the same bits.
 enum class ClipperLoops {
     TwoLane,  // two doubles per operation (SSE2, or plain C++ without it)
-    Avx,      // four doubles per operation
-    Avx512,   // the AVX loops with the 32 registers of AVX-512VL
+    Avx,  // four doubles per operation
+    Avx512,  // the AVX loops with the 32 registers of AVX-512VL
 };
 
 // The fastest loops this processor (and system) can run.
@@ -86,7 +86,6 @@ public:
     ZHistory historyR;
     Upsampler2x upsampler;
     Downsampler2x downsampler;
-    std::atomic<bool> oversampling{false};
     std::atomic<bool> bypassed{false};
     // The loops process uses; the constructor picks the fastest available.
     // Never set it to loops that clipperBestLoops() does not offer.
@@ -98,12 +97,13 @@ public:
     // Last curve values to 0, histories cleared, filters reset (nothing freed
     // or rebuilt). The owner applies its program afterwards.
     void reset();
-    // The curve and the oversampling flag from the four stored normalised
-    // values ("Gain", "Clip", "Softness", "Oversmp").
+    // The curve and the oversampling switch from the four stored normalised
+    // values ("Gain", "Clip", "Softness", "Oversmp"), published as the newest
+    // state (one writer; an owner with several writers publishes versioned
+    // states through curve.publish).
     void applyParameters(double gainNorm, double clipNorm, double softnessNorm, double oversmpNorm);
     // The same from the display values (dB, %, %, and 0 or 1 for "Oversmp").
-    void applyDisplayValues(double gainDb, double clipPercent, double softnessPercent,
-                            double oversmpDisplay);
+    void applyDisplayValues(double gainDb, double clipPercent, double softnessPercent, double oversmpDisplay);
     void setBypass(bool on) { bypassed.store(on, std::memory_order_relaxed); }
     void clearHistories()
     {
@@ -115,32 +115,30 @@ public:
     // buffer processes nothing. Inputs and outputs may be the same buffers.
     // `capture` is the editor-open flag: while set, every frame's pairs are
     // pushed into historyL and historyR.
-    SARVO_REALIGN_STACK void processReplacing(const float* const* inputs, float* const* outputs,
-                                              int32_t frames, const std::atomic<bool>& capture);
-    SARVO_REALIGN_STACK void processDoubleReplacing(const double* const* inputs,
-                                                    double* const* outputs, int32_t frames,
+    SARVO_REALIGN_STACK void processReplacing(const float* const* inputs, float* const* outputs, int32_t frames,
+                                              const std::atomic<bool>& capture);
+    SARVO_REALIGN_STACK void processDoubleReplacing(const double* const* inputs, double* const* outputs, int32_t frames,
                                                     const std::atomic<bool>& capture);
     // Same procedure; adds each new value, converted to float, to the sample
     // already in the output buffer.
-    SARVO_REALIGN_STACK void processAccumulating(const float* const* inputs, float* const* outputs,
-                                                 int32_t frames, const std::atomic<bool>& capture);
+    SARVO_REALIGN_STACK void processAccumulating(const float* const* inputs, float* const* outputs, int32_t frames,
+                                                 const std::atomic<bool>& capture);
 
 private:
     template <typename Sample, bool Accumulate>
-    void run(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
-             const std::atomic<bool>& capture);
+    void run(const Sample* const* inputs, Sample* const* outputs, int32_t frames, const std::atomic<bool>& capture);
     template <typename Sample, bool Accumulate, bool Quiet>
-    void plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                    Sample* outL, Sample* outR, int32_t n, bool bypass, bool push);
+    void plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
+                    int32_t n, bool bypass, bool push);
     template <typename Sample, bool Accumulate, bool Quiet>
-    void oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                          Sample* outL, Sample* outR, int32_t n, bool bypass, bool push);
+    void oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                          Sample* outR, int32_t n, bool bypass, bool push);
     // The AVX forms (clipper_engine_avx.cpp); the plain one only without
     // bypass and capture.
     template <typename Sample, bool Accumulate>
-    void plainChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                       Sample* outL, Sample* outR, int32_t n);
+    void plainChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                       Sample* outR, int32_t n);
     template <typename Sample, bool Accumulate, bool Quiet>
-    void oversampledChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                             Sample* outL, Sample* outR, int32_t n, bool bypass, bool push);
+    void oversampledChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                             Sample* outR, int32_t n, bool bypass, bool push);
 };

@@ -11,8 +11,8 @@
 #include "dsp/clipper_engine.h"
 
 template <typename Sample>
-void referenceProcess(ClipperEngine& e, const Sample* const* inputs, Sample* const* outputs,
-                      int32_t frames, bool capture, bool accumulate = false)
+void referenceProcess(ClipperEngine& e, const Sample* const* inputs, Sample* const* outputs, int32_t frames,
+                      bool capture, bool accumulate = false)
 {
     for (int32_t i = 0; i < frames; ++i) {
         const double xL = inputs[0][i];
@@ -21,7 +21,7 @@ void referenceProcess(ClipperEngine& e, const Sample* const* inputs, Sample* con
         const double gL = c.gainFactor * xL;
         const double gR = c.gainFactor * xR;
         double yL, yR;
-        if (!e.oversampling.load(std::memory_order_relaxed)) {
+        if (!e.curve.oversampling.load(std::memory_order_relaxed)) {
             yL = clipSample(c, gL);
             yR = clipSample(c, gR);
             e.lastCurveL = yL;

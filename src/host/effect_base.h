@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include "host/vst_abi.h"
 
 #include <cstddef>
@@ -73,9 +74,9 @@ public:
 
 protected:
     // Sends a request to the host; 0 without a callback.
-    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
-    void setFlag(VstInt32 flag, bool state) {
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
+    void setFlag(VstInt32 flag, bool state)
+    {
         if (state)
             cEffect_.flags |= flag;
         else
@@ -88,7 +89,7 @@ protected:
     VstInt32 blockSize_ = 1024;
     VstInt32 numPrograms_;
     VstInt32 numParams_;
-    VstInt32 curProgram_ = 0;
+    std::atomic<VstInt32> curProgram_{0};  // any host thread may switch programs
     AEffect cEffect_;
 };
 

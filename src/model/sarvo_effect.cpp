@@ -12,34 +12,54 @@ struct CanDoAnswer {
 };
 
 const CanDoAnswer kCanDo[] = {
-    {"sendVstEvents", -1},      {"sendVstMidiEvent", -1},  {"sendVstTimeInfo", -1},
-    {"receiveVstEvents", -1},   {"receiveVstMidiEvent", -1}, {"receiveVstTimeInfo", -1},
-    {"offline", -1},            {"plugAsChannelInsert", 1}, {"plugAsSend", -1},
-    {"mixDryWet", -1},          {"noRealTime", 0},         {"multipass", 0},
-    {"metapass", 0},            {"1in1out", 1},            {"1in2out", -1},
-    {"2in1out", -1},            {"2in2out", 1},            {"2in4out", -1},
-    {"4in2out", -1},            {"4in4out", -1},           {"4in8out", -1},
-    {"8in4out", -1},            {"8in8out", -1},           {"midiProgramNames", -1},
-    {"conformsToWindowRules", 0}, {"bypass", 1},
+    {"sendVstEvents", -1},
+    {"sendVstMidiEvent", -1},
+    {"sendVstTimeInfo", -1},
+    {"receiveVstEvents", -1},
+    {"receiveVstMidiEvent", -1},
+    {"receiveVstTimeInfo", -1},
+    {"offline", -1},
+    {"plugAsChannelInsert", 1},
+    {"plugAsSend", -1},
+    {"mixDryWet", -1},
+    {"noRealTime", 0},
+    {"multipass", 0},
+    {"metapass", 0},
+    {"1in1out", 1},
+    {"1in2out", -1},
+    {"2in1out", -1},
+    {"2in2out", 1},
+    {"2in4out", -1},
+    {"4in2out", -1},
+    {"4in4out", -1},
+    {"4in8out", -1},
+    {"8in4out", -1},
+    {"8in8out", -1},
+    {"midiProgramNames", -1},
+    {"conformsToWindowRules", 0},
+    {"bypass", 1},
 };
 
 }  // namespace
 
-SarvoEffect::SarvoEffect(audioMasterCallback host) : ZPlugin(host, kNumPrograms, kNumParams) {
+SarvoEffect::SarvoEffect(audioMasterCallback host) : ZPlugin(host, kNumPrograms, kNumParams)
+{
     canProcessReplacing(true);
     canDoubleReplacing(true);
     setUniqueID(kUniqueId);
     define();
 }
 
-SarvoEffect::~SarvoEffect() {
+SarvoEffect::~SarvoEffect()
+{
     // The editor's controls read this effect's fields: take the editor down while the effect is whole.
     EditorBase* editor = editor_;
     editor_ = nullptr;
     delete editor;
 }
 
-void SarvoEffect::define() {
+void SarvoEffect::define()
+{
     parameters_.assign(kNumParams, nullptr);
 
     auto* gain = new ZRangeParameter();
@@ -87,56 +107,81 @@ void SarvoEffect::define() {
     defineFeature(2, "ClipLevel", "double", &engine_.curve.clipLevel);
 }
 
-VstInt32 SarvoEffect::canDo(const char* text) {
+VstInt32 SarvoEffect::canDo(const char* text)
+{
     if (!text) return 0;
     for (const CanDoAnswer& entry : kCanDo)
         if (std::strcmp(entry.text, text) == 0) return entry.answer;
     return 0;
 }
 
-bool SarvoEffect::setBypass(bool onOff) {
+bool SarvoEffect::setBypass(bool onOff)
+{
     engine_.setBypass(onOff);
     return true;
 }
 
-void SarvoEffect::editorClosed() {
+void SarvoEffect::editorClosed()
+{
     ZPlugin::editorClosed();
     engine_.clearHistories();
 }
 
-bool SarvoEffect::acceptsIo(VstInt32 inputs, VstInt32 outputs) {
+bool SarvoEffect::acceptsIo(VstInt32 inputs, VstInt32 outputs)
+{
     return inputs == outputs && (inputs == 1 || inputs == 2);
 }
 
-void SarvoEffect::setSampleRate(float sampleRate) {
+void SarvoEffect::setSampleRate(float sampleRate)
+{
     ZPlugin::setSampleRate(sampleRate);
     engine_.setSampleRate(sampleRate);
     reset();
 }
 
-void SarvoEffect::reset() {
+void SarvoEffect::reset()
+{
     engine_.reset();
     applyProgram(1);
 }
 
-void SarvoEffect::applyProgram(VstInt32 /*argument*/) {
-    engine_.curve.store(clipCurveFromDisplay(displayValue(kGain), displayValue(kClip), displayValue(kSoftness)));
-    engine_.oversampling.store(displayValue(kOversample) >= 0.5, std::memory_order_relaxed);
+// One reading of the program (its version first, then the program and its four values) gives one
+// whole curve, published with that version: when two threads change values at once, the reading
+// made after the last change wins, whichever thread finishes last. The signal path takes every
+// stored value limited to 0..1, so a host or preset that sends a wild number still gets a curve
+// within its documented range (and silence stays silence); the stored value itself is kept.
+void SarvoEffect::applyProgram(VstInt32 /*argument*/)
+{
+    const std::uint64_t version = store_.version();
+    const VstInt32 program = curProgram_.load();
+    double display[kNumParams];
+    for (VstInt32 i = 0; i < kNumParams; ++i) {
+        double v = store_.value(program, i);
+        if (!(v >= 0.0)) v = 0.0;
+        if (v > 1.0) v = 1.0;
+        const ZParameter* p = parameter(i);
+        display[i] = p ? p->toDisplay(v) : 0.0;
+    }
+    engine_.curve.publish(version, clipCurveFromDisplay(display[kGain], display[kClip], display[kSoftness]),
+                          display[kOversample] >= 0.5);
     if (editor_) editor_->redrawNow();
 }
 
-void SarvoEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+void SarvoEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames)
+{
     if (inputs && outputs) engine_.processReplacing(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }
 
-void SarvoEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
+void SarvoEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)
+{
     if (inputs && outputs) engine_.processDoubleReplacing(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }
 
 // The descriptor's accumulating entry runs the same procedure and adds the result to the output buffer.
-void SarvoEffect::process(float** inputs, float** outputs, VstInt32 frames) {
+void SarvoEffect::process(float** inputs, float** outputs, VstInt32 frames)
+{
     if (inputs && outputs) engine_.processAccumulating(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }
