@@ -178,7 +178,8 @@ std::string runStep(AEffect* e, const Step& s, Model& m)
         case Kind::Process:
         case Kind::ProcessDouble: {
             double clip = storedValue(e, 1);
-            clip = std::floor((clip >= 0.0 ? (clip > 1.0 ? 1.0 : clip) : 0.0) * 100.0 + 0.5) / 100.0;
+            clip = std::floor((clip >= 0.0 ? (clip > 1.0 ? 1.0 : clip) : 0.0) * 100.0 + 0.5) *
+                0.01;  // as the effect computes it
             const int n = s.frames;
             std::vector<double> x[2], y[2];
             for (int c = 0; c < 2; ++c) {
