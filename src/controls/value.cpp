@@ -48,8 +48,8 @@ void ZValue::draw(ZSurface& surface)
     if (!(std::fabs(q - lastValue) > 0.001) && !dirty) return;
     restoreSnapshot(surface);
     if (font && effect) {
-        const char* text = effect->displayText(parameterIndex);
-        if (text) font->drawText(&surface, text, 0, 0, width, height, kAlignCentre);
+        const ZCellText text = effect->displayText(parameterIndex);
+        font->drawText(&surface, text.text, 0, 0, width, height, kAlignCentre);
     }
     lastValue = q;
     dirty = false;

@@ -63,12 +63,38 @@ ClipCurveValues clipCurveFromNormalised(double gainNorm, double clipNorm, double
 // Oversampling switch from the stored normalised value of "Oversmp".
 bool oversamplingFromNormalised(double oversmpNorm);
 
-// The curve fields as the effect holds them. They are written by the thread
-// that changes a parameter and read by the audio thread and the editor's
-// graph without a lock, so each is a lock-free atomic accessed with relaxed
-// ordering (a plain load or store on x86). `changeCount` is raised after every
-// rewrite so that the audio loop can skip re-reading unchanged numbers.
-struct ClipCurve {
+// One published state of the signal path: the curve and the oversampling
+// switch, both computed from one set of parameter values.
+struct ClipCurveState {
+    ClipCurveValues values;
+    bool oversampling;
+};
+
+// The curve as the effect holds it. Any thread may publish a new curve
+// (the host's automation on the audio thread, the user's knob on the
+// interface thread) while the audio thread reads it, and nobody waits:
+//
+// - A writer computes the whole curve from one reading of the parameters and
+//   publishes it with the version of the values it read. It fills a slot that
+//   is not the current one and then swings `current` (version and slot) to it,
+//   unless a curve of the same or a newer version is already current: an older
+//   computation never replaces a newer one.
+// - A reader loads `current`, copies that slot and checks that neither the
+//   slot's sequence number nor `current` moved meanwhile. `tryLoad` never
+//   waits: when a publication overlaps the copy it answers false and the
+//   audio loop keeps the complete curve it has. `load` repeats until it has a
+//   whole curve (only another publication makes it repeat).
+//
+// The fields below mirror the current curve one by one for readers that want
+// a single number (the "ClipLevel" data item, the tests). Every successful
+// publisher rewrites them until `current` stays put, so once publishing stops
+// they hold the current curve.
+class ClipCurve {
+public:
+    ClipCurve();
+    ClipCurve(const ClipCurve&) = delete;
+    ClipCurve& operator=(const ClipCurve&) = delete;
+
     std::atomic<double> gainFactor{1.0};
     std::atomic<double> clipLevel{1.0};
     std::atomic<double> softness{0.0};
@@ -77,9 +103,15 @@ struct ClipCurve {
     std::atomic<double> quadA{0.0};
     std::atomic<double> quadB{1.0};
     std::atomic<double> quadC{0.0};
-    std::atomic<uint32_t> changeCount{0};
+    std::atomic<bool> oversampling{false};
 
-    // Rewrites the fields one after another, then raises changeCount.
+    // Publishes a state computed from the parameter values of `version`;
+    // answers false (and changes nothing) when a state of this or a newer
+    // version is current. Versions start above 0.
+    bool publish(uint64_t version, const ClipCurveValues& values, bool oversampling);
+    // Publishes as the newest version; for a single writer.
+    void publishNext(const ClipCurveValues& values, bool oversampling);
+    // The curve as the newest version, keeping the current switch.
     void store(const ClipCurveValues& values);
     void applyDisplay(double gainDb, double clipPercent, double softnessPercent)
     {
@@ -90,11 +122,38 @@ struct ClipCurve {
         store(clipCurveFromNormalised(gainNorm, clipNorm, softnessNorm));
     }
 
-    ClipCurveValues load() const;
+    // Changes with every publication.
+    uint64_t stamp() const { return current_.load(std::memory_order_acquire); }
+    uint64_t version() const { return stamp() >> kSlotBits; }
+    // Wait-free: fills `out` and `stamp` with one complete published state, or
+    // answers false when a publication overlapped the copy.
+    bool tryLoad(ClipCurveState& out, uint64_t& stamp) const;
+    ClipCurveState loadState(uint64_t* stamp = nullptr) const;
+    ClipCurveValues load() const { return loadState().values; }
 
     // For the graph and other readers outside the audio loop.
-    double clipSample(double v) const;
+    double clipSample(double v) const { return ::clipSample(load(), v); }
+
+private:
+    static constexpr int kSlotBits = 3;
+    static constexpr int kSlots = 1 << kSlotBits;  // more than the writers that ever overlap
+
+    struct Slot {
+        std::atomic<uint32_t> busy{0};  // claimed by a writer
+        std::atomic<uint32_t> sequence{0};  // odd while the numbers are rewritten
+        std::atomic<double> numbers[8];
+        std::atomic<bool> oversampling{false};
+    };
+
+    int claimSlot();
+    void writeSlot(Slot& slot, const ClipCurveValues& values, bool oversampling);
+    void updateMirrors();
+
+    Slot slots_[kSlots];
+    std::atomic<uint64_t> current_{0};  // version << kSlotBits | slot
 };
+
+static_assert(std::atomic<uint64_t>::is_always_lock_free, "the curve's version must be lock-free");
 
 namespace sarvo_dsp {
 

@@ -26,8 +26,8 @@ void ClipperEngine::reset()
 
 void ClipperEngine::applyParameters(double gainNorm, double clipNorm, double softnessNorm, double oversmpNorm)
 {
-    curve.applyNormalised(gainNorm, clipNorm, softnessNorm);
-    oversampling.store(oversamplingFromNormalised(oversmpNorm), kRelaxed);
+    curve.publishNext(clipCurveFromNormalised(gainNorm, clipNorm, softnessNorm),
+                      oversamplingFromNormalised(oversmpNorm));
 }
 
 void ClipperEngine::processReplacing(const float* const* inputs, float* const* outputs, int32_t frames,
@@ -70,7 +70,7 @@ void ClipperEngine::run(const Sample* const* inputs, Sample* const* outputs, int
         const Sample* ir = inR + i;
         Sample* ol = outL + i;
         Sample* orr = outR + i;
-        if (oversampling.load(kRelaxed)) {
+        if (cc.oversampling) {
 #if SARVO_DSP_AVX
             if (loops != ClipperLoops::TwoLane) {
                 if (quiet) {

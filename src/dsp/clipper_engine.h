@@ -9,10 +9,10 @@
 // its editor-open flag. Tests and benchmarks drive the engine alone through
 // applyParameters.
 //
-// Every value shared with other threads (curve fields, oversampling and
-// bypass flags, histories, the editor-open flag) is a lock-free atomic read
-// with relaxed ordering. A block is worked through in chunks of
-// kClipperChunk frames; the switches and the curve numbers are read afresh
+// The curve and the oversampling switch are one published state (see
+// ClipCurve); the bypass flag, the histories and the editor-open flag are
+// lock-free atomics read with relaxed ordering. A block is worked through in
+// chunks of kClipperChunk frames; the switches and the curve are read afresh
 // at the start of every chunk, so a change made on another thread takes
 // effect within 32 frames (0.7 ms at 44.1 kHz). The process entries allocate
 // nothing, take no lock and make no system call.
@@ -82,7 +82,6 @@ public:
     ZHistory historyR;
     Upsampler2x upsampler;
     Downsampler2x downsampler;
-    std::atomic<bool> oversampling{false};
     std::atomic<bool> bypassed{false};
     // The loops process uses; the constructor picks the fastest available.
     // Never set it to loops that clipperBestLoops() does not offer.
@@ -94,8 +93,10 @@ public:
     // Last curve values to 0, histories cleared, filters reset (nothing freed
     // or rebuilt). The owner applies its program afterwards.
     void reset();
-    // The curve and the oversampling flag from the four stored normalised
-    // values ("Gain", "Clip", "Softness", "Oversmp").
+    // The curve and the oversampling switch from the four stored normalised
+    // values ("Gain", "Clip", "Softness", "Oversmp"), published as the newest
+    // state (one writer; an owner with several writers publishes versioned
+    // states through curve.publish).
     void applyParameters(double gainNorm, double clipNorm, double softnessNorm, double oversmpNorm);
     void setBypass(bool on) { bypassed.store(on, std::memory_order_relaxed); }
     void clearHistories()

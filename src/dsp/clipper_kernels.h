@@ -8,21 +8,24 @@
 
 #include "dsp/clipper_engine.h"
 
-// The curve numbers in lane-pair form, re-read only when the curve's change
-// counter moves.
+// The curve numbers in lane-pair form, re-read only when the published
+// curve changes.
 namespace sarvo_dsp {
 
 struct CurveCache {
-    uint32_t count;
+    uint64_t count;
     ClipCurveValues values;
+    bool oversampling;
     sarvo_dsp::PairCurve pc;
     sarvo_dsp::LanePair negClip;
     bool boundedCurve;  // the curve cannot give a value beyond the input limit
 
-    explicit CurveCache(const ClipCurve& c)
-        : count(c.changeCount.load(std::memory_order_acquire)), values(c.load()), pc(values),
-          negClip(sarvo_dsp::pairSplat(-values.clipLevel)), boundedCurve(isBounded(values))
-    {}
+    explicit CurveCache(const ClipCurve& c) : pc(ClipCurveValues{})
+    {
+        uint64_t n = 0;
+        const ClipCurveState state = c.loadState(&n);
+        reload(state, n);
+    }
 
     // With every number within +-1e50 the curve of any input within the
     // input limit stays within +-1e150: inputs up to kneeStart pass
@@ -37,16 +40,21 @@ struct CurveCache {
         return ok;
     }
 
+    // Never waits: while a publication overlaps the reading, the complete
+    // curve held so far stays and the next chunk looks again.
     void refresh(const ClipCurve& c)
     {
-        const uint32_t n = c.changeCount.load(std::memory_order_acquire);
-        if (n != count) reload(c, n);
+        if (c.stamp() == count) return;
+        ClipCurveState state;
+        uint64_t n;
+        if (c.tryLoad(state, n)) reload(state, n);
     }
 
-    void reload(const ClipCurve& c, uint32_t n)
+    void reload(const ClipCurveState& state, uint64_t n)
     {
         count = n;
-        values = c.load();
+        values = state.values;
+        oversampling = state.oversampling;
         pc = sarvo_dsp::PairCurve(values);
         negClip = sarvo_dsp::pairSplat(-values.clipLevel);
         boundedCurve = isBounded(values);

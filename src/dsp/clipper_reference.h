@@ -21,7 +21,7 @@ void referenceProcess(ClipperEngine& e, const Sample* const* inputs, Sample* con
         const double gL = c.gainFactor * xL;
         const double gR = c.gainFactor * xR;
         double yL, yR;
-        if (!e.oversampling.load(std::memory_order_relaxed)) {
+        if (!e.curve.oversampling.load(std::memory_order_relaxed)) {
             yL = clipSample(c, gL);
             yR = clipSample(c, gR);
             e.lastCurveL = yL;

@@ -26,8 +26,8 @@ void ZTextEntry::open(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
     sendMessage(handle_, kWmSetFont, reinterpret_cast<WParam>(font), 0);
     setWindowPosition(handle_, x0, y0, std::abs(x1 - x0), std::abs(y1 - y0));
     if (parameterIndex >= 0 && effect) {
-        const char* value = effect->valueText(parameterIndex);
-        setWindowText(handle_, value ? value : "");
+        const ZCellText value = effect->valueText(parameterIndex);
+        setWindowText(handle_, value.text);
     }
     sendMessage(handle_, kEmSetSel, 0, -1);
     if (editorWindow) editorWindow->setPaintSuppressed(true);

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include "host/vst_abi.h"
 #include "model/text.h"
 
@@ -89,7 +90,7 @@ protected:
     VstInt32 blockSize_ = 1024;
     VstInt32 numPrograms_;
     VstInt32 numParams_;
-    VstInt32 curProgram_ = 0;
+    std::atomic<VstInt32> curProgram_{0};  // any host thread may switch programs
     AEffect cEffect_;
 };
 

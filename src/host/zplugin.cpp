@@ -1,5 +1,6 @@
 #include "host/zplugin.h"
 
+#include <cfloat>
 #include <cstring>
 
 ZPlugin::ZPlugin(audioMasterCallback host, VstInt32 numPrograms, VstInt32 numParams)
@@ -89,12 +90,19 @@ double ZPlugin::knobPosition(VstInt32 index) const
     return p && ref ? p->knobPosition(*ref) : 0.0;
 }
 
-const char* ZPlugin::valueText(VstInt32 index) const { return store_.valueText(curProgram_, index); }
-const char* ZPlugin::displayText(VstInt32 index) const { return store_.displayText(curProgram_, index); }
+ZCellText ZPlugin::valueText(VstInt32 index) const { return store_.valueText(curProgram_, index); }
+ZCellText ZPlugin::displayText(VstInt32 index) const { return store_.displayText(curProgram_, index); }
 
 void ZPlugin::setParameter(VstInt32 index, float value) { setParameterValue(index, static_cast<double>(value)); }
 
-float ZPlugin::getParameter(VstInt32 index) { return static_cast<float>(store_.value(curProgram_, index)); }
+// The stored value as the host sent it, saturated to the float range (a chunk may hold any double).
+float ZPlugin::getParameter(VstInt32 index)
+{
+    double v = store_.value(curProgram_, index);
+    if (v > FLT_MAX) v = FLT_MAX;
+    if (v < -FLT_MAX) v = -FLT_MAX;
+    return static_cast<float>(v);
+}
 
 void ZPlugin::setParameterValue(VstInt32 index, double normalised)
 {
@@ -159,7 +167,10 @@ VstInt32 ZPlugin::findCommand(const char* name) const
 
 void ZPlugin::setProgram(VstInt32 program)
 {
-    if (program >= 0 && program < numPrograms_) curProgram_ = program;
+    if (program >= 0 && program < numPrograms_) {
+        curProgram_.store(program);
+        store_.raiseVersion();
+    }
     applyProgram(0);
 }
 

@@ -68,8 +68,9 @@ public:
     double parameterValue(VstInt32 index) const;  // normalised, current program
     double displayValue(VstInt32 index) const;  // in the parameter's unit, current program
     double knobPosition(VstInt32 index) const;
-    const char* valueText(VstInt32 index) const;
-    const char* displayText(VstInt32 index) const;
+    // The cached texts of the current program, copied out (old or new, never a mixture).
+    ZCellText valueText(VstInt32 index) const;
+    ZCellText displayText(VstInt32 index) const;
 
     bool isEditorOpen() const { return editorOpen_.load(std::memory_order_relaxed); }
     ZProgramStore& programStore() { return store_; }

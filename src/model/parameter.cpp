@@ -146,7 +146,7 @@ double ZSwitchParameter::toNormalised(double display) const { return display >= 
 void ZSwitchParameter::valueText(char* text, int size, const ZValueSlot& ref) const
 {
     if (!text || size <= 0) return;
-    copyCut(text, loadValue(ref) == 0.0 ? "Off" : "On", size - 1);
+    copyCut(text, toDisplay(loadValue(ref)) >= 0.5 ? "On" : "Off", size - 1);  // as the switch itself
 }
 
 void ZSwitchParameter::parseText(ZValueSlot& ref, const char* text) const

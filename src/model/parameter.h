@@ -104,8 +104,7 @@ private:
     int32_t steps_ = 0;
 };
 
-// On/off parameter: "On" for any stored value but exactly 0.0, while its display value (and knob
-// position) is on from 0.5.
+// On/off parameter: on from a stored 0.5, in its display value, knob position and texts alike.
 class ZSwitchParameter : public ZParameter {
 public:
     ZSwitchParameter() = default;

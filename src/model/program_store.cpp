@@ -1,6 +1,7 @@
 #include "model/program_store.h"
 
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -22,14 +23,27 @@ double getDouble(const unsigned char* at)
     return value;
 }
 
-// Writes a text made elsewhere into a cache cell in one copy, so the cell always holds a
-// terminated text of at most size - 1 characters.
-void putCell(char* cell, const char* text, int size)
+std::uint64_t bitsOf(double value)
 {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Writes a text made elsewhere into the words of a cache cell, cut to size - 1 characters and
+// terminated, the rest of the cell zero.
+template <int Words>
+void putWords(std::atomic<std::uint64_t> (&words)[Words], const char* text, int size)
+{
+    char bytes[Words * 8] = {};
     std::size_t len = std::strlen(text);
     if (len > static_cast<std::size_t>(size - 1)) len = static_cast<std::size_t>(size - 1);
-    std::memcpy(cell, text, len);
-    cell[len] = '\0';
+    std::memcpy(bytes, text, len);
+    for (int w = 0; w < Words; ++w) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + 8 * w, 8);
+        words[w].store(word, std::memory_order_relaxed);
+    }
 }
 
 }  // namespace
@@ -45,8 +59,7 @@ void ZProgramStore::build(int programCount, const std::vector<ZParameter*>& para
     cellCount_ = programCount_ * parameterCount_;
 
     offsets_.assign(static_cast<std::size_t>(parameterCount_), 0);
-    valueTexts_.reset(new char[cellCount_][kValueTextSize]());
-    displayTexts_.reset(new char[cellCount_][kDisplayTextSize]());
+    texts_.reset(new TextCell[cellCount_]());
     values_.reset(new ZValueSlot[cellCount_]());
 
     int offset = kFirstValueOffset;
@@ -67,6 +80,7 @@ void ZProgramStore::build(int programCount, const std::vector<ZParameter*>& para
         }
         writeValueBytes(p);
     }
+    raiseVersion();
 }
 
 int ZProgramStore::valueOffset(int index) const { return validParameter(index) ? offsets_[index] : -1; }
@@ -95,6 +109,7 @@ bool ZProgramStore::setValue(int program, int index, double normalised)
     ZParameter* param = parameter(index);
     if (!ref || !param) return false;
     param->store(*ref, normalised);
+    raiseVersion();
     refreshTexts(index, program);
     return true;
 }
@@ -105,30 +120,75 @@ bool ZProgramStore::setValueText(int program, int index, const char* text)
     ZParameter* param = parameter(index);
     if (!ref || !param || !text) return false;
     param->parseText(*ref, text);
+    raiseVersion();
     refreshTexts(index, program);
     return true;
 }
 
-const char* ZProgramStore::valueText(int program, int index) const
+void ZProgramStore::readCell(int program, int index, bool display, char* out) const
 {
-    return validProgram(program) && validParameter(index) ? valueTexts_[cell(program, index)] : "";
+    if (!validProgram(program) || !validParameter(index)) {
+        out[0] = '\0';
+        return;
+    }
+    const TextCell& c = texts_[cell(program, index)];
+    std::uint64_t words[kDisplayWords];
+    const int n = display ? kDisplayWords : kValueWords;
+    for (int attempt = 0;; ++attempt) {
+        const std::uint32_t q = c.sequence.load(std::memory_order_acquire);
+        if ((q & 1u) == 0) {
+            for (int w = 0; w < n; ++w)
+                words[w] = (display ? c.display[w] : c.value[w]).load(std::memory_order_relaxed);
+            std::atomic_thread_fence(std::memory_order_acquire);
+            if (c.sequence.load(std::memory_order_relaxed) == q) break;
+        }
+        if (attempt > 64) std::this_thread::yield();  // a writer was interrupted inside this cell
+    }
+    const int size = display ? kDisplayTextSize : kValueTextSize;
+    std::memcpy(out, words, static_cast<std::size_t>(size));
+    out[size - 1] = '\0';
 }
 
-const char* ZProgramStore::displayText(int program, int index) const
+ZCellText ZProgramStore::valueText(int program, int index) const
 {
-    return validProgram(program) && validParameter(index) ? displayTexts_[cell(program, index)] : "";
+    ZCellText t;
+    readCell(program, index, false, t.text);
+    return t;
 }
 
+ZCellText ZProgramStore::displayText(int program, int index) const
+{
+    ZCellText t;
+    readCell(program, index, true, t.text);
+    return t;
+}
+
+// Writers never wait for each other. One that finds the cell taken leaves it: the writer inside
+// looks at the value again when it is done and writes the cell once more if the value moved. The
+// last writer out thus always leaves the texts of the value stored last.
 void ZProgramStore::refreshTexts(int index, int program)
 {
     const ZValueSlot* ref = valueRef(program, index);
     const ZParameter* param = parameter(index);
     if (!ref || !param) return;
-    char text[kTextSize];
-    param->valueText(text, kTextSize, *ref);
-    putCell(valueTexts_[cell(program, index)], text, kValueTextSize);
-    param->displayText(text, kTextSize, *ref);
-    putCell(displayTexts_[cell(program, index)], text, kDisplayTextSize);
+    TextCell& c = texts_[cell(program, index)];
+    constexpr auto kSeqCst = std::memory_order_seq_cst;
+    // Orders this caller's store of the value before its look at the cell, so that a writer
+    // inside the cell sees the value when it looks again.
+    std::atomic_thread_fence(kSeqCst);
+    for (;;) {
+        std::uint32_t q = c.sequence.load(kSeqCst);
+        if ((q & 1u) != 0 || !c.sequence.compare_exchange_strong(q, q + 1, kSeqCst)) return;
+        const double value = ref->load(kSeqCst);
+        ZValueSlot snapshot(value);
+        char text[kTextSize];
+        param->valueText(text, kTextSize, snapshot);
+        putWords(c.value, text, kValueTextSize);
+        param->displayText(text, kTextSize, snapshot);
+        putWords(c.display, text, kDisplayTextSize);
+        c.sequence.store(q + 2, kSeqCst);
+        if (bitsOf(ref->load(kSeqCst)) == bitsOf(value)) return;
+    }
 }
 
 void ZProgramStore::refreshAllTexts()
@@ -140,7 +200,8 @@ void ZProgramStore::refreshAllTexts()
 void ZProgramStore::copyParamDisplay(int program, int index, char* text) const
 {
     if (!text) return;
-    const char* src = valueText(program, index);
+    const ZCellText cellText = valueText(program, index);
+    const char* src = cellText.text;
     const std::size_t len = std::strlen(src);
     if (len < static_cast<std::size_t>(kHostDisplaySize)) {
         std::memcpy(text, src, len + 1);
@@ -187,9 +248,8 @@ void ZProgramStore::writeValueBytes(int program)
     for (int i = 0; i < parameterCount_; ++i) putDouble(rec + offsets_[i], loadValue(values_[cell(program, i)]));
 }
 
-void ZProgramStore::readValueBytes(int program)
+void ZProgramStore::readValueBytes(int program, const unsigned char* rec)
 {
-    const unsigned char* rec = record(program);
     for (int i = 0; i < parameterCount_; ++i) {
         const double v = getDouble(rec + offsets_[i]);
         ZValueSlot& ref = values_[cell(program, i)];
@@ -214,9 +274,14 @@ int ZProgramStore::setChunk(int program, const void* data, int byteSize, bool is
     const int expected = isPreset ? recordSize_ : totalSize_;
     if (byteSize < expected) return 0;
     const int first = isPreset ? program : 0;
-    std::memcpy(record(first), data, static_cast<std::size_t>(expected));
     const int last = isPreset ? program + 1 : programCount_;
-    for (int p = first; p < last; ++p) readValueBytes(p);
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    for (int p = first; p < last; ++p) {
+        const unsigned char* rec = bytes + (p - first) * recordSize_;
+        std::memcpy(record(p), rec, kNameSize);
+        readValueBytes(p, rec);
+    }
+    raiseVersion();
     refreshAllTexts();
     return expected;
 }
@@ -228,7 +293,8 @@ bool ZProgramStore::copyProgram(int source, int destination)
     std::memcpy(record(destination), record(source), kNameSize);
     for (int i = 0; i < parameterCount_; ++i) {
         values_[cell(destination, i)].store(loadValue(values_[cell(source, i)]), std::memory_order_relaxed);
-        refreshTexts(i, destination);
     }
+    raiseVersion();
+    for (int i = 0; i < parameterCount_; ++i) refreshTexts(i, destination);
     return true;
 }

@@ -11,15 +11,29 @@
 // times; its value bytes are written from the live values when a chunk is requested and read back
 // into them when a chunk is loaded.
 //
+// Two host threads may change values, switch programs and load chunks at once. Every change raises
+// `version`, after the values are stored, so whoever derives state from the values (the effect's
+// curve) can tell a newer reading from an older one. The text caches are written and read without
+// a lock: each cell is a pair of texts under a sequence number, and a reader copies a cell out and
+// sees either the old or the new pair, never a mixture.
+//
 // Every operation checks its program and parameter indices and pointers: a bad request changes
 // nothing and answers false, 0, an empty text or a null pointer.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "model/parameter.h"
+
+// A cached text copied out of the store; converts to the text for the rest of the full expression.
+struct ZCellText {
+    char text[285];
+    operator const char*() const { return text; }
+    const char* c_str() const { return text; }
+};
 
 class ZProgramStore {
 public:
@@ -60,9 +74,13 @@ public:
     bool setValue(int program, int index, double normalised);  // ZParameter::store
     bool setValueText(int program, int index, const char* text);  // ZParameter::parseText; null: false
 
-    // Cached texts; "" for bad indices. Never longer than 275 characters.
-    const char* valueText(int program, int index) const;
-    const char* displayText(int program, int index) const;
+    // Raised after every change of a value (and by the owner after a program change).
+    std::uint64_t version() const { return version_.load(std::memory_order_acquire); }
+    void raiseVersion() { version_.fetch_add(1, std::memory_order_acq_rel); }
+
+    // Cached texts, copied out; "" for bad indices. Never longer than 275 characters.
+    ZCellText valueText(int program, int index) const;
+    ZCellText displayText(int program, int index) const;
     void refreshTexts(int index, int program);
     void refreshAllTexts();
     // Copies the value text of (program, index) into a host buffer of 32 bytes; a text of 32
@@ -95,7 +113,17 @@ private:
     const unsigned char* record(int program) const { return records_.get() + program * recordSize_; }
     int cell(int program, int index) const { return program * parameterCount_ + index; }
     void writeValueBytes(int program);
-    void readValueBytes(int program);
+    void readValueBytes(int program, const unsigned char* rec);
+
+    static constexpr int kValueWords = (kValueTextSize + 7) / 8;
+    static constexpr int kDisplayWords = (kDisplayTextSize + 7) / 8;
+    // The two texts of one program and parameter; `sequence` is odd while a writer rewrites them.
+    struct TextCell {
+        std::atomic<std::uint32_t> sequence{0};
+        std::atomic<std::uint64_t> value[kValueWords];
+        std::atomic<std::uint64_t> display[kDisplayWords];
+    };
+    void readCell(int program, int index, bool display, char* out) const;
 
     int programCount_ = 0;
     std::vector<ZParameter*> parameters_;
@@ -106,6 +134,6 @@ private:
     int totalSize_ = 0;
     std::vector<int> offsets_;
     std::unique_ptr<ZValueSlot[]> values_;
-    std::unique_ptr<char[][kValueTextSize]> valueTexts_;
-    std::unique_ptr<char[][kDisplayTextSize]> displayTexts_;
+    std::unique_ptr<TextCell[]> texts_;
+    std::atomic<std::uint64_t> version_{0};
 };

@@ -135,11 +135,26 @@ void SarvoEffect::reset()
     applyProgram(1);
 }
 
+// One reading of the program (its version first, then the program and its four values) gives one
+// whole curve, published with that version: when two threads change values at once, the reading
+// made after the last change wins, whichever thread finishes last. The signal path takes every
+// stored value limited to 0..1, so a host or preset that sends a wild number still gets a curve
+// within the parameters' ranges (and silence stays silence); the stored value itself is kept.
 // The curve is the same whatever the caller, so `afterReset` changes nothing here.
 void SarvoEffect::applyProgram(VstInt32 /*afterReset*/)
 {
-    engine_.curve.store(clipCurveFromDisplay(displayValue(kGain), displayValue(kClip), displayValue(kSoftness)));
-    engine_.oversampling.store(displayValue(kOversample) >= 0.5, std::memory_order_relaxed);
+    const std::uint64_t version = store_.version();
+    const VstInt32 program = curProgram_.load();
+    double display[kNumParams];
+    for (VstInt32 i = 0; i < kNumParams; ++i) {
+        double v = store_.value(program, i);
+        if (!(v >= 0.0)) v = 0.0;
+        if (v > 1.0) v = 1.0;
+        const ZParameter* p = parameter(i);
+        display[i] = p ? p->toDisplay(v) : 0.0;
+    }
+    engine_.curve.publish(version, clipCurveFromDisplay(display[kGain], display[kClip], display[kSoftness]),
+                          display[kOversample] >= 0.5);
     if (editor_) editor_->redrawNow();
 }
 

@@ -3,6 +3,7 @@
 #include "host/zplugin.h"
 
 #include <atomic>
+#include <cstdint>
 
 // The clipper: input gain, a static knee curve up to the clip level, optional 2x oversampling, bypass.
 class SarvoEffect : public ZPlugin {
@@ -32,7 +33,7 @@ public:
     void applyProgram(VstInt32 afterReset) override;
 
     bool bypassed() const { return engine_.bypassed.load(std::memory_order_relaxed); }
-    bool oversampling() const { return engine_.oversampling.load(std::memory_order_relaxed); }
+    bool oversampling() const { return engine_.curve.loadState().oversampling; }
     // The signal path's state: curve fields, histories, filters (read by the editor's controls and tests).
     const ClipperEngine& engine() const { return engine_; }
     ClipCurveValues curveValues() const { return engine_.curve.load(); }

@@ -69,8 +69,10 @@ TEST_F(ModelThroughHost, StoredValuesAreNotSnappedButTheirTextsAre)
     // Exactly half a step rounds up to one step.
     set(0, static_cast<float>(0.5 / 120.0));
     EXPECT_EQ(display(0), "0.1");
-    // The switch text says "On" for anything but 0, while the switch itself is off below 0.5.
+    // The switch text follows the switch: off below 0.5, on from 0.5.
     set(3, 0.3f);
+    EXPECT_EQ(display(3), "Off");
+    set(3, 0.5f);
     EXPECT_EQ(display(3), "On");
     set(3, 0.0f);
     EXPECT_EQ(display(3), "Off");

@@ -102,13 +102,14 @@ TEST_F(ModelParameter, SwitchTextEntryAndTexts)
     EXPECT_EQ(typed(kOversmp, "Off"), 0.0);
     EXPECT_EQ(typed(kOversmp, "on "), 0.0);  // whole text only
 
-    // Stored 0.3: the text says "On" while display value and knob say off.
+    // Stored 0.3: text, display value and knob all say off.
     param(kOversmp).store(ref(kOversmp), 0.3);
-    EXPECT_EQ(valueText(kOversmp), "On");
+    EXPECT_EQ(valueText(kOversmp), "Off");
     EXPECT_EQ(param(kOversmp).displayValue(ref(kOversmp)), 0.0);
     EXPECT_EQ(param(kOversmp).knobPosition(ref(kOversmp)), 0.0);
     param(kOversmp).store(ref(kOversmp), 0.5);
     EXPECT_EQ(param(kOversmp).knobPosition(ref(kOversmp)), 1.0);
+    EXPECT_EQ(valueText(kOversmp), "On");
     param(kOversmp).store(ref(kOversmp), 0.0);
     EXPECT_EQ(valueText(kOversmp), "Off");
 }

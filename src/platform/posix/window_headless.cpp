@@ -35,7 +35,14 @@ struct Window {
     int32_t screenWidth = 0, screenHeight = 0;
 };
 
+LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
+
 struct State {
+    State()
+    {
+        classes.emplace_back("Static", &defaultProcedure);
+        classes.emplace_back("Edit", &editProcedure);
+    }
     std::recursive_mutex mutex;
     std::map<WindowHandle, Window> windows;
     std::vector<std::pair<std::string, Procedure>> classes;
@@ -53,15 +60,12 @@ LResult sharedProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
 
 LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
+// A static object, not a heap one: it is made once (safely, whichever thread comes first) and freed
+// when the module is unloaded, so a host that loads and unloads the module loses nothing.
 State& state()
 {
-    static State* s = [] {
-        State* st = new State;
-        st->classes.emplace_back("Static", &defaultProcedure);
-        st->classes.emplace_back("Edit", &editProcedure);
-        return st;
-    }();
-    return *s;
+    static State s;
+    return s;
 }
 
 using Lock = std::lock_guard<std::recursive_mutex>;
