@@ -6,6 +6,7 @@
 #include "gui/editor_window.h"
 #include "host/zplugin.h"
 #include "platform/platform.h"
+#include "platform/window_system.h"
 #include "skin/skin.h"
 
 ZEditor::ZEditor(ZPlugin* effect) : EditorBase(effect), plugin_(effect) {}
@@ -14,7 +15,8 @@ ZEditor::~ZEditor() { releaseWindow(); }
 
 ZPlugin* ZEditor::plugin() { return plugin_; }
 
-void ZEditor::setSkin(ZSkin* skin) {
+void ZEditor::setSkin(ZSkin* skin)
+{
     if (!skin) return;
     releaseWindow();
     window_ = new (std::nothrow) ZEditorWindow(plugin());
@@ -25,12 +27,14 @@ void ZEditor::setSkin(ZSkin* skin) {
     window_->bindSkin(skin);
 }
 
-void ZEditor::releaseWindow() {
+void ZEditor::releaseWindow()
+{
     delete window_;
     window_ = nullptr;
 }
 
-bool ZEditor::getRect(ERect** rect) {
+bool ZEditor::getRect(ERect** rect)
+{
     const ZSkin* skin = window_ ? window_->skin() : nullptr;
     rect_.top = 0;
     rect_.left = 0;
@@ -40,27 +44,36 @@ bool ZEditor::getRect(ERect** rect) {
     return true;
 }
 
-bool ZEditor::open(void* parent) {
+bool ZEditor::open(void* parent)
+{
     parent_ = parent;
-    if (window_) window_->create(parent);
+    const bool made = window_ && window_->create(parent) != nullptr;
     if (plugin_) plugin_->editorOpened();
-    return true;
+    // A host that is told the editor opened shows an empty frame when the window was not made.
+    return made;
 }
 
-void ZEditor::close() {
+void ZEditor::close()
+{
     if (window_) window_->destroy();
     if (plugin_) plugin_->editorClosed();
 }
 
-void ZEditor::idle() {
+void ZEditor::idle()
+{
+    // Where no message loop of the host delivers the window's events (X11), they arrive here.
+    if (window_ && window_->handle()) platform::processPendingEvents(window_->handle());
     const uint32_t now = platform::tickCountMs();
-    if (redrawPending_.load(std::memory_order_relaxed) && static_cast<uint32_t>(now - lastIdleRedraw_) > kIdleIntervalMs) {
+    if (redrawPending_.load(std::memory_order_relaxed) &&
+        static_cast<uint32_t>(now - lastIdleRedraw_) > kIdleIntervalMs) {
         redrawNow();
         lastIdleRedraw_ = now;
     }
+    if (window_ && window_->handle()) platform::paintPendingWindows(window_->handle());
 }
 
-void ZEditor::redrawNow() {
+void ZEditor::redrawNow()
+{
     if (window_) window_->invalidate();
     redrawPending_.store(false, std::memory_order_relaxed);
 }

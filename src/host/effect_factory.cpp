@@ -5,27 +5,33 @@
 #include "skin/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
+#include "platform/window_system.h"
 
 #include <new>
 
 namespace {
 
 // Parses the module's built-in skin with the clipper's control factory; null when there is none.
-ZSkin* buildSkin(SarvoEffect* effect) {
+ZSkin* buildSkin(SarvoEffect* effect)
+{
     SarvoSkinFactory factory(effect);
     return parseModuleSkin(&factory);
 }
 
 }  // namespace
 
-EffectBase* createEffectInstance(audioMasterCallback hostCallback) {
+EffectBase* createEffectInstance(audioMasterCallback hostCallback)
+{
+#if !defined(SARVO_WIN32)
+    // The editor of the Linux module lives in an X11 window of the host.
+    platform::selectWindowSystem(platform::x11WindowSystem());
+#endif
     SarvoEffect* effect = new (std::nothrow) SarvoEffect(hostCallback);
     if (!effect) return nullptr;
     effect->setSampleRate(44100.0f);
 
     ZSkin* skin = buildSkin(effect);
     if (skin) {
-#if defined(SARVO_WIN32)
         // The editor takes the skin and announces itself through setEditor.
         ZEditor* editor = new (std::nothrow) ZEditor(effect);
         if (editor) {
@@ -34,10 +40,6 @@ EffectBase* createEffectInstance(audioMasterCallback hostCallback) {
         } else {
             delete skin;
         }
-#else
-        // No native editor window on this platform yet: the effect offers no editor.
-        delete skin;
-#endif
     }
     return effect;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 namespace platform {
+namespace headless_windows {
 namespace {
 
 using Procedure = LResult (*)(WindowHandle, uint32_t, WParam, LParam);
@@ -46,13 +47,15 @@ struct State {
     int32_t hostKeys = 0;
 };
 
-LResult sharedProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult sharedProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     return frameworkProcedure(window, message, wParam, lParam);
 }
 
 LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
-State& state() {
+State& state()
+{
     static State* s = [] {
         State* st = new State;
         st->classes.emplace_back("Static", &defaultProcedure);
@@ -64,7 +67,8 @@ State& state() {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
 
-bool sameName(const std::string& a, const char* b) {
+bool sameName(const std::string& a, const char* b)
+{
     if (!b || a.size() != std::strlen(b)) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
@@ -73,20 +77,23 @@ bool sameName(const std::string& a, const char* b) {
 }
 
 // The record of a live window, or null. Valid until the window is destroyed.
-Window* find(WindowHandle window) {
+Window* find(WindowHandle window)
+{
     State& s = state();
     Lock lock(s.mutex);
     auto it = s.windows.find(window);
     return it == s.windows.end() ? nullptr : &it->second;
 }
 
-Procedure procedureOf(WindowHandle window) {
+Procedure procedureOf(WindowHandle window)
+{
     Window* w = find(window);
     return w ? w->procedure : nullptr;
 }
 
-bool inSubtree(WindowHandle window, WindowHandle root) {
-    for (WindowHandle h = window; h; ) {
+bool inSubtree(WindowHandle window, WindowHandle root)
+{
+    for (WindowHandle h = window; h;) {
         if (h == root) return true;
         Window* w = find(h);
         h = w ? w->parent : nullptr;
@@ -94,7 +101,8 @@ bool inSubtree(WindowHandle window, WindowHandle root) {
     return false;
 }
 
-void collect(WindowHandle root, std::vector<WindowHandle>& out) {
+void collect(WindowHandle root, std::vector<WindowHandle>& out)
+{
     out.push_back(root);
     std::vector<WindowHandle> children;
     {
@@ -108,7 +116,8 @@ void collect(WindowHandle root, std::vector<WindowHandle>& out) {
 
 int32_t textLength(const Window& w) { return static_cast<int32_t>(w.text.size()); }
 
-LResult copyText(Window& w, WParam size, LParam buffer) {
+LResult copyText(Window& w, WParam size, LParam buffer)
+{
     char* out = reinterpret_cast<char*>(buffer);
     if (!out || size == 0) return 0;
     std::size_t n = w.text.size();
@@ -119,7 +128,8 @@ LResult copyText(Window& w, WParam size, LParam buffer) {
 }
 
 // A one-line text field: text, selection, typed characters.
-LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     Window* w = find(window);
     if (!w) return 0;
     switch (message) {
@@ -155,15 +165,14 @@ LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LPar
         }
         case kWmKeyDown:
         case kWmKeyUp:
-        case kWmSetFont:
-            return 0;
-        default:
-            return defaultProcedure(window, message, wParam, lParam);
+        case kWmSetFont: return 0;
+        default: return defaultProcedure(window, message, wParam, lParam);
     }
 }
 
 // The character a key gives, as TranslateMessage would; 0 for none.
-char characterOf(uint32_t key) {
+char characterOf(uint32_t key)
+{
     if (key >= '0' && key <= '9') return static_cast<char>(key);
     if (key >= 'A' && key <= 'Z') return static_cast<char>(key - 'A' + 'a');
     if (key >= 0x60 && key <= 0x69) return static_cast<char>('0' + (key - 0x60));
@@ -183,13 +192,15 @@ char characterOf(uint32_t key) {
 
 }  // namespace
 
-struct PaintContext {
+// What beginPaint hands out (platform::PaintContext is each window system's own).
+struct Paint {
     WindowHandle window;
 };
 
 const void* sharedProcedureAddress() { return reinterpret_cast<const void*>(&sharedProcedure); }
 
-bool registerFrameworkClass(const char* name) {
+bool registerFrameworkClass(const char* name)
+{
     if (!name || !*name) return false;
     State& s = state();
     Lock lock(s.mutex);
@@ -199,7 +210,8 @@ bool registerFrameworkClass(const char* name) {
     return true;
 }
 
-WindowHandle createWindow(const CreateParams& p) {
+WindowHandle createWindow(const CreateParams& p)
+{
     State& s = state();
     Procedure procedure = nullptr;
     WindowHandle handle = nullptr;
@@ -246,7 +258,8 @@ WindowHandle createWindow(const CreateParams& p) {
 
 bool isWindow(WindowHandle window) { return window && find(window) != nullptr; }
 
-bool destroyWindow(WindowHandle window) {
+bool destroyWindow(WindowHandle window)
+{
     Window* w = find(window);
     if (!w) return false;
     if (w->destroying) return true;
@@ -271,21 +284,25 @@ bool destroyWindow(WindowHandle window) {
     return true;
 }
 
-WindowHandle parentWindow(WindowHandle window) {
+WindowHandle parentWindow(WindowHandle window)
+{
     Window* w = find(window);
     return w ? w->parent : nullptr;
 }
 
-void* userData(WindowHandle window) {
+void* userData(WindowHandle window)
+{
     Window* w = find(window);
     return w ? w->userData : nullptr;
 }
 
-void setUserData(WindowHandle window, void* data) {
+void setUserData(WindowHandle window, void* data)
+{
     if (Window* w = find(window)) w->userData = data;
 }
 
-LResult defaultProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult defaultProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     Window* w = find(window);
     switch (message) {
         case kWmNcCreate: return 1;
@@ -297,19 +314,19 @@ LResult defaultProcedure(WindowHandle window, uint32_t message, WParam wParam, L
             return 1;
         case kWmGetText: return w ? copyText(*w, wParam, lParam) : 0;
         case kWmGetTextLength: return w ? textLength(*w) : 0;
-        case kWmClose:
-            destroyWindow(window);
-            return 0;
+        case kWmClose: destroyWindow(window); return 0;
         default: return 0;
     }
 }
 
-LResult sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     Procedure p = procedureOf(window);
     return p ? p(window, message, wParam, lParam) : 0;
 }
 
-void* subclassWindow(WindowHandle window) {
+void* subclassWindow(WindowHandle window)
+{
     Window* w = find(window);
     if (!w) return nullptr;
     Procedure previous = w->procedure;
@@ -317,17 +334,20 @@ void* subclassWindow(WindowHandle window) {
     return reinterpret_cast<void*>(previous);
 }
 
-void restoreProcedure(WindowHandle window, void* previous) {
+void restoreProcedure(WindowHandle window, void* previous)
+{
     if (Window* w = find(window))
         if (previous) w->procedure = reinterpret_cast<Procedure>(previous);
 }
 
-LResult callProcedure(void* procedure, WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult callProcedure(void* procedure, WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     if (!procedure) return 0;
     return reinterpret_cast<Procedure>(procedure)(window, message, wParam, lParam);
 }
 
-bool invalidateWindow(WindowHandle window) {
+bool invalidateWindow(WindowHandle window)
+{
     State& s = state();
     Lock lock(s.mutex);
     auto it = s.windows.find(window);
@@ -336,52 +356,58 @@ bool invalidateWindow(WindowHandle window) {
     return true;
 }
 
-bool updateWindow(WindowHandle window) {
+bool updateWindow(WindowHandle window)
+{
     Window* w = find(window);
     if (!w) return false;
-    if (w->invalid && w->visible) sendMessage(window, kWmPaint, 0, 0);
+    if (w->invalid && w->visible) headless_windows::sendMessage(window, kWmPaint, 0, 0);
     return true;
 }
 
-bool needsPaint(WindowHandle window) {
+bool needsPaint(WindowHandle window)
+{
     Window* w = find(window);
     return w && w->invalid;
 }
 
-WindowHandle setFocus(WindowHandle window) {
+WindowHandle setFocus(WindowHandle window)
+{
     State& s = state();
     if (window && !isWindow(window)) return nullptr;
     const WindowHandle old = s.focus;
     if (old == window) return old;
     s.focus = window;
-    if (old && isWindow(old)) sendMessage(old, kWmKillFocus, reinterpret_cast<WParam>(window), 0);
+    if (old && isWindow(old)) headless_windows::sendMessage(old, kWmKillFocus, reinterpret_cast<WParam>(window), 0);
     if (window && s.focus == window && isWindow(window))
-        sendMessage(window, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
+        headless_windows::sendMessage(window, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
     return old;
 }
 
 WindowHandle focusWindow() { return state().focus; }
 
-void setCapture(WindowHandle window) {
+void setCapture(WindowHandle window)
+{
     State& s = state();
     if (!isWindow(window)) return;
     const WindowHandle old = s.capture;
     s.capture = window;
     if (old && old != window && isWindow(old))
-        sendMessage(old, kWmCaptureChanged, 0, reinterpret_cast<LParam>(window));
+        headless_windows::sendMessage(old, kWmCaptureChanged, 0, reinterpret_cast<LParam>(window));
 }
 
-void releaseCapture() {
+void releaseCapture()
+{
     State& s = state();
     const WindowHandle old = s.capture;
     if (!old) return;
     s.capture = nullptr;
-    if (isWindow(old)) sendMessage(old, kWmCaptureChanged, 0, 0);
+    if (isWindow(old)) headless_windows::sendMessage(old, kWmCaptureChanged, 0, 0);
 }
 
 WindowHandle captureWindow() { return state().capture; }
 
-bool setWindowPosition(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) {
+bool setWindowPosition(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height)
+{
     Window* w = find(window);
     if (!w) return false;
     w->x = x;
@@ -391,14 +417,16 @@ bool setWindowPosition(WindowHandle window, int32_t x, int32_t y, int32_t width,
     return true;
 }
 
-void showWindow(WindowHandle window) {
+void showWindow(WindowHandle window)
+{
     if (Window* w = find(window)) {
         if (!w->visible) w->invalid = true;
         w->visible = true;
     }
 }
 
-bool isWindowVisible(WindowHandle window) {
+bool isWindowVisible(WindowHandle window)
+{
     for (WindowHandle h = window; h;) {
         Window* w = find(h);
         if (!w || !w->visible) return false;
@@ -407,7 +435,8 @@ bool isWindowVisible(WindowHandle window) {
     return window != nullptr;
 }
 
-bool windowRect(WindowHandle window, int32_t& x, int32_t& y, int32_t& width, int32_t& height) {
+bool windowRect(WindowHandle window, int32_t& x, int32_t& y, int32_t& width, int32_t& height)
+{
     Window* w = find(window);
     if (!w) return false;
     x = w->x;
@@ -417,7 +446,8 @@ bool windowRect(WindowHandle window, int32_t& x, int32_t& y, int32_t& width, int
     return true;
 }
 
-bool clientSize(WindowHandle window, int32_t& width, int32_t& height) {
+bool clientSize(WindowHandle window, int32_t& width, int32_t& height)
+{
     Window* w = find(window);
     if (!w) return false;
     width = w->width;
@@ -425,27 +455,33 @@ bool clientSize(WindowHandle window, int32_t& width, int32_t& height) {
     return true;
 }
 
-bool setWindowText(WindowHandle window, const char* text) {
-    return isWindow(window) && sendMessage(window, kWmSetText, 0, reinterpret_cast<LParam>(text ? text : "")) != 0;
+bool setWindowText(WindowHandle window, const char* text)
+{
+    return isWindow(window) &&
+        headless_windows::sendMessage(window, kWmSetText, 0, reinterpret_cast<LParam>(text ? text : "")) != 0;
 }
 
-int32_t windowText(WindowHandle window, char* text, int32_t size) {
+int32_t windowText(WindowHandle window, char* text, int32_t size)
+{
     if (!text || size < 1) return 0;
     text[0] = '\0';
     if (!isWindow(window)) return 0;
-    return static_cast<int32_t>(sendMessage(window, kWmGetText, static_cast<WParam>(size), reinterpret_cast<LParam>(text)));
+    return static_cast<int32_t>(
+        headless_windows::sendMessage(window, kWmGetText, static_cast<WParam>(size), reinterpret_cast<LParam>(text)));
 }
 
-PaintContext* beginPaint(WindowHandle window) {
+PaintContext* beginPaint(WindowHandle window)
+{
     if (Window* w = find(window)) w->invalid = false;
-    return new PaintContext{window};
+    return reinterpret_cast<PaintContext*>(new Paint{window});
 }
 
-void endPaint(PaintContext* context) { delete context; }
+void endPaint(PaintContext* context) { delete reinterpret_cast<Paint*>(context); }
 
-void copyToWindow(PaintContext* context, void* /*sourceDc*/, const uint32_t* pixels, int32_t width, int32_t height) {
+void copyToWindow(PaintContext* context, void* /*sourceDc*/, const uint32_t* pixels, int32_t width, int32_t height)
+{
     if (!context || !pixels || width < 1 || height < 1) return;
-    Window* w = find(context->window);
+    Window* w = find(reinterpret_cast<Paint*>(context)->window);
     if (!w || w->width < 1 || w->height < 1) return;
     w->screenWidth = w->width;
     w->screenHeight = w->height;
@@ -453,11 +489,12 @@ void copyToWindow(PaintContext* context, void* /*sourceDc*/, const uint32_t* pix
     const int32_t cw = width < w->width ? width : w->width;
     const int32_t ch = height < w->height ? height : w->height;
     for (int32_t row = 0; row < ch; ++row)
-        std::memcpy(&w->screen[static_cast<std::size_t>(row) * w->width], pixels + static_cast<std::size_t>(row) * width,
-                    static_cast<std::size_t>(cw) * sizeof(uint32_t));
+        std::memcpy(&w->screen[static_cast<std::size_t>(row) * w->width],
+                    pixels + static_cast<std::size_t>(row) * width, static_cast<std::size_t>(cw) * sizeof(uint32_t));
 }
 
-bool installKeyboardHook(WindowHandle /*owner*/) {
+bool installKeyboardHook(WindowHandle /*owner*/)
+{
     state().hook = true;
     return true;
 }
@@ -468,9 +505,65 @@ bool keyboardHookInstalled() { return state().hook; }
 
 int32_t gdiObjectCount() { return -1; }
 
-namespace headless {
+// No events: every message is delivered when it is sent; painting waits for updateWindow.
+void processPendingEvents(WindowHandle /*window*/) {}
+void paintPendingWindows(WindowHandle /*window*/) {}
 
-const uint32_t* windowPixels(WindowHandle window, int32_t& width, int32_t& height) {
+}  // namespace headless_windows
+
+const WindowSystem& headlessWindowSystem()
+{
+    static const WindowSystem system = {
+        &headless_windows::sharedProcedureAddress,
+        &headless_windows::registerFrameworkClass,
+        &headless_windows::createWindow,
+        &headless_windows::isWindow,
+        &headless_windows::destroyWindow,
+        &headless_windows::parentWindow,
+        &headless_windows::userData,
+        &headless_windows::setUserData,
+        &headless_windows::defaultProcedure,
+        &headless_windows::sendMessage,
+        &headless_windows::subclassWindow,
+        &headless_windows::restoreProcedure,
+        &headless_windows::callProcedure,
+        &headless_windows::invalidateWindow,
+        &headless_windows::updateWindow,
+        &headless_windows::needsPaint,
+        &headless_windows::setFocus,
+        &headless_windows::focusWindow,
+        &headless_windows::setCapture,
+        &headless_windows::releaseCapture,
+        &headless_windows::captureWindow,
+        &headless_windows::setWindowPosition,
+        &headless_windows::showWindow,
+        &headless_windows::isWindowVisible,
+        &headless_windows::windowRect,
+        &headless_windows::clientSize,
+        &headless_windows::setWindowText,
+        &headless_windows::windowText,
+        &headless_windows::beginPaint,
+        &headless_windows::endPaint,
+        &headless_windows::copyToWindow,
+        &headless_windows::installKeyboardHook,
+        &headless_windows::removeKeyboardHook,
+        &headless_windows::keyboardHookInstalled,
+        &headless_windows::gdiObjectCount,
+        &headless_windows::processPendingEvents,
+        &headless_windows::paintPendingWindows,
+    };
+    return system;
+}
+
+namespace headless {
+using headless_windows::find;
+using headless_windows::Lock;
+using headless_windows::state;
+using headless_windows::State;
+using headless_windows::Window;
+
+const uint32_t* windowPixels(WindowHandle window, int32_t& width, int32_t& height)
+{
     Window* w = find(window);
     if (!w || w->screen.empty()) return nullptr;
     width = w->screenWidth;
@@ -478,7 +571,8 @@ const uint32_t* windowPixels(WindowHandle window, int32_t& width, int32_t& heigh
     return w->screen.data();
 }
 
-bool keystroke(uint32_t key, bool release, bool menuMode) {
+bool keystroke(uint32_t key, bool release, bool menuMode)
+{
     State& s = state();
     const LParam flags = static_cast<LParam>(1u | (release ? 0xC0000000u : 0u) | (menuMode ? (1u << 28) : 0u));
     if (!s.hook || menuMode) {
@@ -486,15 +580,17 @@ bool keystroke(uint32_t key, bool release, bool menuMode) {
         return false;
     }
     const WindowHandle focus = s.focus;
-    sendMessage(focus, release ? kWmKeyUp : kWmKeyDown, key, flags);
-    if (!release && isWindow(focus))
-        if (const char c = characterOf(key)) sendMessage(focus, kWmChar, static_cast<unsigned char>(c), flags);
+    headless_windows::sendMessage(focus, release ? kWmKeyUp : kWmKeyDown, key, flags);
+    if (!release && headless_windows::isWindow(focus))
+        if (const char c = headless_windows::characterOf(key))
+            headless_windows::sendMessage(focus, kWmChar, static_cast<unsigned char>(c), flags);
     return true;
 }
 
 int32_t hostKeyCount() { return state().hostKeys; }
 
-int32_t windowCount() {
+int32_t windowCount()
+{
     State& s = state();
     Lock lock(s.mutex);
     return static_cast<int32_t>(s.windows.size());

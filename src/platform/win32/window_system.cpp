@@ -17,13 +17,15 @@ static_assert(offsetof(CreateParams, exStyle) == offsetof(CREATESTRUCTA, dwExSty
 static_assert(offsetof(CreateParams, parent) == offsetof(CREATESTRUCTA, hwndParent), "CreateParams layout");
 static_assert(offsetof(CreateParams, x) == offsetof(CREATESTRUCTA, x), "CreateParams layout");
 
-LRESULT CALLBACK sharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK sharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
     return static_cast<LRESULT>(frameworkProcedure(window, message, wParam, lParam));
 }
 
 HWND hwnd(WindowHandle window) { return static_cast<HWND>(window); }
 
-HINSTANCE instance() {
+HINSTANCE instance()
+{
     void* module = moduleHandle();
     return module ? static_cast<HINSTANCE>(module) : GetModuleHandleA(nullptr);
 }
@@ -31,7 +33,8 @@ HINSTANCE instance() {
 // The one hook of the process.
 std::atomic<HHOOK> gHook{nullptr};
 
-LRESULT CALLBACK keyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK keyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
     const DWORD flags = static_cast<DWORD>(lParam);
     if (code != HC_ACTION || (flags & (static_cast<DWORD>(KF_MENUMODE) << 16)) != 0)
         return CallNextHookEx(gHook.load(), code, wParam, lParam);
@@ -57,7 +60,8 @@ struct PaintContext {
 
 const void* sharedProcedureAddress() { return reinterpret_cast<const void*>(&sharedWindowProc); }
 
-bool registerFrameworkClass(const char* name) {
+bool registerFrameworkClass(const char* name)
+{
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.style = 0;
@@ -68,11 +72,11 @@ bool registerFrameworkClass(const char* name) {
     return RegisterClassExA(&wc) != 0;
 }
 
-WindowHandle createWindow(const CreateParams& p) {
+WindowHandle createWindow(const CreateParams& p)
+{
     return CreateWindowExA(p.exStyle, p.className, p.name, static_cast<DWORD>(p.style), p.x, p.y, p.cx, p.cy,
                            hwnd(p.parent), static_cast<HMENU>(p.menu),
-                           p.instance ? static_cast<HINSTANCE>(p.instance) : instance(),
-                           p.createParam);
+                           p.instance ? static_cast<HINSTANCE>(p.instance) : instance(), p.createParam);
 }
 
 bool isWindow(WindowHandle window) { return window && IsWindow(hwnd(window)); }
@@ -83,28 +87,34 @@ WindowHandle parentWindow(WindowHandle window) { return GetParent(hwnd(window));
 
 void* userData(WindowHandle window) { return reinterpret_cast<void*>(GetWindowLongPtrA(hwnd(window), GWLP_USERDATA)); }
 
-void setUserData(WindowHandle window, void* data) {
+void setUserData(WindowHandle window, void* data)
+{
     SetWindowLongPtrA(hwnd(window), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
 }
 
-LResult defaultProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult defaultProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     return DefWindowProcA(hwnd(window), message, wParam, lParam);
 }
 
-LResult sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     return SendMessageA(hwnd(window), message, wParam, lParam);
 }
 
-void* subclassWindow(WindowHandle window) {
+void* subclassWindow(WindowHandle window)
+{
     return reinterpret_cast<void*>(
         SetWindowLongPtrA(hwnd(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&sharedWindowProc)));
 }
 
-void restoreProcedure(WindowHandle window, void* previous) {
+void restoreProcedure(WindowHandle window, void* previous)
+{
     SetWindowLongPtrA(hwnd(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
 }
 
-LResult callProcedure(void* procedure, WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult callProcedure(void* procedure, WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     return CallWindowProcA(reinterpret_cast<WNDPROC>(procedure), hwnd(window), message, wParam, lParam);
 }
 
@@ -124,7 +134,8 @@ void releaseCapture() { ReleaseCapture(); }
 
 WindowHandle captureWindow() { return GetCapture(); }
 
-bool setWindowPosition(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height) {
+bool setWindowPosition(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height)
+{
     return SetWindowPos(hwnd(window), nullptr, x, y, width, height, SWP_NOZORDER) != 0;
 }
 
@@ -132,7 +143,8 @@ void showWindow(WindowHandle window) { ShowWindow(hwnd(window), SW_SHOW); }
 
 bool isWindowVisible(WindowHandle window) { return IsWindowVisible(hwnd(window)) != 0; }
 
-bool windowRect(WindowHandle window, int32_t& x, int32_t& y, int32_t& width, int32_t& height) {
+bool windowRect(WindowHandle window, int32_t& x, int32_t& y, int32_t& width, int32_t& height)
+{
     RECT r;
     if (!GetWindowRect(hwnd(window), &r)) return false;
     HWND parent = GetParent(hwnd(window));
@@ -145,7 +157,8 @@ bool windowRect(WindowHandle window, int32_t& x, int32_t& y, int32_t& width, int
     return true;
 }
 
-bool clientSize(WindowHandle window, int32_t& width, int32_t& height) {
+bool clientSize(WindowHandle window, int32_t& width, int32_t& height)
+{
     RECT r;
     if (!GetClientRect(hwnd(window), &r)) return false;
     width = r.right - r.left;
@@ -155,13 +168,15 @@ bool clientSize(WindowHandle window, int32_t& width, int32_t& height) {
 
 bool setWindowText(WindowHandle window, const char* text) { return SetWindowTextA(hwnd(window), text) != 0; }
 
-int32_t windowText(WindowHandle window, char* text, int32_t size) {
+int32_t windowText(WindowHandle window, char* text, int32_t size)
+{
     if (!text || size < 1) return 0;
     text[0] = '\0';
     return GetWindowTextA(hwnd(window), text, size);
 }
 
-PaintContext* beginPaint(WindowHandle window) {
+PaintContext* beginPaint(WindowHandle window)
+{
     PaintContext* context = new (std::nothrow) PaintContext;
     if (!context) {
         ValidateRect(hwnd(window), nullptr);
@@ -172,18 +187,21 @@ PaintContext* beginPaint(WindowHandle window) {
     return context;
 }
 
-void endPaint(PaintContext* context) {
+void endPaint(PaintContext* context)
+{
     if (!context) return;
     EndPaint(context->window, &context->paint);
     delete context;
 }
 
-void copyToWindow(PaintContext* context, void* sourceDc, const uint32_t* /*pixels*/, int32_t width, int32_t height) {
+void copyToWindow(PaintContext* context, void* sourceDc, const uint32_t* /*pixels*/, int32_t width, int32_t height)
+{
     if (!context || !context->dc || !sourceDc) return;
     BitBlt(context->dc, 0, 0, width, height, static_cast<HDC>(sourceDc), 0, 0, SRCCOPY);
 }
 
-bool installKeyboardHook(WindowHandle owner) {
+bool installKeyboardHook(WindowHandle owner)
+{
     if (gHook.load()) return true;
     const DWORD thread = GetWindowThreadProcessId(hwnd(owner), nullptr);
     HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, &keyboardHookProc, nullptr, thread);
@@ -191,16 +209,22 @@ bool installKeyboardHook(WindowHandle owner) {
     return hook != nullptr;
 }
 
-void removeKeyboardHook() {
+void removeKeyboardHook()
+{
     HHOOK hook = gHook.exchange(nullptr);
     if (hook) UnhookWindowsHookEx(hook);
 }
 
 bool keyboardHookInstalled() { return gHook.load() != nullptr; }
 
-int32_t gdiObjectCount() {
+int32_t gdiObjectCount()
+{
     const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     return n == 0 ? -1 : static_cast<int32_t>(n);
 }
+
+// The host's message loop delivers every message and paints.
+void processPendingEvents(WindowHandle /*window*/) {}
+void paintPendingWindows(WindowHandle /*window*/) {}
 
 }  // namespace platform
