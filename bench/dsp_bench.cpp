@@ -36,11 +36,9 @@ struct Signal {
         for (int32_t i = 0; i < kSignalFrames; ++i) {
             const double t = i;
             const double swell = 0.6 + 0.5 * std::sin(t * 0.00021);
-            l[i] = static_cast<Sample>(
-                swell * (0.8 * std::sin(t * 0.031) + 0.3 * std::sin(t * 0.177)) + noise(rng));
-            r[i] = static_cast<Sample>(
-                swell * (0.7 * std::sin(t * 0.027 + 1.0) + 0.35 * std::sin(t * 0.211)) +
-                noise(rng));
+            l[i] = static_cast<Sample>(swell * (0.8 * std::sin(t * 0.031) + 0.3 * std::sin(t * 0.177)) + noise(rng));
+            r[i] = static_cast<Sample>(swell * (0.7 * std::sin(t * 0.027 + 1.0) + 0.35 * std::sin(t * 0.211)) +
+                                       noise(rng));
         }
     }
 };
@@ -103,7 +101,7 @@ bool fastMatchesReference(bool oversampled, int32_t block, Impl impl)
         referenceBlock<Sample>(*b, in, ob, block, capture);
     }
     return std::memcmp(al.data(), bl.data(), al.size() * sizeof(Sample)) == 0 &&
-           std::memcmp(ar.data(), br.data(), ar.size() * sizeof(Sample)) == 0;
+        std::memcmp(ar.data(), br.data(), ar.size() * sizeof(Sample)) == 0;
 }
 
 template <typename Sample, Impl impl>
@@ -134,8 +132,8 @@ void BM_Clipper(benchmark::State& state)
         if (pos >= kSignalFrames) pos = 0;
     }
     const double frames = static_cast<double>(state.iterations()) * block;
-    state.counters["ns_per_frame"] = benchmark::Counter(
-        frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_frame"] =
+        benchmark::Counter(frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void blockArgs(benchmark::internal::Benchmark* b)
@@ -148,15 +146,9 @@ void blockArgs(benchmark::internal::Benchmark* b)
 
 BENCHMARK_TEMPLATE(BM_Clipper, float, kEngine)->Name("DspClipper/float")->Apply(blockArgs);
 BENCHMARK_TEMPLATE(BM_Clipper, float, kTwoLane)->Name("DspClipper/float_twolane")->Apply(blockArgs);
-BENCHMARK_TEMPLATE(BM_Clipper, float, kReference)
-    ->Name("DspClipper/float_reference")
-    ->Apply(blockArgs);
+BENCHMARK_TEMPLATE(BM_Clipper, float, kReference)->Name("DspClipper/float_reference")->Apply(blockArgs);
 BENCHMARK_TEMPLATE(BM_Clipper, double, kEngine)->Name("DspClipper/double")->Apply(blockArgs);
-BENCHMARK_TEMPLATE(BM_Clipper, double, kTwoLane)
-    ->Name("DspClipper/double_twolane")
-    ->Apply(blockArgs);
-BENCHMARK_TEMPLATE(BM_Clipper, double, kReference)
-    ->Name("DspClipper/double_reference")
-    ->Apply(blockArgs);
+BENCHMARK_TEMPLATE(BM_Clipper, double, kTwoLane)->Name("DspClipper/double_twolane")->Apply(blockArgs);
+BENCHMARK_TEMPLATE(BM_Clipper, double, kReference)->Name("DspClipper/double_reference")->Apply(blockArgs);
 
 }  // namespace

@@ -20,7 +20,8 @@ namespace {
 
 class HostFrame : public ZWindow {
 public:
-    void fillCreateParams(platform::CreateParams& p) override {
+    void fillCreateParams(platform::CreateParams& p) override
+    {
         p.style = static_cast<int32_t>(platform::kWsOverlappedWindow | platform::kWsVisible);
         p.cx = 640;
         p.cy = 480;
@@ -36,7 +37,8 @@ struct OpenEditor {
     ZHistory* histories[2] = {nullptr, nullptr};
     bool ready = false;
 
-    OpenEditor() {
+    OpenEditor()
+    {
         effect.reset(new SarvoEffect(nullptr));
         // Below 20 Hz every push completes an entry: one push is one new entry.
         effect->setSampleRate(10.0f);
@@ -56,7 +58,8 @@ struct OpenEditor {
         window->drawControls();
         ready = true;
     }
-    void push(int i) {
+    void push(int i)
+    {
         const double in = 0.9 * std::sin(i * 0.37), out = 0.6 * std::sin(i * 0.37);
         for (ZHistory* h : histories) h->push(-std::fabs(in) - 0.1, -std::fabs(out));
         for (ZHistory* h : histories) {
@@ -67,12 +70,14 @@ struct OpenEditor {
     }
 };
 
-OpenEditor& editor() {
+OpenEditor& editor()
+{
     static OpenEditor* e = new OpenEditor;
     return *e;
 }
 
-void BM_EditorFullRedraw(benchmark::State& state) {
+void BM_EditorFullRedraw(benchmark::State& state)
+{
     OpenEditor& e = editor();
     if (!e.ready) {
         state.SkipWithError("the built-in skin did not make its editor");
@@ -88,7 +93,8 @@ void BM_EditorFullRedraw(benchmark::State& state) {
 }
 BENCHMARK(BM_EditorFullRedraw)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-void BM_EditorPaintUnchanged(benchmark::State& state) {
+void BM_EditorPaintUnchanged(benchmark::State& state)
+{
     OpenEditor& e = editor();
     if (!e.ready) {
         state.SkipWithError("the built-in skin did not make its editor");
@@ -103,7 +109,8 @@ void BM_EditorPaintUnchanged(benchmark::State& state) {
 BENCHMARK(BM_EditorPaintUnchanged);
 
 // One step of a parameter (0 Gain, 1 Clip, 2 Softness, 3 Oversmp) back and forth, then the paint.
-void BM_EditorPaintAfterParameterChange(benchmark::State& state) {
+void BM_EditorPaintAfterParameterChange(benchmark::State& state)
+{
     OpenEditor& e = editor();
     if (!e.ready) {
         state.SkipWithError("the built-in skin did not make its editor");
@@ -124,7 +131,8 @@ void BM_EditorPaintAfterParameterChange(benchmark::State& state) {
 }
 BENCHMARK(BM_EditorPaintAfterParameterChange)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
-void BM_EditorPaintAfterNewHistoryEntry(benchmark::State& state) {
+void BM_EditorPaintAfterNewHistoryEntry(benchmark::State& state)
+{
     OpenEditor& e = editor();
     if (!e.ready) {
         state.SkipWithError("the built-in skin did not make its editor");

@@ -37,13 +37,15 @@ namespace {
 
 const char* const kImages[] = {"ONDX_BG", "XQ_BIGPOT", "XQ_OVERSAMP"};
 
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 using MainFunction = AEffect* (*)(audioMasterCallback);
 
-std::string modulePath() {
+std::string modulePath()
+{
     if (const char* env = std::getenv("SARVO_PLUGIN"))
         if (*env) return env;
     char self[4096];
@@ -53,13 +55,15 @@ std::string modulePath() {
     return path.substr(0, path.rfind('/') + 1) + "Sarvo.so";
 }
 
-MainFunction pluginMain() {
+MainFunction pluginMain()
+{
     static void* handle = dlopen(modulePath().c_str(), RTLD_NOW | RTLD_LOCAL);
     return handle ? reinterpret_cast<MainFunction>(dlsym(handle, "VSTPluginMain")) : nullptr;
 }
 
 // The three images as the module stores them; false when any is missing.
-bool moduleImages(std::vector<platform::ResourceView>& out) {
+bool moduleImages(std::vector<platform::ResourceView>& out)
+{
     out.clear();
     for (const char* name : kImages) {
         platform::ResourceView view;
@@ -69,7 +73,8 @@ bool moduleImages(std::vector<platform::ResourceView>& out) {
     return true;
 }
 
-void BM_PluginMain(benchmark::State& state) {
+void BM_PluginMain(benchmark::State& state)
+{
     MainFunction entry = pluginMain();
     if (!entry) {
         state.SkipWithError(("plug-in module not found: " + modulePath()).c_str());
@@ -91,7 +96,8 @@ void BM_PluginMain(benchmark::State& state) {
 BENCHMARK(BM_PluginMain)->Unit(benchmark::kMillisecond);
 
 // The same work in this program: effect factory, sample rate, skin (no module loading involved).
-void BM_EffectFactory(benchmark::State& state) {
+void BM_EffectFactory(benchmark::State& state)
+{
     for (auto _ : state) {
         EffectBase* effect = createEffectInstance(&hostCallback);
         benchmark::DoNotOptimize(effect);
@@ -103,7 +109,8 @@ void BM_EffectFactory(benchmark::State& state) {
 BENCHMARK(BM_EffectFactory)->Unit(benchmark::kMillisecond);
 
 // Only the skin: parse the built-in text with the clipper's factory, decoding the images.
-void BM_ShippedSkinParse(benchmark::State& state) {
+void BM_ShippedSkinParse(benchmark::State& state)
+{
     SarvoEffect effect(nullptr);
     SarvoSkinFactory factory(&effect);
     int64_t resources = 0;
@@ -118,7 +125,8 @@ void BM_ShippedSkinParse(benchmark::State& state) {
 BENCHMARK(BM_ShippedSkinParse)->Unit(benchmark::kMillisecond);
 
 // Our decoder on the three images, as the skin loads them (with the red/blue exchange).
-void BM_ThreeImagesOwnDecoder(benchmark::State& state) {
+void BM_ThreeImagesOwnDecoder(benchmark::State& state)
+{
     std::vector<platform::ResourceView> images;
     if (!moduleImages(images)) {
         state.SkipWithError("the skin's images are not module resources yet");
@@ -135,11 +143,13 @@ BENCHMARK(BM_ThreeImagesOwnDecoder)->Unit(benchmark::kMillisecond);
 
 #if SARVO_HAVE_LIBPNG
 // libpng to 8-bit RGBA rows, the same output our decoder gives.
-bool libpngDecode(const platform::ResourceView& view, std::vector<unsigned char>& rgba) {
+bool libpngDecode(const platform::ResourceView& view, std::vector<unsigned char>& rgba)
+{
     return libpngToRgba(view.data, view.size, rgba);
 }
 
-void BM_ThreeImagesLibpng(benchmark::State& state) {
+void BM_ThreeImagesLibpng(benchmark::State& state)
+{
     std::vector<platform::ResourceView> images;
     if (!moduleImages(images)) {
         state.SkipWithError("the skin's images are not module resources yet");

@@ -12,7 +12,8 @@ struct MemoryReader {
     std::size_t size, pos;
 };
 
-void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
+void readFromMemory(png_structp png, png_bytep out, png_size_t length)
+{
     MemoryReader* r = static_cast<MemoryReader*>(png_get_io_ptr(png));
     if (length > r->size - r->pos) png_error(png, "read past end");
     std::memcpy(out, r->data + r->pos, length);
@@ -21,7 +22,8 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
 
 }  // namespace
 
-bool libpngToRgba(const unsigned char* data, std::size_t size, std::vector<unsigned char>& rgba) {
+bool libpngToRgba(const unsigned char* data, std::size_t size, std::vector<unsigned char>& rgba)
+{
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     MemoryReader reader{data, size, 0};

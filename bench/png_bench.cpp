@@ -39,7 +39,8 @@ struct RawImage {
 // 91 frames of 42 x 44: a shaded disc with a pointer at a different angle in
 // each frame and anti-aliased transparent corners. 16-bit samples whose two
 // bytes are equal, as in the skin's knob strip.
-RawImage knobStrip() {
+RawImage knobStrip()
+{
     RawImage img;
     img.width = 42;
     img.height = 44 * 91;
@@ -73,7 +74,8 @@ RawImage knobStrip() {
 }
 
 // A smooth picture with some texture, 8-bit RGB.
-RawImage backgroundPicture() {
+RawImage backgroundPicture()
+{
     RawImage img;
     img.width = 402;
     img.height = 321;
@@ -97,13 +99,15 @@ RawImage backgroundPicture() {
 
 // ------------------------------------------------------------------ libpng
 
-void writeToVector(png_structp png, png_bytep data, png_size_t length) {
+void writeToVector(png_structp png, png_bytep data, png_size_t length)
+{
     Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
     out->insert(out->end(), data, data + length);
 }
 void flushNothing(png_structp) {}
 
-Bytes encodeWithLibpng(const RawImage& img) {
+Bytes encodeWithLibpng(const RawImage& img)
+{
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -116,8 +120,7 @@ Bytes encodeWithLibpng(const RawImage& img) {
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     const size_t stride = img.rows.size() / img.height;
-    for (uint32_t y = 0; y < img.height; ++y)
-        png_write_row(png, const_cast<png_bytep>(&img.rows[y * stride]));
+    for (uint32_t y = 0; y < img.height; ++y) png_write_row(png, const_cast<png_bytep>(&img.rows[y * stride]));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;
@@ -130,19 +133,22 @@ bool decodeWithLibpng(const Bytes& file, Bytes& rgba) { return libpngToRgba(file
 
 // ------------------------------------------------------------------ inputs
 
-Bytes readFile(const std::string& path) {
+Bytes readFile(const std::string& path)
+{
     std::ifstream f(path, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
 
-std::string testDataDir() {
+std::string testDataDir()
+{
     const char* env = std::getenv("SARVO_TESTDATA");
     std::string dir = env && *env ? env : std::string(SARVO_SOURCE_DIR) + "/../shared/testdata";
     return dir + "/";
 }
 
 // Valid PngSuite files (the ones with an expected decode).
-const std::vector<Bytes>& suiteFiles() {
+const std::vector<Bytes>& suiteFiles()
+{
     static const std::vector<Bytes> files = [] {
         std::vector<Bytes> v;
         const std::string dir = testDataDir() + "pngsuite/";
@@ -158,11 +164,13 @@ const std::vector<Bytes>& suiteFiles() {
 }
 
 #if SARVO_HAVE_LIBPNG
-const Bytes& knobFile() {
+const Bytes& knobFile()
+{
     static const Bytes file = encodeWithLibpng(knobStrip());
     return file;
 }
-const Bytes& backgroundFile() {
+const Bytes& backgroundFile()
+{
     static const Bytes file = encodeWithLibpng(backgroundPicture());
     return file;
 }
@@ -170,7 +178,8 @@ const Bytes& backgroundFile() {
 
 // ------------------------------------------------------------------ benchmarks
 
-void decodeOurs(benchmark::State& state, const Bytes& file) {
+void decodeOurs(benchmark::State& state, const Bytes& file)
+{
     Bytes input, rgba;
     PngInfo info;
     for (auto _ : state) {
@@ -183,7 +192,8 @@ void decodeOurs(benchmark::State& state, const Bytes& file) {
 }
 
 #if SARVO_HAVE_LIBPNG
-void decodeLibpng(benchmark::State& state, const Bytes& file) {
+void decodeLibpng(benchmark::State& state, const Bytes& file)
+{
     Bytes rgba;
     bool ok = true;
     for (auto _ : state) {
@@ -195,16 +205,19 @@ void decodeLibpng(benchmark::State& state, const Bytes& file) {
 }
 
 // The module's own knob strip (42 x 4004, 16-bit RGBA), when present.
-const Bytes& shippedKnobFile() {
+const Bytes& shippedKnobFile()
+{
     static const Bytes file = readFile(std::string(SARVO_SOURCE_DIR) + "/src/resources/bigpot.png");
     return file;
 }
 
-void BM_PngShippedKnob_Ours(benchmark::State& state) {
+void BM_PngShippedKnob_Ours(benchmark::State& state)
+{
     if (shippedKnobFile().empty()) return state.SkipWithError("src/resources/bigpot.png not found");
     decodeOurs(state, shippedKnobFile());
 }
-void BM_PngShippedKnob_Libpng(benchmark::State& state) {
+void BM_PngShippedKnob_Libpng(benchmark::State& state)
+{
     if (shippedKnobFile().empty()) return state.SkipWithError("src/resources/bigpot.png not found");
     decodeLibpng(state, shippedKnobFile());
 }
@@ -221,7 +234,8 @@ BENCHMARK(BM_PngBackgroundRgb8_Ours)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PngBackgroundRgb8_Libpng)->Unit(benchmark::kMicrosecond);
 #endif
 
-void BM_PngSuite_Ours(benchmark::State& state) {
+void BM_PngSuite_Ours(benchmark::State& state)
+{
     const std::vector<Bytes>& files = suiteFiles();
     if (files.empty()) {
         state.SkipWithError("PngSuite not found (set SARVO_TESTDATA)");
@@ -237,14 +251,14 @@ void BM_PngSuite_Ours(benchmark::State& state) {
         }
     }
     state.counters["images"] = double(files.size());
-    state.counters["per_image"] =
-        benchmark::Counter(double(files.size()), benchmark::Counter::kIsIterationInvariantRate |
-                                                     benchmark::Counter::kInvert);
+    state.counters["per_image"] = benchmark::Counter(
+        double(files.size()), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_PngSuite_Ours)->Unit(benchmark::kMicrosecond);
 
 #if SARVO_HAVE_LIBPNG
-void BM_PngSuite_Libpng(benchmark::State& state) {
+void BM_PngSuite_Libpng(benchmark::State& state)
+{
     const std::vector<Bytes>& files = suiteFiles();
     if (files.empty()) {
         state.SkipWithError("PngSuite not found (set SARVO_TESTDATA)");
@@ -258,9 +272,8 @@ void BM_PngSuite_Libpng(benchmark::State& state) {
         }
     }
     state.counters["images"] = double(files.size());
-    state.counters["per_image"] =
-        benchmark::Counter(double(files.size()), benchmark::Counter::kIsIterationInvariantRate |
-                                                     benchmark::Counter::kInvert);
+    state.counters["per_image"] = benchmark::Counter(
+        double(files.size()), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_PngSuite_Libpng)->Unit(benchmark::kMicrosecond);
 #endif

@@ -15,8 +15,7 @@ constexpr int kHeight = 333;
 std::unique_ptr<ZSurface> makeSurface()
 {
     std::unique_ptr<ZSurface> s(ZSurface::create(nullptr, kWidth, kHeight));
-    for (int i = 0; s && i < kWidth * kHeight; ++i)
-        s->pixels()[i] = 0x203040u + static_cast<uint32_t>(i % 97);
+    for (int i = 0; s && i < kWidth * kHeight; ++i) s->pixels()[i] = 0x203040u + static_cast<uint32_t>(i % 97);
     return s;
 }
 
@@ -46,8 +45,7 @@ void BM_DrawPolyline36(benchmark::State& state)
         }
     } else {
         s->setClip(20, 40, 300, 120);
-        for (int i = 0; i < 36; ++i)
-            points[i] = ZPointD{4.0 + i * 8.3, 60.0 + 45.0 * std::sin(i * 0.55)};
+        for (int i = 0; i < 36; ++i) points[i] = ZPointD{4.0 + i * 8.3, 60.0 + 45.0 * std::sin(i * 0.55)};
     }
     const ZColour colour = {40, 220, 120, 255};
     for (auto _ : state) {
@@ -90,4 +88,4 @@ void BM_FillRectFullSurface(benchmark::State& state)
 }
 BENCHMARK(BM_FillRectFullSurface)->Arg(255)->Arg(128);
 
-} // namespace
+}  // namespace

@@ -17,10 +17,13 @@
 // size limit itself is covered by the unit tests).
 constexpr uint64_t kFuzzMaxPixels = uint64_t(1) << 22;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     if (size >= 24) {
-        const uint64_t w = (uint32_t(data[16]) << 24) | (uint32_t(data[17]) << 16) | (uint32_t(data[18]) << 8) | data[19];
-        const uint64_t h = (uint32_t(data[20]) << 24) | (uint32_t(data[21]) << 16) | (uint32_t(data[22]) << 8) | data[23];
+        const uint64_t w =
+            (uint32_t(data[16]) << 24) | (uint32_t(data[17]) << 16) | (uint32_t(data[18]) << 8) | data[19];
+        const uint64_t h =
+            (uint32_t(data[20]) << 24) | (uint32_t(data[21]) << 16) | (uint32_t(data[22]) << 8) | data[23];
         if (w * h > kFuzzMaxPixels && w * h <= kPngMaxPixels) return -1;
     }
     std::vector<uint8_t> input(data, data + size), rgba;

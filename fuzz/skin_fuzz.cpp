@@ -22,11 +22,13 @@ using namespace skintest;
 
 namespace {
 
-const std::vector<uint8_t>& imageA() {  // 8 x 8, frames 4 x 4
+const std::vector<uint8_t>& imageA()
+{  // 8 x 8, frames 4 x 4
     static const std::vector<uint8_t> png = rgbaPng(8, 8, gradientPixels(8, 8));
     return png;
 }
-const std::vector<uint8_t>& imageB() {  // 3 x 12 strip with transparency
+const std::vector<uint8_t>& imageB()
+{  // 3 x 12 strip with transparency
     static const std::vector<uint8_t> png = [] {
         std::vector<uint8_t> px = gradientPixels(3, 12);
         for (size_t i = 3; i < px.size(); i += 8) px[i] = 0x40;
@@ -34,14 +36,16 @@ const std::vector<uint8_t>& imageB() {  // 3 x 12 strip with transparency
     }();
     return png;
 }
-const std::vector<uint8_t>& imageC() {  // 1 x 1
+const std::vector<uint8_t>& imageC()
+{  // 1 x 1
     static const std::vector<uint8_t> png = rgbaPng(1, 1, {1, 2, 3, 4});
     return png;
 }
 
 std::string besideFuzzer(const char* name) { return platform::moduleDirectory() + name; }
 
-void writeFile(const std::string& path, const uint8_t* data, size_t size) {
+void writeFile(const std::string& path, const uint8_t* data, size_t size)
+{
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);
@@ -57,14 +61,16 @@ const EmbeddedResource kEmbeddedResources[] = {
     {nullptr, nullptr, nullptr, 0},
 };
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
     // 95 glyphs of up to 4 pixels, 8 rows.
     const std::vector<uint8_t> strip = rgbaPng(380, 8, gradientPixels(380, 8));
     writeFile(besideFuzzer("fuzz_strip.png"), strip.data(), strip.size());
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     static TestEffect* effect = new TestEffect();
     static ZSurface* surface = ZSurface::create(nullptr, 24, 24);
 

@@ -1,18 +1,19 @@
 #include "controls/button_behaviours.h"
 
-#include "gui/editor_window.h"
 #include "host/zplugin.h"
 
 // ---------------------------------------------------------------- ZButtonControl
 
 ZButtonControl::ZButtonControl(ZPlugin* effect, int32_t index) : ZControl(effect), parameterIndex(index) {}
 
-void ZButtonControl::reset() {
+void ZButtonControl::reset()
+{
     held = false;
     dirty = true;
 }
 
-bool ZButtonControl::leftDown(bool, bool, int32_t, int32_t) {
+bool ZButtonControl::leftDown(bool, bool, int32_t, int32_t)
+{
     held = true;
     if (effect && effect->parameter(parameterIndex)) {
         automate(parameterIndex);
@@ -23,7 +24,8 @@ bool ZButtonControl::leftDown(bool, bool, int32_t, int32_t) {
     return true;
 }
 
-void ZButtonControl::release() {
+void ZButtonControl::release()
+{
     held = false;
     if (effect && effect->parameter(parameterIndex)) {
         automate(parameterIndex);
@@ -33,13 +35,15 @@ void ZButtonControl::release() {
     invalidate();
 }
 
-bool ZButtonControl::leftUp(bool, bool, int32_t, int32_t) {
+bool ZButtonControl::leftUp(bool, bool, int32_t, int32_t)
+{
     if (!held) return false;
     release();
     return true;
 }
 
-void ZButtonControl::cancel() {
+void ZButtonControl::cancel()
+{
     if (held) release();
 }
 
@@ -47,12 +51,14 @@ void ZButtonControl::cancel() {
 
 ZCommandControl::ZCommandControl(ZPlugin* effect, int32_t index) : ZControl(effect), commandIndex(index) {}
 
-void ZCommandControl::reset() {
+void ZCommandControl::reset()
+{
     held = false;
     dirty = true;
 }
 
-bool ZCommandControl::leftDown(bool shift, bool ctrl, int32_t, int32_t) {
+bool ZCommandControl::leftDown(bool shift, bool ctrl, int32_t, int32_t)
+{
     ctrlSeen = ctrl;
     held = true;
     shiftSeen = shift;
@@ -61,7 +67,8 @@ bool ZCommandControl::leftDown(bool shift, bool ctrl, int32_t, int32_t) {
     return true;
 }
 
-bool ZCommandControl::leftUp(bool shift, bool ctrl, int32_t, int32_t) {
+bool ZCommandControl::leftUp(bool shift, bool ctrl, int32_t, int32_t)
+{
     if (!held) return false;
     held = false;
     dirty = true;
@@ -72,7 +79,8 @@ bool ZCommandControl::leftUp(bool shift, bool ctrl, int32_t, int32_t) {
     return true;
 }
 
-void ZCommandControl::cancel() {
+void ZCommandControl::cancel()
+{
     if (!held) return;
     held = false;
     dirty = true;
@@ -83,14 +91,16 @@ void ZCommandControl::cancel() {
 
 ZPageSelControl::ZPageSelControl(ZPlugin* effect, int32_t page) : ZControl(effect), targetPage(page) {}
 
-void ZPageSelControl::reset() {
+void ZPageSelControl::reset()
+{
     held = false;
     dirty = true;
 }
 
 bool ZPageSelControl::selected() const { return window && window->currentPage() == targetPage; }
 
-bool ZPageSelControl::leftDown(bool, bool, int32_t, int32_t) {
+bool ZPageSelControl::leftDown(bool, bool, int32_t, int32_t)
+{
     if (window) window->setPage(targetPage);
     held = true;
     dirty = true;
@@ -98,7 +108,8 @@ bool ZPageSelControl::leftDown(bool, bool, int32_t, int32_t) {
     return true;
 }
 
-bool ZPageSelControl::leftUp(bool, bool, int32_t, int32_t) {
+bool ZPageSelControl::leftUp(bool, bool, int32_t, int32_t)
+{
     if (!held) return false;
     held = false;
     dirty = true;
@@ -109,7 +120,8 @@ bool ZPageSelControl::leftUp(bool, bool, int32_t, int32_t) {
 // ---------------------------------------------------------------- ZRadioControl
 
 ZRadioControl::ZRadioControl(ZPlugin* effect, int32_t index, int32_t a, int32_t b)
-    : ZControl(effect), parameterIndex(index), option(a), lastOption(b) {
+    : ZControl(effect), parameterIndex(index), option(a), lastOption(b)
+{
     if (a >= 0 && b >= a) {
         // In doubles: 2b + 2 does not overflow for any 32-bit b.
         const double span = 2.0 * b + 2.0;
@@ -119,17 +131,20 @@ ZRadioControl::ZRadioControl(ZPlugin* effect, int32_t index, int32_t a, int32_t 
     }
 }
 
-void ZRadioControl::reset() {
+void ZRadioControl::reset()
+{
     held = false;
     dirty = true;
 }
 
-bool ZRadioControl::selected() const {
+bool ZRadioControl::selected() const
+{
     const double q = knobPosition(parameterIndex);
     return (bandLow <= q && q < bandHigh) || (q == 1.0 && bandHigh == 1.0);
 }
 
-bool ZRadioControl::leftDown(bool, bool ctrl, int32_t, int32_t) {
+bool ZRadioControl::leftDown(bool, bool ctrl, int32_t, int32_t)
+{
     held = true;
     beginGesture(parameterIndex);
     changeValue(parameterIndex, ctrl ? defaultValue(parameterIndex) : bandCentre);
@@ -138,7 +153,8 @@ bool ZRadioControl::leftDown(bool, bool ctrl, int32_t, int32_t) {
     return true;
 }
 
-bool ZRadioControl::leftUp(bool, bool, int32_t, int32_t) {
+bool ZRadioControl::leftUp(bool, bool, int32_t, int32_t)
+{
     if (!held) return false;
     held = false;
     endGesture(parameterIndex);

@@ -4,7 +4,8 @@
 #include "host/zplugin.h"
 #include "skin/resources.h"
 
-const char* parameterTitle(ZPlugin* effect, int32_t index) {
+const char* parameterTitle(ZPlugin* effect, int32_t index)
+{
     ZParameter* p = effect ? effect->parameter(index) : nullptr;
     if (!p) return "";
     return p->caption()[0] ? p->caption() : p->name();
@@ -15,19 +16,23 @@ const char* parameterTitle(ZPlugin* effect, int32_t index) {
 ZTextSwitch::ZTextSwitch(ZPlugin* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
                          const ZColour& off, const ZColour& on, const ZColour& onHeld)
     : ZSwitchControl(effect, index), label(text ? text : ""), font(font), border(border), off(off), on(on),
-      onHeld(onHeld) {}
+      onHeld(onHeld)
+{}
 
-void ZTextSwitch::reset() {
+void ZTextSwitch::reset()
+{
     ZSwitchControl::reset();
     layout.compute(width, height);
 }
 
-void ZTextSwitch::prepare(ZSurface& surface) {
+void ZTextSwitch::prepare(ZSurface& surface)
+{
     fillBox(surface, border, layout.outer);
     dirty = true;
 }
 
-void ZTextSwitch::draw(ZSurface& surface) {
+void ZTextSwitch::draw(ZSurface& surface)
+{
     const bool isOn = knobPosition(parameterIndex) >= 0.5;
     if (isOn == (lastOn == 1) && lastOn >= 0 && !dirty) return;
     fillBox(surface, isOn ? (held ? onHeld : on) : off, layout.inner);
@@ -39,16 +44,19 @@ void ZTextSwitch::draw(ZSurface& surface) {
 // ---------------------------------------------------------------- ZDefSwitch
 
 ZDefSwitch::ZDefSwitch(ZPlugin* effect, int32_t index, ZFont* font, const ZMarkColours& colours)
-    : ZSwitchControl(effect, index), font(font), colours(colours) {}
+    : ZSwitchControl(effect, index), font(font), colours(colours)
+{}
 
-void ZDefSwitch::reset() {
+void ZDefSwitch::reset()
+{
     ZSwitchControl::reset();
     layout.compute(width, height);
 }
 
 void ZDefSwitch::prepare(ZSurface&) { dirty = true; }
 
-void ZDefSwitch::draw(ZSurface& surface) {
+void ZDefSwitch::draw(ZSurface& surface)
+{
     const bool isOn = knobPosition(parameterIndex) >= 0.5;
     if (isOn == (lastOn == 1) && lastOn >= 0 && !dirty) return;
     drawMarkControl(surface, layout, colours, height, isOn, held, font, parameterTitle(effect, parameterIndex));
@@ -60,19 +68,23 @@ void ZDefSwitch::draw(ZSurface& surface) {
 
 ZTextButton::ZTextButton(ZPlugin* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
                          const ZColour& off, const ZColour& on)
-    : ZButtonControl(effect, index), label(text ? text : ""), font(font), border(border), off(off), on(on) {}
+    : ZButtonControl(effect, index), label(text ? text : ""), font(font), border(border), off(off), on(on)
+{}
 
-void ZTextButton::reset() {
+void ZTextButton::reset()
+{
     ZButtonControl::reset();
     layout.compute(width, height);
 }
 
-void ZTextButton::prepare(ZSurface& surface) {
+void ZTextButton::prepare(ZSurface& surface)
+{
     fillBox(surface, border, layout.outer);
     dirty = true;
 }
 
-void ZTextButton::draw(ZSurface& surface) {
+void ZTextButton::draw(ZSurface& surface)
+{
     const bool isOn = held || parameterValue(parameterIndex) >= 0.5;
     if (isOn == (lastOn == 1) && lastOn >= 0 && !dirty) return;
     fillBox(surface, isOn ? on : off, layout.inner);
@@ -84,14 +96,17 @@ void ZTextButton::draw(ZSurface& surface) {
 // ---------------------------------------------------------------- ZImgCommand
 
 ZImgCommand::ZImgCommand(ZPlugin* effect, int32_t index, ZImageResource* image)
-    : ZCommandControl(effect, index), image(image) {}
+    : ZCommandControl(effect, index), image(image)
+{}
 
-void ZImgCommand::prepare(ZSurface& surface) {
+void ZImgCommand::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZImgCommand::draw(ZSurface& surface) {
+void ZImgCommand::draw(ZSurface& surface)
+{
     if (!dirty) return;
     restoreSnapshot(surface);
     if (image) image->drawImageFrame(&surface, image->frameCount >= 1 && held ? 1 : 0);
@@ -102,19 +117,23 @@ void ZImgCommand::draw(ZSurface& surface) {
 
 ZTextCommand::ZTextCommand(ZPlugin* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
                            const ZColour& up, const ZColour& down)
-    : ZCommandControl(effect, index), label(text ? text : ""), font(font), border(border), up(up), down(down) {}
+    : ZCommandControl(effect, index), label(text ? text : ""), font(font), border(border), up(up), down(down)
+{}
 
-void ZTextCommand::reset() {
+void ZTextCommand::reset()
+{
     ZCommandControl::reset();
     layout.compute(width, height);
 }
 
-void ZTextCommand::prepare(ZSurface& surface) {
+void ZTextCommand::prepare(ZSurface& surface)
+{
     fillBox(surface, border, layout.outer);
     dirty = true;
 }
 
-void ZTextCommand::draw(ZSurface& surface) {
+void ZTextCommand::draw(ZSurface& surface)
+{
     if (!dirty) return;
     fillBox(surface, held ? down : up, layout.inner);
     drawTextInBox(surface, font, label.c_str(), layout.inner, kAlignCentre);

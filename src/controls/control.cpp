@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <new>
 
-#include "gui/editor_window.h"
 #include "gui/surface.h"
 #include "host/zplugin.h"
 
@@ -11,12 +10,13 @@
 
 ZControl::ZControl(ZPlugin* effect) : effect(effect) {}
 
-ZControl::~ZControl() {
+ZControl::~ZControl()
+{
     delete background;
     background = nullptr;
 }
 
-void ZControl::attach(ZEditorWindow* w) { window = w; }
+void ZControl::attach(ZControlHost* w) { window = w; }
 
 void ZControl::prepare(ZSurface& /*surface*/) {}
 
@@ -27,7 +27,8 @@ bool ZControl::rightUp(bool, bool, int32_t, int32_t) { return false; }
 void ZControl::mouseMove(bool, bool, int32_t, int32_t) {}
 void ZControl::cancel() {}
 
-void ZControl::takeSnapshot(ZSurface& surface) {
+void ZControl::takeSnapshot(ZSurface& surface)
+{
     delete background;
     background = nullptr;
     if (width < 1 || height < 1 || width > surface.clipWidth() || height > surface.clipHeight()) return;
@@ -40,55 +41,63 @@ void ZControl::takeSnapshot(ZSurface& surface) {
     const uint32_t* src = surface.pixels();
     const int32_t stride = surface.width();
     for (int32_t row = 0; row < height; ++row) {
-        const uint32_t* line =
-            src + static_cast<std::size_t>(surface.clipY() + row) * stride + surface.clipX();
+        const uint32_t* line = src + static_cast<std::size_t>(surface.clipY() + row) * stride + surface.clipX();
         uint32_t* out = snap->pixels + static_cast<std::size_t>(row) * width;
         for (int32_t col = 0; col < width; ++col) out[col] = line[col] | 0xFF000000u;
     }
     background = snap;
 }
 
-void ZControl::restoreSnapshot(ZSurface& surface) {
+void ZControl::restoreSnapshot(ZSurface& surface)
+{
     if (background) surface.blendBitmap(0, 0, background->width, background->height, 0, 0, background);
 }
 
-void ZControl::invalidate() {
+void ZControl::invalidate()
+{
     if (window) window->invalidate();
 }
 
-void ZControl::automate(int32_t index) {
+void ZControl::automate(int32_t index)
+{
     if (!effect) return;
     audioMasterCallback host = effect->hostCallback();
     if (!host) return;
     host(effect->getDescriptor(), audioMasterAutomate, index, 0, nullptr, effect->getParameter(index));
 }
 
-void ZControl::beginGesture(int32_t index) {
+void ZControl::beginGesture(int32_t index)
+{
     if (!effect || !effect->parameter(index)) return;
     effect->beginEdit(index);
     automate(index);
 }
 
-void ZControl::changeValue(int32_t index, double normalised) {
+void ZControl::changeValue(int32_t index, double normalised)
+{
     if (!effect || !effect->parameter(index)) return;
     effect->setParameterValue(index, normalised);
     automate(index);
 }
 
-void ZControl::endGesture(int32_t index) {
+void ZControl::endGesture(int32_t index)
+{
     if (!effect || !effect->parameter(index)) return;
     effect->endEdit(index);
 }
 
-double ZControl::parameterValue(int32_t index) const {
+double ZControl::parameterValue(int32_t index) const
+{
     return effect && effect->parameter(index) ? effect->parameterValue(index) : 0.0;
 }
 
-double ZControl::knobPosition(int32_t index) const {
+double ZControl::knobPosition(int32_t index) const
+{
     return effect && effect->parameter(index) ? effect->knobPosition(index) : 0.0;
 }
 
-double ZControl::defaultValue(int32_t index) const {
+double ZControl::defaultValue(int32_t index) const
+{
     ZParameter* p = effect ? effect->parameter(index) : nullptr;
     return p ? p->defaultValue() : 0.0;
 }
@@ -99,31 +108,36 @@ ZCompositeControl::ZCompositeControl(ZPlugin* effect) : ZControl(effect) { child
 
 ZCompositeControl::~ZCompositeControl() { clearChildren(); }
 
-void ZCompositeControl::addChild(ZControl* child) {
+void ZCompositeControl::addChild(ZControl* child)
+{
     if (!child) return;
     if (children.size() == children.capacity()) children.reserve(children.capacity() + 32);
     children.push_back(child);
     if (window) child->attach(window);
 }
 
-void ZCompositeControl::clearChildren() {
+void ZCompositeControl::clearChildren()
+{
     for (ZControl* child : children) delete child;
     children.clear();
     capturedChild = -1;
 }
 
-int32_t ZCompositeControl::childAt(int32_t px, int32_t py) const {
+int32_t ZCompositeControl::childAt(int32_t px, int32_t py) const
+{
     for (std::size_t i = 0; i < children.size(); ++i)
         if (children[i]->contains(px, py)) return static_cast<int32_t>(i);
     return -1;
 }
 
-void ZCompositeControl::attach(ZEditorWindow* w) {
+void ZCompositeControl::attach(ZControlHost* w)
+{
     window = w;
     for (ZControl* child : children) child->attach(w);
 }
 
-void ZCompositeControl::prepare(ZSurface& surface) {
+void ZCompositeControl::prepare(ZSurface& surface)
+{
     for (ZControl* child : children) {
         surface.setClip(child->x, child->y, child->width, child->height);
         child->prepare(surface);
@@ -131,7 +145,8 @@ void ZCompositeControl::prepare(ZSurface& surface) {
     surface.setClip(x, y, width, height);
 }
 
-void ZCompositeControl::draw(ZSurface& surface) {
+void ZCompositeControl::draw(ZSurface& surface)
+{
     for (ZControl* child : children) {
         surface.setClip(child->x, child->y, child->width, child->height);
         child->draw(surface);
@@ -141,43 +156,46 @@ void ZCompositeControl::draw(ZSurface& surface) {
 
 // Presses: a captured child gets the press and keeps the capture (false: nothing changes for the
 // window); otherwise the first child hit, which may take the capture.
-#define SARVO_COMPOSITE_PRESS(name)                                                          \
-    bool ZCompositeControl::name(bool shift, bool ctrl, int32_t lx, int32_t ly) {             \
-        const int32_t px = lx + x, py = ly + y;                                                \
-        if (capturedChild >= 0 && capturedChild < static_cast<int32_t>(children.size())) {    \
-            ZControl* c = children[capturedChild];                                             \
-            c->name(shift, ctrl, px - c->x, py - c->y);                                        \
-            return false;                                                                      \
-        }                                                                                      \
-        const int32_t hit = childAt(px, py);                                                   \
-        if (hit < 0) return false;                                                             \
-        ZControl* c = children[hit];                                                           \
-        if (!c->name(shift, ctrl, px - c->x, py - c->y)) return false;                         \
-        capturedChild = hit;                                                                   \
-        return true;                                                                           \
+#define SARVO_COMPOSITE_PRESS(name)                                                                                    \
+    bool ZCompositeControl::name(bool shift, bool ctrl, int32_t lx, int32_t ly)                                        \
+    {                                                                                                                  \
+        const int32_t px = lx + x, py = ly + y;                                                                        \
+        if (capturedChild >= 0 && capturedChild < static_cast<int32_t>(children.size())) {                             \
+            ZControl* c = children[capturedChild];                                                                     \
+            c->name(shift, ctrl, px - c->x, py - c->y);                                                                \
+            return false;                                                                                              \
+        }                                                                                                              \
+        const int32_t hit = childAt(px, py);                                                                           \
+        if (hit < 0) return false;                                                                                     \
+        ZControl* c = children[hit];                                                                                   \
+        if (!c->name(shift, ctrl, px - c->x, py - c->y)) return false;                                                 \
+        capturedChild = hit;                                                                                           \
+        return true;                                                                                                   \
     }
 
 SARVO_COMPOSITE_PRESS(leftDown)
 SARVO_COMPOSITE_PRESS(rightDown)
 #undef SARVO_COMPOSITE_PRESS
 
-#define SARVO_COMPOSITE_RELEASE(name)                                                        \
-    bool ZCompositeControl::name(bool shift, bool ctrl, int32_t lx, int32_t ly) {             \
-        const int32_t px = lx + x, py = ly + y;                                                \
-        int32_t target = capturedChild;                                                        \
-        if (target < 0 || target >= static_cast<int32_t>(children.size())) target = childAt(px, py); \
-        if (target < 0) return false;                                                          \
-        ZControl* c = children[target];                                                        \
-        if (!c->name(shift, ctrl, px - c->x, py - c->y)) return false;                         \
-        capturedChild = -1;                                                                    \
-        return true;                                                                           \
+#define SARVO_COMPOSITE_RELEASE(name)                                                                                  \
+    bool ZCompositeControl::name(bool shift, bool ctrl, int32_t lx, int32_t ly)                                        \
+    {                                                                                                                  \
+        const int32_t px = lx + x, py = ly + y;                                                                        \
+        int32_t target = capturedChild;                                                                                \
+        if (target < 0 || target >= static_cast<int32_t>(children.size())) target = childAt(px, py);                   \
+        if (target < 0) return false;                                                                                  \
+        ZControl* c = children[target];                                                                                \
+        if (!c->name(shift, ctrl, px - c->x, py - c->y)) return false;                                                 \
+        capturedChild = -1;                                                                                            \
+        return true;                                                                                                   \
     }
 
 SARVO_COMPOSITE_RELEASE(leftUp)
 SARVO_COMPOSITE_RELEASE(rightUp)
 #undef SARVO_COMPOSITE_RELEASE
 
-void ZCompositeControl::mouseMove(bool shift, bool ctrl, int32_t lx, int32_t ly) {
+void ZCompositeControl::mouseMove(bool shift, bool ctrl, int32_t lx, int32_t ly)
+{
     const int32_t px = lx + x, py = ly + y;
     int32_t target = capturedChild;
     if (target < 0 || target >= static_cast<int32_t>(children.size())) target = childAt(px, py);
@@ -186,7 +204,8 @@ void ZCompositeControl::mouseMove(bool shift, bool ctrl, int32_t lx, int32_t ly)
     c->mouseMove(shift, ctrl, px - c->x, py - c->y);
 }
 
-void ZCompositeControl::cancel() {
+void ZCompositeControl::cancel()
+{
     const int32_t target = capturedChild;
     capturedChild = -1;
     if (target >= 0 && target < static_cast<int32_t>(children.size())) children[target]->cancel();
@@ -196,13 +215,15 @@ void ZCompositeControl::cancel() {
 
 ZPotControl::ZPotControl(ZPlugin* effect, int32_t index) : ZControl(effect), parameterIndex(index) {}
 
-void ZPotControl::reset() {
+void ZPotControl::reset()
+{
     held = false;
     dragging = false;
     dirty = true;
 }
 
-bool ZPotControl::leftDown(bool /*shift*/, bool ctrl, int32_t lx, int32_t ly) {
+bool ZPotControl::leftDown(bool /*shift*/, bool ctrl, int32_t lx, int32_t ly)
+{
     held = true;
     if (ctrl) {
         dragging = false;
@@ -219,7 +240,8 @@ bool ZPotControl::leftDown(bool /*shift*/, bool ctrl, int32_t lx, int32_t ly) {
     return true;
 }
 
-void ZPotControl::mouseMove(bool shift, bool /*ctrl*/, int32_t lx, int32_t ly) {
+void ZPotControl::mouseMove(bool shift, bool /*ctrl*/, int32_t lx, int32_t ly)
+{
     if (!dragging) return;
     double delta = (static_cast<double>(lastY - ly) + static_cast<double>(lx - lastX) * 0.25) * 0.01;
     if (shift) delta *= 0.1;
@@ -233,7 +255,8 @@ void ZPotControl::mouseMove(bool shift, bool /*ctrl*/, int32_t lx, int32_t ly) {
     invalidate();
 }
 
-bool ZPotControl::leftUp(bool, bool, int32_t, int32_t) {
+bool ZPotControl::leftUp(bool, bool, int32_t, int32_t)
+{
     if (!held) return false;
     held = false;
     dragging = false;
@@ -243,7 +266,8 @@ bool ZPotControl::leftUp(bool, bool, int32_t, int32_t) {
     return true;
 }
 
-void ZPotControl::cancel() {
+void ZPotControl::cancel()
+{
     if (held) leftUp(false, false, 0, 0);
 }
 
@@ -251,12 +275,14 @@ void ZPotControl::cancel() {
 
 ZSwitchControl::ZSwitchControl(ZPlugin* effect, int32_t index) : ZControl(effect), parameterIndex(index) {}
 
-void ZSwitchControl::reset() {
+void ZSwitchControl::reset()
+{
     held = false;
     dirty = true;
 }
 
-bool ZSwitchControl::leftDown(bool /*shift*/, bool ctrl, int32_t, int32_t) {
+bool ZSwitchControl::leftDown(bool /*shift*/, bool ctrl, int32_t, int32_t)
+{
     held = true;
     double value;
     if (ctrl) {
@@ -273,7 +299,8 @@ bool ZSwitchControl::leftDown(bool /*shift*/, bool ctrl, int32_t, int32_t) {
     return true;
 }
 
-bool ZSwitchControl::leftUp(bool, bool, int32_t, int32_t) {
+bool ZSwitchControl::leftUp(bool, bool, int32_t, int32_t)
+{
     if (!held) return false;
     held = false;
     endGesture(parameterIndex);

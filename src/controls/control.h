@@ -1,7 +1,7 @@
 // The control base: every element the skin places on the editor.
 //
 // A control has a rectangle in editor-window pixels, a page (0: every page), a background
-// snapshot and a fixed set of virtual operations. The editor window (gui/editor_window.h) owns
+// snapshot and a fixed set of virtual operations. The window that shows the controls owns
 // nothing of this protocol but the calls:
 //   binding     attach(window) then reset(), once, in list order;
 //   full redraw prepare(surface), surface clipped to the control's rectangle;
@@ -16,10 +16,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "gui/control_host.h"
 #include "gui/bitmap.h"
 
 class ZSurface;
-class ZEditorWindow;
 class ZPlugin;
 
 class ZControl {
@@ -30,7 +30,7 @@ public:
     ZControl& operator=(const ZControl&) = delete;
 
     // Stores the window (the controls' way to invalidate, suppress painting and change pages).
-    virtual void attach(ZEditorWindow* window);
+    virtual void attach(ZControlHost* window);
     // Clears the gesture state, computes the layout and marks the control dirty.
     virtual void reset() = 0;
     // Called on every full redraw, after the page background; most controls take their snapshot.
@@ -45,9 +45,7 @@ public:
     virtual void cancel();
 
     // Whether the window point (px, py) lies in the rectangle, right and bottom edges included.
-    bool contains(int32_t px, int32_t py) const {
-        return x <= px && px <= x + width && y <= py && py <= y + height;
-    }
+    bool contains(int32_t px, int32_t py) const { return x <= px && px <= x + width && y <= py && py <= y + height; }
     // Whether the control is shown while `currentPage` is (page 0 on either side: always).
     bool onPage(int32_t currentPage) const { return currentPage == 0 || page == 0 || page == currentPage; }
 
@@ -57,8 +55,8 @@ public:
     int32_t height = 0;
     int32_t page = 0;
     ZBitmap* background = nullptr;  // owned snapshot, null when none
-    ZPlugin* effect;                // not owned
-    ZEditorWindow* window = nullptr; // not owned; null until attach
+    ZPlugin* effect;  // not owned
+    ZControlHost* window = nullptr;  // not owned; null until attach
 
 protected:
     // Replaces the snapshot by a copy of the width x height pixels at the clip origin (alpha
@@ -90,7 +88,7 @@ public:
     explicit ZCompositeControl(ZPlugin* effect);
     ~ZCompositeControl() override;
 
-    void attach(ZEditorWindow* window) override;
+    void attach(ZControlHost* window) override;
     void prepare(ZSurface& surface) override;
     void draw(ZSurface& surface) override;
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;

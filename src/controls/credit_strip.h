@@ -8,7 +8,7 @@ class ZSurface;
 class ZPlugin;
 
 constexpr int32_t kCreditStripHeight = 12;
-extern const char kCopyrightLong[];   // 23 characters
+extern const char kCopyrightLong[];  // 23 characters
 extern const char kCopyrightShort[];  // 18 characters
 
 // Paints the strip into the rows skinHeight .. skinHeight + 11 of the surface (which must not be

@@ -13,13 +13,15 @@ bool changed(double q, double last) { return std::fabs(q - last) > 0.001; }
 
 }  // namespace
 
-void ZRoundGeometry::compute(int32_t width, int32_t height) {
+void ZRoundGeometry::compute(int32_t width, int32_t height)
+{
     centreX = width * 0.5;
     centreY = height * 0.5;
     radius = (width < height ? width : height) * 0.5;
 }
 
-void ZRoundGeometry::pointer(double q, double distance, double& px, double& py) const {
+void ZRoundGeometry::pointer(double q, double distance, double& px, double& py) const
+{
     const double t = q * 1.5 * kPi + kPi / 4.0;
     px = centreX - std::sin(t) * distance;
     py = centreY + std::cos(t) * distance;
@@ -28,16 +30,19 @@ void ZRoundGeometry::pointer(double q, double distance, double& px, double& py) 
 // ---------------------------------------------------------------- ZDefPot
 
 ZDefPot::ZDefPot(ZPlugin* effect, int32_t index, const ZColour& mark, const ZColour& body, const ZColour& heldBody)
-    : ZPotControl(effect, index), mark(mark), body(body), heldBody(heldBody) {}
+    : ZPotControl(effect, index), mark(mark), body(body), heldBody(heldBody)
+{}
 
-void ZDefPot::reset() {
+void ZDefPot::reset()
+{
     ZPotControl::reset();
     geometry.compute(width, height);
     bodyRadius = geometry.radius - 2.0;
     dotDistance = (geometry.radius - 2.0) * 0.7;
 }
 
-void ZDefPot::prepare(ZSurface& surface) {
+void ZDefPot::prepare(ZSurface& surface)
+{
     const double cx = geometry.centreX, cy = geometry.centreY, r = geometry.radius;
     surface.fillShape(mark, ZSegmentShape(cx, cy, cx - r + 1.0, cy + r - 1.0, 2.0));
     surface.fillShape(mark, ZSegmentShape(cx, cy, cx + r - 1.0, cy + r - 1.0, 2.0));
@@ -46,7 +51,8 @@ void ZDefPot::prepare(ZSurface& surface) {
     dirty = true;
 }
 
-void ZDefPot::draw(ZSurface& surface) {
+void ZDefPot::draw(ZSurface& surface)
+{
     const double q = knobPosition(parameterIndex);
     if (!changed(q, lastValue) && !dirty) return;
     restoreSnapshot(surface);
@@ -61,20 +67,24 @@ void ZDefPot::draw(ZSurface& surface) {
 // ---------------------------------------------------------------- ZRoundButton
 
 ZRoundButton::ZRoundButton(ZPlugin* effect, int32_t index, const ZColour& ring, const ZColour& off, const ZColour& on)
-    : ZButtonControl(effect, index), ring(ring), off(off), on(on) {}
+    : ZButtonControl(effect, index), ring(ring), off(off), on(on)
+{}
 
-void ZRoundButton::reset() {
+void ZRoundButton::reset()
+{
     ZButtonControl::reset();
     geometry.compute(width, height);
 }
 
-void ZRoundButton::prepare(ZSurface& surface) {
+void ZRoundButton::prepare(ZSurface& surface)
+{
     surface.fillDisc(ring, geometry.centreX, geometry.centreY, geometry.radius);
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZRoundButton::draw(ZSurface& surface) {
+void ZRoundButton::draw(ZSurface& surface)
+{
     const bool isOn = held || parameterValue(parameterIndex) >= 0.5;
     if (isOn == (lastOn == 1) && lastOn >= 0 && !dirty) return;
     restoreSnapshot(surface);
@@ -88,20 +98,24 @@ void ZRoundButton::draw(ZSurface& surface) {
 
 ZRoundCommand::ZRoundCommand(ZPlugin* effect, int32_t index, const ZColour& ring, const ZColour& up,
                              const ZColour& down)
-    : ZCommandControl(effect, index), ring(ring), up(up), down(down) {}
+    : ZCommandControl(effect, index), ring(ring), up(up), down(down)
+{}
 
-void ZRoundCommand::reset() {
+void ZRoundCommand::reset()
+{
     ZCommandControl::reset();
     geometry.compute(width, height);
 }
 
-void ZRoundCommand::prepare(ZSurface& surface) {
+void ZRoundCommand::prepare(ZSurface& surface)
+{
     surface.fillDisc(ring, geometry.centreX, geometry.centreY, geometry.radius);
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZRoundCommand::draw(ZSurface& surface) {
+void ZRoundCommand::draw(ZSurface& surface)
+{
     if (!dirty) return;
     restoreSnapshot(surface);
     if (geometry.radius > 4.0)
@@ -111,21 +125,24 @@ void ZRoundCommand::draw(ZSurface& surface) {
 
 // ---------------------------------------------------------------- ZDial
 
-ZDial::ZDial(ZPlugin* effect, int32_t index, const ZColour& pointerColour, const ZColour& body,
-             const ZColour& heldBody)
-    : ZPotControl(effect, index), pointerColour(pointerColour), body(body), heldBody(heldBody) {}
+ZDial::ZDial(ZPlugin* effect, int32_t index, const ZColour& pointerColour, const ZColour& body, const ZColour& heldBody)
+    : ZPotControl(effect, index), pointerColour(pointerColour), body(body), heldBody(heldBody)
+{}
 
-void ZDial::reset() {
+void ZDial::reset()
+{
     ZPotControl::reset();
     geometry.compute(width, height);
 }
 
-void ZDial::prepare(ZSurface& surface) {
+void ZDial::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZDial::draw(ZSurface& surface) {
+void ZDial::draw(ZSurface& surface)
+{
     const double q = knobPosition(parameterIndex);
     if (!changed(q, lastValue) && !dirty) return;
     restoreSnapshot(surface);

@@ -23,8 +23,7 @@ struct ZRoundGeometry {
 // dot that points at the value.
 class ZDefPot : public ZPotControl {
 public:
-    ZDefPot(ZPlugin* effect, int32_t parameterIndex, const ZColour& mark, const ZColour& body,
-            const ZColour& heldBody);
+    ZDefPot(ZPlugin* effect, int32_t parameterIndex, const ZColour& mark, const ZColour& body, const ZColour& heldBody);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -40,8 +39,7 @@ public:
 // Momentary round button: a ring and an inner disc in the on or off colour.
 class ZRoundButton : public ZButtonControl {
 public:
-    ZRoundButton(ZPlugin* effect, int32_t parameterIndex, const ZColour& ring, const ZColour& off,
-                 const ZColour& on);
+    ZRoundButton(ZPlugin* effect, int32_t parameterIndex, const ZColour& ring, const ZColour& off, const ZColour& on);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -55,8 +53,7 @@ public:
 // Round command button: a ring and an inner disc in the up or down colour.
 class ZRoundCommand : public ZCommandControl {
 public:
-    ZRoundCommand(ZPlugin* effect, int32_t commandIndex, const ZColour& ring, const ZColour& up,
-                  const ZColour& down);
+    ZRoundCommand(ZPlugin* effect, int32_t commandIndex, const ZColour& ring, const ZColour& up, const ZColour& down);
 
     void reset() override;
     void prepare(ZSurface& surface) override;

@@ -7,16 +7,19 @@
 #include "skin/resources.h"
 
 ZFeatureText::ZFeatureText(ZPlugin* effect, const char* const* value, ZFont* font)
-    : ZControl(effect), value(value), font(font) {}
+    : ZControl(effect), value(value), font(font)
+{}
 
 void ZFeatureText::reset() { dirty = true; }
 
-void ZFeatureText::prepare(ZSurface& surface) {
+void ZFeatureText::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZFeatureText::draw(ZSurface& surface) {
+void ZFeatureText::draw(ZSurface& surface)
+{
     const char* source = value ? *value : nullptr;
     int32_t n = 0;
     if (source)

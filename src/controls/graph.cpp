@@ -6,15 +6,10 @@
 #include "model/sarvo_effect.h"
 
 SarvoGraph::SarvoGraph(SarvoEffect* effect, int32_t left, int32_t top, int32_t w, int32_t h, const ZColour* colour)
-    : ZControl(effect),
-      clipper(effect),
-      colour(colour),
-      plotLeft(left),
-      plotBottom(static_cast<int32_t>(static_cast<int64_t>(top) + h)),
-      plotHeight(static_cast<double>(h)),
-      plotWidth(static_cast<double>(w)),
-      levelStep(5.0 / static_cast<double>(h)),
-      pointCount(w > 0 ? w / 5 : 0) {
+    : ZControl(effect), clipper(effect), colour(colour), plotLeft(left),
+      plotBottom(static_cast<int32_t>(static_cast<int64_t>(top) + h)), plotHeight(static_cast<double>(h)),
+      plotWidth(static_cast<double>(w)), levelStep(5.0 / static_cast<double>(h)), pointCount(w > 0 ? w / 5 : 0)
+{
     if (pointCount > kMaxPoints) {
         pointCount = kMaxPoints + 1;  // not valid: no array
         return;
@@ -27,19 +22,22 @@ SarvoGraph::SarvoGraph(SarvoEffect* effect, int32_t left, int32_t top, int32_t w
     }
 }
 
-SarvoGraph::~SarvoGraph() {
+SarvoGraph::~SarvoGraph()
+{
     delete[] points;
     points = nullptr;
 }
 
 void SarvoGraph::reset() { dirty = true; }
 
-void SarvoGraph::prepare(ZSurface& surface) {
+void SarvoGraph::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-void SarvoGraph::computePoints(const ClipCurveValues& curve) {
+void SarvoGraph::computePoints(const ClipCurveValues& curve)
+{
     if (!points) return;
     const double g = curve.gainFactor;
     double level = 0.0;
@@ -50,7 +48,8 @@ void SarvoGraph::computePoints(const ClipCurveValues& curve) {
     }
 }
 
-void SarvoGraph::draw(ZSurface& surface) {
+void SarvoGraph::draw(ZSurface& surface)
+{
     if (!clipper) return;
     // One reading of the curve per paint: the line is drawn from the same numbers it is compared by.
     const ClipCurveValues curve = clipper->curveValues();

@@ -5,7 +5,8 @@
 
 ZImgPot::ZImgPot(ZPlugin* effect, int32_t index, ZImageResource* image) : ZPotControl(effect, index), image(image) {}
 
-int32_t ZImgPot::frameFor(double position, int32_t frameCount) {
+int32_t ZImgPot::frameFor(double position, int32_t frameCount)
+{
     if (frameCount < 1) return 0;
     // Knob positions are within 0..1; anything else (or NaN) is held at the nearer end.
     if (!(position >= 0.0)) position = 0.0;
@@ -14,12 +15,14 @@ int32_t ZImgPot::frameFor(double position, int32_t frameCount) {
     return frame < frameCount ? frame : frameCount - 1;
 }
 
-void ZImgPot::prepare(ZSurface& surface) {
+void ZImgPot::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZImgPot::draw(ZSurface& surface) {
+void ZImgPot::draw(ZSurface& surface)
+{
     const int32_t frame = frameFor(knobPosition(parameterIndex), image ? image->frameCount : 0);
     if (frame == lastFrame && !dirty) return;
     restoreSnapshot(surface);
@@ -28,7 +31,8 @@ void ZImgPot::draw(ZSurface& surface) {
     dirty = false;
 }
 
-void ZImgPot::mouseMove(bool shift, bool ctrl, int32_t x, int32_t y) {
+void ZImgPot::mouseMove(bool shift, bool ctrl, int32_t x, int32_t y)
+{
     const bool wasDirty = dirty;
     ZPotControl::mouseMove(shift, ctrl, x, y);
     dirty = wasDirty;

@@ -8,7 +8,8 @@ ZLabel::ZLabel(ZPlugin* effect, const char* t, ZFont* font) : ZControl(effect), 
 
 void ZLabel::reset() {}
 
-void ZLabel::prepare(ZSurface& surface) {
+void ZLabel::prepare(ZSurface& surface)
+{
     drawTextInBox(surface, font, text.c_str(), orderedBox(0, 0, width, height), kAlignCentre);
 }
 

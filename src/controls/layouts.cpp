@@ -6,7 +6,8 @@
 
 namespace {
 
-int32_t saturate(int64_t v) {
+int32_t saturate(int64_t v)
+{
     if (v < INT32_MIN) return INT32_MIN;
     if (v > INT32_MAX) return INT32_MAX;
     return static_cast<int32_t>(v);
@@ -14,7 +15,8 @@ int32_t saturate(int64_t v) {
 
 }  // namespace
 
-ZBox orderedBox(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+ZBox orderedBox(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
     ZBox b;
     b.x0 = saturate(x0 < x1 ? x0 : x1);
     b.x1 = saturate(x0 < x1 ? x1 : x0);
@@ -23,21 +25,25 @@ ZBox orderedBox(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     return b;
 }
 
-void fillBox(ZSurface& surface, const ZColour& colour, const ZBox& box) {
+void fillBox(ZSurface& surface, const ZColour& colour, const ZBox& box)
+{
     surface.fillRect(colour, box.x0, box.y0, box.width(), box.height());
 }
 
-void drawTextInBox(ZSurface& surface, ZFont* font, const char* text, const ZBox& box, int32_t alignment) {
+void drawTextInBox(ZSurface& surface, ZFont* font, const char* text, const ZBox& box, int32_t alignment)
+{
     if (!font || !text) return;
     font->drawTextInRect(&surface, text, box.x0, box.y0, box.x1, box.y1, alignment);
 }
 
-void ZBoxLayout::compute(int32_t width, int32_t height) {
+void ZBoxLayout::compute(int32_t width, int32_t height)
+{
     outer = orderedBox(0, 0, width, height);
     inner = orderedBox(2, 2, int64_t(width) - 2, int64_t(height) - 2);
 }
 
-void ZMarkLayout::compute(int32_t width, int32_t height) {
+void ZMarkLayout::compute(int32_t width, int32_t height)
+{
     outer = orderedBox(0, 0, width, height);
     centreX = height / 2.0;
     centreY = height / 2.0;
@@ -49,8 +55,9 @@ void ZMarkLayout::compute(int32_t width, int32_t height) {
     textBox.x0 = saturate(int64_t(labelBox.x0) + 5);
 }
 
-void drawMarkControl(ZSurface& surface, const ZMarkLayout& layout, const ZMarkColours& colours, int32_t height,
-                     bool on, bool held, ZFont* font, const char* label) {
+void drawMarkControl(ZSurface& surface, const ZMarkLayout& layout, const ZMarkColours& colours, int32_t height, bool on,
+                     bool held, ZFont* font, const char* label)
+{
     fillBox(surface, colours.background, layout.outer);
     fillBox(surface, held ? colours.held : colours.box, layout.labelBox);
     if (on) {

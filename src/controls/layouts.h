@@ -45,7 +45,7 @@ struct ZMarkLayout {
     double centreY = 0.0;
     double radius = 0.0;  // of the disc shown when on
     ZBox labelBox;
-    ZBox textBox;         // the label box without its first 5 columns
+    ZBox textBox;  // the label box without its first 5 columns
 
     void compute(int32_t width, int32_t height);
 };
@@ -60,5 +60,5 @@ struct ZMarkColours {
 
 // Paints a drawn switch or radio: the background, the label box (held colour while held), a disc
 // when on or a cross when off, and the label left-aligned in the text box.
-void drawMarkControl(ZSurface& surface, const ZMarkLayout& layout, const ZMarkColours& colours, int32_t height,
-                     bool on, bool held, ZFont* font, const char* label);
+void drawMarkControl(ZSurface& surface, const ZMarkLayout& layout, const ZMarkColours& colours, int32_t height, bool on,
+                     bool held, ZFont* font, const char* label);

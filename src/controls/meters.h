@@ -63,8 +63,7 @@ public:
 // What the two segment meters share: the layout, the colours and the drawing.
 class ZSegmentMeter : public ZControl {
 public:
-    ZSegmentMeter(ZPlugin* effect, int32_t orientation, const ZColour& segment, const ZColour& off,
-                  const ZColour& on);
+    ZSegmentMeter(ZPlugin* effect, int32_t orientation, const ZColour& segment, const ZColour& off, const ZColour& on);
 
     void reset() override;
     void prepare(ZSurface& surface) override;

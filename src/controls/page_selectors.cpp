@@ -6,19 +6,23 @@
 // ---------------------------------------------------------------- ZImgPageSel
 
 ZImgPageSel::ZImgPageSel(ZPlugin* effect, ZImageResource* image, int32_t page)
-    : ZPageSelControl(effect, page), image(image) {}
+    : ZPageSelControl(effect, page), image(image)
+{}
 
-void ZImgPageSel::prepare(ZSurface& surface) {
+void ZImgPageSel::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-int32_t ZImgPageSel::currentFrame() const {
+int32_t ZImgPageSel::currentFrame() const
+{
     if (image && image->frameCount == 3 && held) return 2;
     return selected() ? 1 : 0;
 }
 
-void ZImgPageSel::draw(ZSurface& surface) {
+void ZImgPageSel::draw(ZSurface& surface)
+{
     const int32_t frame = currentFrame();
     if (frame == lastFrame && !dirty) return;
     restoreSnapshot(surface);
@@ -32,19 +36,23 @@ void ZImgPageSel::draw(ZSurface& surface) {
 ZTextPageSel::ZTextPageSel(ZPlugin* effect, int32_t page, const char* text, ZFont* font, const ZColour& border,
                            const ZColour& normal, const ZColour& current, const ZColour& heldColour)
     : ZPageSelControl(effect, page), label(text ? text : ""), font(font), border(border), normal(normal),
-      current(current), heldColour(heldColour) {}
+      current(current), heldColour(heldColour)
+{}
 
-void ZTextPageSel::reset() {
+void ZTextPageSel::reset()
+{
     ZPageSelControl::reset();
     layout.compute(width, height);
 }
 
-void ZTextPageSel::prepare(ZSurface& surface) {
+void ZTextPageSel::prepare(ZSurface& surface)
+{
     fillBox(surface, border, layout.outer);
     dirty = true;
 }
 
-void ZTextPageSel::draw(ZSurface& surface) {
+void ZTextPageSel::draw(ZSurface& surface)
+{
     const bool isSelected = selected();
     if (isSelected == (lastSelected == 1) && lastSelected >= 0 && !dirty) return;
     fillBox(surface, held ? heldColour : isSelected ? current : normal, layout.inner);
@@ -58,16 +66,19 @@ void ZTextPageSel::draw(ZSurface& surface) {
 ZDefPageSel::ZDefPageSel(ZPlugin* effect, const char* text, int32_t page, ZFont* font, const ZColour& normal,
                          const ZColour& current, const ZColour& heldColour)
     : ZPageSelControl(effect, page), label(text ? text : ""), font(font), normal(normal), current(current),
-      heldColour(heldColour) {}
+      heldColour(heldColour)
+{}
 
-void ZDefPageSel::reset() {
+void ZDefPageSel::reset()
+{
     ZPageSelControl::reset();
     whole = orderedBox(0, 0, width, height);
 }
 
 void ZDefPageSel::prepare(ZSurface&) { dirty = true; }
 
-void ZDefPageSel::draw(ZSurface& surface) {
+void ZDefPageSel::draw(ZSurface& surface)
+{
     const bool isSelected = selected();
     if (isSelected == (lastSelected == 1) && held == (lastHeld == 1) && lastSelected >= 0 && !dirty) return;
     fillBox(surface, held ? heldColour : isSelected ? current : normal, whole);

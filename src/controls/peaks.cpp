@@ -8,7 +8,8 @@
 #include "model/formatters.h"
 #include "skin/resources.h"
 
-double peakText(double value, char* text, int32_t size) {
+double peakText(double value, char* text, int32_t size)
+{
     if (!(value >= 1e-6)) value = 0.0;
     const double level = value > 0.0 ? 20.0 * std::log10(value) : -std::numeric_limits<double>::infinity();
     if (text && size > 0) {
@@ -20,23 +21,27 @@ double peakText(double value, char* text, int32_t size) {
 }
 
 ZPeakControl::ZPeakControl(ZPlugin* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh)
-    : ZControl(effect), value(value), fontLow(fontLow), fontHigh(fontHigh) {}
+    : ZControl(effect), value(value), fontLow(fontLow), fontHigh(fontHigh)
+{}
 
 void ZPeakControl::reset() { dirty = true; }
 
-double ZPeakControl::currentValue() const {
+double ZPeakControl::currentValue() const
+{
     const double v = value ? value->load(std::memory_order_relaxed) : 0.0;
     return v >= 1e-6 ? v : 0.0;
 }
 
-bool ZPeakControl::leftDown(bool, bool, int32_t, int32_t) {
+bool ZPeakControl::leftDown(bool, bool, int32_t, int32_t)
+{
     if (value) value->store(0.0, std::memory_order_relaxed);
     dirty = true;
     invalidate();
     return false;
 }
 
-void ZPeakControl::draw(ZSurface& surface) {
+void ZPeakControl::draw(ZSurface& surface)
+{
     const double v = currentValue();
     if (!(std::fabs(v - lastValue) > 0.001) && !dirty) return;
     char text[32];
@@ -49,14 +54,17 @@ void ZPeakControl::draw(ZSurface& surface) {
 // ---------------------------------------------------------------- ZTextPeak
 
 ZTextPeak::ZTextPeak(ZPlugin* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh)
-    : ZPeakControl(effect, value, fontLow, fontHigh) {}
+    : ZPeakControl(effect, value, fontLow, fontHigh)
+{}
 
-void ZTextPeak::prepare(ZSurface& surface) {
+void ZTextPeak::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZTextPeak::paint(ZSurface& surface, const char* text, bool above) {
+void ZTextPeak::paint(ZSurface& surface, const char* text, bool above)
+{
     restoreSnapshot(surface);
     drawTextInBox(surface, above ? fontHigh : fontLow, text, orderedBox(0, 0, width, height), kAlignLeft);
 }
@@ -65,19 +73,23 @@ void ZTextPeak::paint(ZSurface& surface, const char* text, bool above) {
 
 ZDefPeak::ZDefPeak(ZPlugin* effect, std::atomic<double>* value, const ZColour& frame, const ZColour& fillLow,
                    const ZColour& fillHigh, ZFont* fontLow, ZFont* fontHigh)
-    : ZPeakControl(effect, value, fontLow, fontHigh), frame(frame), fillLow(fillLow), fillHigh(fillHigh) {}
+    : ZPeakControl(effect, value, fontLow, fontHigh), frame(frame), fillLow(fillLow), fillHigh(fillHigh)
+{}
 
-void ZDefPeak::reset() {
+void ZDefPeak::reset()
+{
     ZPeakControl::reset();
     layout.compute(width, height);
 }
 
-void ZDefPeak::prepare(ZSurface& surface) {
+void ZDefPeak::prepare(ZSurface& surface)
+{
     fillBox(surface, frame, layout.outer);
     dirty = true;
 }
 
-void ZDefPeak::paint(ZSurface& surface, const char* text, bool above) {
+void ZDefPeak::paint(ZSurface& surface, const char* text, bool above)
+{
     fillBox(surface, above ? fillHigh : fillLow, layout.inner);
     drawTextInBox(surface, above ? fontHigh : fontLow, text, layout.inner, kAlignCentre);
 }

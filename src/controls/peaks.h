@@ -28,7 +28,7 @@ public:
     double currentValue() const;
 
     std::atomic<double>* value;
-    ZFont* fontLow;   // 0 dB and below
+    ZFont* fontLow;  // 0 dB and below
     ZFont* fontHigh;  // above 0 dB
     double lastValue = -1.0;
     bool dirty = true;

@@ -9,14 +9,16 @@
 #include "skin/resources.h"
 
 ZValue::ZValue(ZPlugin* effect, int32_t index, ZFont* font)
-    : ZControl(effect), parameterIndex(index), font(font), entry_(new (std::nothrow) ZTextEntry) {
+    : ZControl(effect), parameterIndex(index), font(font), entry_(new (std::nothrow) ZTextEntry)
+{
     if (entry_) {
         entry_->effect = effect;
         entry_->parameterIndex = index;
     }
 }
 
-ZValue::~ZValue() {
+ZValue::~ZValue()
+{
     if (entry_) {
         // Closing the field must not commit into an editor that is going away.
         entry_->cancelled = true;
@@ -26,19 +28,22 @@ ZValue::~ZValue() {
     }
 }
 
-void ZValue::attach(ZEditorWindow* w) {
+void ZValue::attach(ZControlHost* w)
+{
     window = w;
     if (entry_) entry_->editorWindow = w;
 }
 
 void ZValue::reset() { dirty = true; }
 
-void ZValue::prepare(ZSurface& surface) {
+void ZValue::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZValue::draw(ZSurface& surface) {
+void ZValue::draw(ZSurface& surface)
+{
     const double q = knobPosition(parameterIndex);
     if (!(std::fabs(q - lastValue) > 0.001) && !dirty) return;
     restoreSnapshot(surface);
@@ -50,7 +55,8 @@ void ZValue::draw(ZSurface& surface) {
     dirty = false;
 }
 
-bool ZValue::leftDown(bool /*shift*/, bool /*ctrl*/, int32_t /*x*/, int32_t /*y*/) {
+bool ZValue::leftDown(bool /*shift*/, bool /*ctrl*/, int32_t /*x*/, int32_t /*y*/)
+{
     ZParameter* parameter = effect ? effect->parameter(parameterIndex) : nullptr;
     // The entry is a child of the editor window: without one there is nothing to open it in.
     if (!entry_ || !window || !parameter || !parameter->acceptsTextEntry()) return false;

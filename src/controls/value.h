@@ -17,7 +17,7 @@ public:
     ~ZValue() override;
 
     // The window is also the entry's parent and the window it suppresses while open.
-    void attach(ZEditorWindow* window) override;
+    void attach(ZControlHost* window) override;
     void reset() override;
     void prepare(ZSurface& surface) override;
     // Redraws the text when the knob position moved by more than 0.001 or the control is dirty.

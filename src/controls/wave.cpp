@@ -17,7 +17,8 @@ const double kZoomTravelLog = fastLog2(99.99999850988391);
 
 // ---------------------------------------------------------------- helpers
 
-int32_t waveRound(double v) {
+int32_t waveRound(double v)
+{
     if (!(v == v)) return 0;
     const double r = v > 0.0 ? std::trunc(v + 0.5) : std::trunc(v - 0.5);
     if (r >= 2147483647.0) return 2147483647;
@@ -25,7 +26,8 @@ int32_t waveRound(double v) {
     return static_cast<int32_t>(r);
 }
 
-int32_t waveRow(double value, int32_t mid, double scale, int32_t height) {
+int32_t waveRow(double value, int32_t mid, double scale, int32_t height)
+{
     const double v = scale * value;
     if (!(v == v)) return mid < 0 ? 0 : (mid > height ? height : mid);
     // The row in double precision first: values far outside the display stay at its edges.
@@ -36,7 +38,8 @@ int32_t waveRow(double value, int32_t mid, double scale, int32_t height) {
     return static_cast<int32_t>(row);
 }
 
-double fastLog2(double x) {
+double fastLog2(double x)
+{
     uint64_t bits;
     std::memcpy(&bits, &x, sizeof bits);
     const int32_t exponentField = static_cast<int32_t>((bits >> 52) & 0x7FF);
@@ -49,12 +52,14 @@ double fastLog2(double x) {
     return static_cast<double>(e) + m * m * m / 7.0 - m * m + 3.0 * m - 15.0 / 7.0;
 }
 
-int32_t ZWaveSource::entriesWritten() const {
+int32_t ZWaveSource::entriesWritten() const
+{
     return history ? history->entriesWritten.load(std::memory_order_acquire) : 0;
 }
 
 void ZWaveSource::drawEnvelope(ZSurface& surface, int32_t width, int32_t height, int32_t mid, double scale,
-                               double zoom) const {
+                               double zoom) const
+{
     if (!history || width < 1 || height < 1) return;
     const int32_t length = history->length;
     if (length < 1 || !history->inputMin || !history->inputMax || !history->outputMin || !history->outputMax) return;
@@ -82,7 +87,8 @@ void ZWaveSource::drawEnvelope(ZSurface& surface, int32_t width, int32_t height,
 
 ZWave::ZWave(ZPlugin* effect, const ZHistory* history, const std::atomic<double>* levelA,
              const std::atomic<double>* levelB, const ZColour* colour1, const ZColour* colour2, const ZColour* axis)
-    : ZControl(effect) {
+    : ZControl(effect)
+{
     source.history = history;
     source.levelA = levelA;
     source.levelB = levelB;
@@ -91,18 +97,21 @@ ZWave::ZWave(ZPlugin* effect, const ZHistory* history, const std::atomic<double>
     source.axis = axis;
 }
 
-void ZWave::reset() {
+void ZWave::reset()
+{
     mid = height / 2;
     scale = height * 0.5;
     dirty = true;
 }
 
-void ZWave::prepare(ZSurface& surface) {
+void ZWave::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-void ZWave::draw(ZSurface& surface) {
+void ZWave::draw(ZSurface& surface)
+{
     const double a = source.levelValue(source.levelA);
     const double b = source.levelValue(source.levelB);
     const int32_t n = source.entriesWritten();
@@ -130,7 +139,8 @@ void ZWave::draw(ZSurface& surface) {
 ZZoomWave::ZZoomWave(ZPlugin* effect, const ZHistory* history, const std::atomic<double>* levelA,
                      const std::atomic<double>* levelB, const ZColour* colour1, const ZColour* colour2,
                      const ZColour* axis, ZFont* font, const ZColour* handleColour, const ZColour* heldHandleColour)
-    : ZControl(effect), font(font), handleColour(handleColour), heldHandleColour(heldHandleColour) {
+    : ZControl(effect), font(font), handleColour(handleColour), heldHandleColour(heldHandleColour)
+{
     source.history = history;
     source.levelA = levelA;
     source.levelB = levelB;
@@ -139,7 +149,8 @@ ZZoomWave::ZZoomWave(ZPlugin* effect, const ZHistory* history, const std::atomic
     source.axis = axis;
 }
 
-void ZZoomWave::reset() {
+void ZZoomWave::reset()
+{
     const int32_t waveHeight = height - kSliderHeight;
     waveArea = Rect{0, 0, width, waveHeight};
     sliderStrip = Rect{0, waveHeight, width, height};
@@ -153,7 +164,8 @@ void ZZoomWave::reset() {
     dirty = true;
 }
 
-void ZZoomWave::setZoom(float z) {
+void ZZoomWave::setZoom(float z)
+{
     zoom = z;
     int32_t offset = 0;
     if (trackLength > 0) offset = waveRound(fastLog2(10.0 * static_cast<double>(z)) * trackLength / kZoomTravelLog);
@@ -162,7 +174,8 @@ void ZZoomWave::setZoom(float z) {
     dirty = true;
 }
 
-float ZZoomWave::zoomFromColumn(int32_t x) const {
+float ZZoomWave::zoomFromColumn(int32_t x) const
+{
     // Without travel (a display narrower than the handle) every column means 1.0x.
     if (trackLength < 1) return 1.0f;
     const float f = static_cast<float>(x - handleWidth / 2 - sliderStrip.left) / static_cast<float>(trackLength);
@@ -172,12 +185,14 @@ float ZZoomWave::zoomFromColumn(int32_t x) const {
     return z;
 }
 
-void ZZoomWave::prepare(ZSurface& surface) {
+void ZZoomWave::prepare(ZSurface& surface)
+{
     takeSnapshot(surface);
     dirty = true;
 }
 
-bool ZZoomWave::leftDown(bool /*shift*/, bool ctrl, int32_t x, int32_t y) {
+bool ZZoomWave::leftDown(bool /*shift*/, bool ctrl, int32_t x, int32_t y)
+{
     if (x < sliderStrip.left || x >= sliderStrip.right || y < sliderStrip.top || y >= sliderStrip.bottom) return false;
     if (ctrl) {
         setZoom(1.0f);
@@ -191,14 +206,16 @@ bool ZZoomWave::leftDown(bool /*shift*/, bool ctrl, int32_t x, int32_t y) {
     return true;
 }
 
-void ZZoomWave::mouseMove(bool /*shift*/, bool /*ctrl*/, int32_t x, int32_t /*y*/) {
+void ZZoomWave::mouseMove(bool /*shift*/, bool /*ctrl*/, int32_t x, int32_t /*y*/)
+{
     if (sliderState != kDragging) return;
     setZoom(zoomFromColumn(x));
     invalidate();
     dirty = true;
 }
 
-bool ZZoomWave::leftUp(bool, bool, int32_t, int32_t) {
+bool ZZoomWave::leftUp(bool, bool, int32_t, int32_t)
+{
     if (sliderState == kIdle) return false;
     sliderState = kIdle;
     invalidate();
@@ -206,7 +223,8 @@ bool ZZoomWave::leftUp(bool, bool, int32_t, int32_t) {
     return true;
 }
 
-void ZZoomWave::draw(ZSurface& surface) {
+void ZZoomWave::draw(ZSurface& surface)
+{
     const double a = source.levelValue(source.levelA);
     const double b = source.levelValue(source.levelB);
     const int32_t n = source.entriesWritten();

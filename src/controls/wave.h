@@ -28,14 +28,15 @@ double fastLog2(double x);
 
 // What the two displays share: the data they read and the envelope drawing.
 struct ZWaveSource {
-    const ZHistory* history = nullptr;           // not owned
+    const ZHistory* history = nullptr;  // not owned
     const std::atomic<double>* levelA = nullptr;  // not owned; null when absent
     const std::atomic<double>* levelB = nullptr;
     const ZColour* colour1 = nullptr;  // input envelope
     const ZColour* colour2 = nullptr;  // output envelope
-    const ZColour* axis = nullptr;     // axis and level lines
+    const ZColour* axis = nullptr;  // axis and level lines
 
-    double levelValue(const std::atomic<double>* level) const {
+    double levelValue(const std::atomic<double>* level) const
+    {
         return level ? level->load(std::memory_order_relaxed) : 0.0;
     }
     int32_t entriesWritten() const;

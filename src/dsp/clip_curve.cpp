@@ -2,16 +2,18 @@
 
 #include <cmath>
 
+#include "dsp/clipper_parameters.h"
+
 namespace {
 
 // Display value of a range parameter: snap to the nearest of steps + 1 grid
 // points (an exact half goes up), then map linearly; no clamping.
-double rangeToDisplay(double x, double minimum, double maximum, int steps)
+double rangeToDisplay(double x, const ClipperParameterInfo& range)
 {
-    if (steps > 0) {
-        x = std::floor(x * steps + 0.5) / steps;
+    if (range.steps > 0) {
+        x = std::floor(x * range.steps + 0.5) / range.steps;
     }
-    return minimum + x * (maximum - minimum);
+    return range.minimum + x * (range.maximum - range.minimum);
 }
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
@@ -36,9 +38,8 @@ ClipCurveValues clipCurveFromDisplay(double gainDb, double clipPercent, double s
 
 ClipCurveValues clipCurveFromNormalised(double gainNorm, double clipNorm, double softnessNorm)
 {
-    return clipCurveFromDisplay(rangeToDisplay(gainNorm, 0.0, 12.0, 120),
-                                rangeToDisplay(clipNorm, 0.0, 100.0, 100),
-                                rangeToDisplay(softnessNorm, 0.0, 100.0, 100));
+    return clipCurveFromDisplay(rangeToDisplay(gainNorm, clipper::kGain), rangeToDisplay(clipNorm, clipper::kClip),
+                                rangeToDisplay(softnessNorm, clipper::kSoftness));
 }
 
 bool oversamplingFromNormalised(double oversmpNorm)
@@ -76,7 +77,6 @@ ClipCurveValues ClipCurve::load() const
 
 double ClipCurve::clipSample(double v) const
 {
-    return clipSampleWith(v, clipLevel.load(kRelaxed), kneeStart.load(kRelaxed),
-                          kneeEnd.load(kRelaxed), quadA.load(kRelaxed), quadB.load(kRelaxed),
-                          quadC.load(kRelaxed));
+    return clipSampleWith(v, clipLevel.load(kRelaxed), kneeStart.load(kRelaxed), kneeEnd.load(kRelaxed),
+                          quadA.load(kRelaxed), quadB.load(kRelaxed), quadC.load(kRelaxed));
 }

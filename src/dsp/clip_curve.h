@@ -26,8 +26,8 @@ struct ClipCurveValues {
 // Branch order and evaluation nesting are part of the result: with
 // kneeStart == kneeEnd a magnitude equal to the clip level is flat, and a
 // magnitude exactly at kneeStart is linear.
-inline double clipSampleWith(double v, double clipLevel, double kneeStart, double kneeEnd,
-                             double quadA, double quadB, double quadC)
+inline double clipSampleWith(double v, double clipLevel, double kneeStart, double kneeEnd, double quadA, double quadB,
+                             double quadC)
 {
     const double sign = v < 0.0 ? -1.0 : 1.0;
     const double u = std::fabs(v);
@@ -106,11 +106,9 @@ struct PairCurve {
     LanePair quadC;
 
     explicit PairCurve(const ClipCurveValues& c)
-        : gainFactor(pairSplat(c.gainFactor)), clipLevel(pairSplat(c.clipLevel)),
-          kneeStart(pairSplat(c.kneeStart)), kneeEnd(pairSplat(c.kneeEnd)),
-          quadA(pairSplat(c.quadA)), quadB(pairSplat(c.quadB)), quadC(pairSplat(c.quadC))
-    {
-    }
+        : gainFactor(pairSplat(c.gainFactor)), clipLevel(pairSplat(c.clipLevel)), kneeStart(pairSplat(c.kneeStart)),
+          kneeEnd(pairSplat(c.kneeEnd)), quadA(pairSplat(c.quadA)), quadB(pairSplat(c.quadB)), quadC(pairSplat(c.quadC))
+    {}
 };
 
 // clipSampleWith on both lanes, without branches; same bits per lane.
@@ -127,8 +125,7 @@ SARVO_HOT_INLINE LanePair clipPair(const PairCurve& c, LanePair v)
 #else
     const double cl = pairLeft(c.clipLevel), ks = pairLeft(c.kneeStart), ke = pairLeft(c.kneeEnd);
     const double a = pairLeft(c.quadA), b = pairLeft(c.quadB), q = pairLeft(c.quadC);
-    return pairOf(clipSampleWith(pairLeft(v), cl, ks, ke, a, b, q),
-                  clipSampleWith(pairRight(v), cl, ks, ke, a, b, q));
+    return pairOf(clipSampleWith(pairLeft(v), cl, ks, ke, a, b, q), clipSampleWith(pairRight(v), cl, ks, ke, a, b, q));
 #endif
 }
 

@@ -60,8 +60,7 @@ SARVO_AVX_INLINE __m256d clip4(const Curve4& c, __m256d v)
 SARVO_AVX_INLINE bool within4(__m256d v)
 {
     const __m256d a = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
-    return _mm256_movemask_pd(_mm256_cmp_pd(a, _mm256_set1_pd(kClipperInputLimit), _CMP_LE_OQ)) ==
-           15;
+    return _mm256_movemask_pd(_mm256_cmp_pd(a, _mm256_set1_pd(kClipperInputLimit), _CMP_LE_OQ)) == 15;
 }
 
 // The polyphase filter state of sarvo_dsp::PolyFilter with branch A in the
@@ -78,8 +77,7 @@ SARVO_AVX_INLINE Poly4 loadPoly4(const PolyFilter& p)
 }
 
 // `pe0`, `po0`: the filter's last even and odd inputs (both halves alike).
-SARVO_AVX_INLINE void storePoly4(const Poly4& q, __m256d pe0, __m256d po0, __m128d lastOutput,
-                                 HalfBandFilter& f)
+SARVO_AVX_INLINE void storePoly4(const Poly4& q, __m256d pe0, __m256d po0, __m128d lastOutput, HalfBandFilter& f)
 {
     PolyFilter p;
     p.a = {{low(q.qe0)}, {low(q.yo0)}, {low(q.pe1)}, {low(q.qe1)}, {low(q.yo1)}};
@@ -92,13 +90,10 @@ SARVO_AVX_INLINE void storePoly4(const Poly4& q, __m256d pe0, __m256d po0, __m12
 // polyFrame with both branches in one register: even input e, odd input o,
 // and the previous frame's inputs pe0 and po0 (held by the caller, so that
 // they need no register across frames).
-SARVO_AVX_INLINE void frame4(Poly4& f, __m256d e, __m256d pe0, __m256d o, __m256d po0,
-                             __m128d& first, __m128d& second)
+SARVO_AVX_INLINE void frame4(Poly4& f, __m256d e, __m256d pe0, __m256d o, __m256d po0, __m128d& first, __m128d& second)
 {
-    const __m256d c0 = _mm256_set_pd(kHalfBandCoefsB[0], kHalfBandCoefsB[0], kHalfBandCoefsA[0],
-                                     kHalfBandCoefsA[0]);
-    const __m256d c1 = _mm256_set_pd(kHalfBandCoefsB[1], kHalfBandCoefsB[1], kHalfBandCoefsA[1],
-                                     kHalfBandCoefsA[1]);
+    const __m256d c0 = _mm256_set_pd(kHalfBandCoefsB[0], kHalfBandCoefsB[0], kHalfBandCoefsA[0], kHalfBandCoefsA[0]);
+    const __m256d c1 = _mm256_set_pd(kHalfBandCoefsB[1], kHalfBandCoefsB[1], kHalfBandCoefsA[1], kHalfBandCoefsA[1]);
     const __m256d guard = _mm256_set1_pd(kAllpassDenormalGuard);
     const __m256d ye0 = add(mul(sub(e, f.qe0), c0), pe0);
     const __m256d ye1 = add(mul(sub(ye0, f.qe1), c1), f.pe1);
@@ -141,8 +136,8 @@ SARVO_AVX_INLINE __m256d mendGained4(__m256d x, __m256d g)
 // Four frames of each channel at a time; answers how many frames it did (a
 // multiple of four) and leaves the rest to the two-lane loop.
 template <typename Sample, bool Accumulate>
-SARVO_AVX int32_t plainAvx(ClipperEngine& e, const CurveCache& cc, const Sample* inL,
-                           const Sample* inR, Sample* outL, Sample* outR, int32_t n)
+SARVO_AVX int32_t plainAvx(ClipperEngine& e, const CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                           Sample* outR, int32_t n)
 {
     const Curve4 c = curve4(cc.values);
     int32_t k = 0;
@@ -169,9 +164,8 @@ SARVO_AVX int32_t plainAvx(ClipperEngine& e, const CurveCache& cc, const Sample*
 }
 
 template <typename Sample, bool Accumulate, bool Quiet>
-SARVO_AVX void oversampledAvx(ClipperEngine& e, const CurveCache& cc, const Sample* inL,
-                              const Sample* inR, Sample* outL, Sample* outR, int32_t n, bool bypass,
-                              bool push)
+SARVO_AVX void oversampledAvx(ClipperEngine& e, const CurveCache& cc, const Sample* inL, const Sample* inR,
+                              Sample* outL, Sample* outR, int32_t n, bool bypass, bool push)
 {
     const Curve4 c = curve4(cc.values);
     LanePair x[kClipperChunk];
@@ -195,7 +189,7 @@ SARVO_AVX void oversampledAvx(ClipperEngine& e, const CurveCache& cc, const Samp
     __m256d downEven[kClipperChunk + 1];
     __m256d downOdd[kClipperChunk + 1];
     __m256d before[kClipperChunk];  // the curve's input
-    __m256d after[kClipperChunk];   // the curve's output
+    __m256d after[kClipperChunk];  // the curve's output
     upOdd[0] = join(upState.po0.v, upState.po0.v);
     downEven[0] = join(downState.pe0.v, downState.pe0.v);
     downOdd[0] = join(downState.po0.v, downState.po0.v);

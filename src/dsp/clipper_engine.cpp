@@ -24,34 +24,32 @@ void ClipperEngine::reset()
     downsampler.reset();
 }
 
-void ClipperEngine::applyParameters(double gainNorm, double clipNorm, double softnessNorm,
-                                    double oversmpNorm)
+void ClipperEngine::applyParameters(double gainNorm, double clipNorm, double softnessNorm, double oversmpNorm)
 {
     curve.applyNormalised(gainNorm, clipNorm, softnessNorm);
     oversampling.store(oversamplingFromNormalised(oversmpNorm), kRelaxed);
 }
 
-void ClipperEngine::applyDisplayValues(double gainDb, double clipPercent, double softnessPercent,
-                                       double oversmpDisplay)
+void ClipperEngine::applyDisplayValues(double gainDb, double clipPercent, double softnessPercent, double oversmpDisplay)
 {
     curve.applyDisplay(gainDb, clipPercent, softnessPercent);
     oversampling.store(oversmpDisplay >= 0.5, kRelaxed);
 }
 
-void ClipperEngine::processReplacing(const float* const* inputs, float* const* outputs,
-                                     int32_t frames, const std::atomic<bool>& capture)
+void ClipperEngine::processReplacing(const float* const* inputs, float* const* outputs, int32_t frames,
+                                     const std::atomic<bool>& capture)
 {
     run<float, false>(inputs, outputs, frames, capture);
 }
 
-void ClipperEngine::processDoubleReplacing(const double* const* inputs, double* const* outputs,
-                                           int32_t frames, const std::atomic<bool>& capture)
+void ClipperEngine::processDoubleReplacing(const double* const* inputs, double* const* outputs, int32_t frames,
+                                           const std::atomic<bool>& capture)
 {
     run<double, false>(inputs, outputs, frames, capture);
 }
 
-void ClipperEngine::processAccumulating(const float* const* inputs, float* const* outputs,
-                                        int32_t frames, const std::atomic<bool>& capture)
+void ClipperEngine::processAccumulating(const float* const* inputs, float* const* outputs, int32_t frames,
+                                        const std::atomic<bool>& capture)
 {
     run<float, true>(inputs, outputs, frames, capture);
 }
@@ -82,11 +80,9 @@ void ClipperEngine::run(const Sample* const* inputs, Sample* const* outputs, int
 #if SARVO_DSP_AVX
             if (loops != ClipperLoops::TwoLane) {
                 if (quiet) {
-                    oversampledChunkAvx<Sample, Accumulate, true>(cc, il, ir, ol, orr, n, false,
-                                                                  false);
+                    oversampledChunkAvx<Sample, Accumulate, true>(cc, il, ir, ol, orr, n, false, false);
                 } else {
-                    oversampledChunkAvx<Sample, Accumulate, false>(cc, il, ir, ol, orr, n, bypass,
-                                                                   push);
+                    oversampledChunkAvx<Sample, Accumulate, false>(cc, il, ir, ol, orr, n, bypass, push);
                 }
                 continue;
             }
@@ -112,9 +108,8 @@ void ClipperEngine::run(const Sample* const* inputs, Sample* const* outputs, int
 
 // Without oversampling: two frames of one channel per lane pair.
 template <typename Sample, bool Accumulate, bool Quiet>
-void ClipperEngine::plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL,
-                               const Sample* inR, Sample* outL, Sample* outR, int32_t n,
-                               bool bypass, bool push)
+void ClipperEngine::plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                               Sample* outR, int32_t n, bool bypass, bool push)
 {
     const PairCurve& pc = cc.pc;
     LanePair lastL = pairSplat(lastCurveL);
@@ -168,9 +163,8 @@ void ClipperEngine::plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* in
 // run over the whole chunk in turn, so that each loop keeps its filter's
 // state in registers. Frame by frame the arithmetic is the documented one.
 template <typename Sample, bool Accumulate, bool Quiet>
-void ClipperEngine::oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL,
-                                     const Sample* inR, Sample* outL, Sample* outR, int32_t n,
-                                     bool bypass, bool push)
+void ClipperEngine::oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
+                                     Sample* outL, Sample* outR, int32_t n, bool bypass, bool push)
 {
     const PairCurve& pc = cc.pc;
     LanePair x[kClipperChunk];
@@ -222,12 +216,9 @@ void ClipperEngine::oversampledChunk(const sarvo_dsp::CurveCache& cc, const Samp
 }
 
 // Also used by the AVX loops for the frames that do not fill a register.
-template void ClipperEngine::plainChunk<float, false, true>(const sarvo_dsp::CurveCache&,
-                                                            const float*, const float*, float*,
-                                                            float*, int32_t, bool, bool);
-template void ClipperEngine::plainChunk<float, true, true>(const sarvo_dsp::CurveCache&,
-                                                           const float*, const float*, float*,
-                                                           float*, int32_t, bool, bool);
-template void ClipperEngine::plainChunk<double, false, true>(const sarvo_dsp::CurveCache&,
-                                                             const double*, const double*, double*,
-                                                             double*, int32_t, bool, bool);
+template void ClipperEngine::plainChunk<float, false, true>(const sarvo_dsp::CurveCache&, const float*, const float*,
+                                                            float*, float*, int32_t, bool, bool);
+template void ClipperEngine::plainChunk<float, true, true>(const sarvo_dsp::CurveCache&, const float*, const float*,
+                                                           float*, float*, int32_t, bool, bool);
+template void ClipperEngine::plainChunk<double, false, true>(const sarvo_dsp::CurveCache&, const double*, const double*,
+                                                             double*, double*, int32_t, bool, bool);

@@ -68,8 +68,8 @@ constexpr int32_t kClipperChunk = 32;
 // The processing loops an engine can run; all give the same bits.
 enum class ClipperLoops {
     TwoLane,  // two doubles per operation (SSE2, or plain C++ without it)
-    Avx,      // four doubles per operation
-    Avx512,   // the AVX loops with the 32 registers of AVX-512VL
+    Avx,  // four doubles per operation
+    Avx512,  // the AVX loops with the 32 registers of AVX-512VL
 };
 
 // The fastest loops this processor (and system) can run.
@@ -102,8 +102,7 @@ public:
     // values ("Gain", "Clip", "Softness", "Oversmp").
     void applyParameters(double gainNorm, double clipNorm, double softnessNorm, double oversmpNorm);
     // The same from the display values (dB, %, %, and 0 or 1 for "Oversmp").
-    void applyDisplayValues(double gainDb, double clipPercent, double softnessPercent,
-                            double oversmpDisplay);
+    void applyDisplayValues(double gainDb, double clipPercent, double softnessPercent, double oversmpDisplay);
     void setBypass(bool on) { bypassed.store(on, std::memory_order_relaxed); }
     void clearHistories()
     {
@@ -115,32 +114,30 @@ public:
     // buffer processes nothing. Inputs and outputs may be the same buffers.
     // `capture` is the editor-open flag: while set, every frame's pairs are
     // pushed into historyL and historyR.
-    SARVO_REALIGN_STACK void processReplacing(const float* const* inputs, float* const* outputs,
-                                              int32_t frames, const std::atomic<bool>& capture);
-    SARVO_REALIGN_STACK void processDoubleReplacing(const double* const* inputs,
-                                                    double* const* outputs, int32_t frames,
+    SARVO_REALIGN_STACK void processReplacing(const float* const* inputs, float* const* outputs, int32_t frames,
+                                              const std::atomic<bool>& capture);
+    SARVO_REALIGN_STACK void processDoubleReplacing(const double* const* inputs, double* const* outputs, int32_t frames,
                                                     const std::atomic<bool>& capture);
     // Same procedure; adds each new value, converted to float, to the sample
     // already in the output buffer.
-    SARVO_REALIGN_STACK void processAccumulating(const float* const* inputs, float* const* outputs,
-                                                 int32_t frames, const std::atomic<bool>& capture);
+    SARVO_REALIGN_STACK void processAccumulating(const float* const* inputs, float* const* outputs, int32_t frames,
+                                                 const std::atomic<bool>& capture);
 
 private:
     template <typename Sample, bool Accumulate>
-    void run(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
-             const std::atomic<bool>& capture);
+    void run(const Sample* const* inputs, Sample* const* outputs, int32_t frames, const std::atomic<bool>& capture);
     template <typename Sample, bool Accumulate, bool Quiet>
-    void plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                    Sample* outL, Sample* outR, int32_t n, bool bypass, bool push);
+    void plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
+                    int32_t n, bool bypass, bool push);
     template <typename Sample, bool Accumulate, bool Quiet>
-    void oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                          Sample* outL, Sample* outR, int32_t n, bool bypass, bool push);
+    void oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                          Sample* outR, int32_t n, bool bypass, bool push);
     // The AVX forms (clipper_engine_avx.cpp); the plain one only without
     // bypass and capture.
     template <typename Sample, bool Accumulate>
-    void plainChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                       Sample* outL, Sample* outR, int32_t n);
+    void plainChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                       Sample* outR, int32_t n);
     template <typename Sample, bool Accumulate, bool Quiet>
-    void oversampledChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                             Sample* outL, Sample* outR, int32_t n, bool bypass, bool push);
+    void oversampledChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                             Sample* outR, int32_t n, bool bypass, bool push);
 };

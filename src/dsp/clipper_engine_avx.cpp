@@ -40,41 +40,37 @@ ClipperLoops clipperBestLoops()
 }
 
 template <typename Sample, bool Accumulate>
-void ClipperEngine::plainChunkAvx(const CurveCache& cc, const Sample* inL, const Sample* inR,
-                                  Sample* outL, Sample* outR, int32_t n)
+void ClipperEngine::plainChunkAvx(const CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                                  Sample* outR, int32_t n)
 {
     const int32_t k = loops == ClipperLoops::Avx512
-                          ? avx512::plainAvx<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, n)
-                          : avx::plainAvx<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, n);
+        ? avx512::plainAvx<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, n)
+        : avx::plainAvx<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, n);
     if (k < n) {
-        plainChunk<Sample, Accumulate, true>(cc, inL + k, inR + k, outL + k, outR + k, n - k, false,
-                                             false);
+        plainChunk<Sample, Accumulate, true>(cc, inL + k, inR + k, outL + k, outR + k, n - k, false, false);
     }
 }
 
 template <typename Sample, bool Accumulate, bool Quiet>
-void ClipperEngine::oversampledChunkAvx(const CurveCache& cc, const Sample* inL, const Sample* inR,
-                                        Sample* outL, Sample* outR, int32_t n, bool bypass,
-                                        bool push)
+void ClipperEngine::oversampledChunkAvx(const CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                                        Sample* outR, int32_t n, bool bypass, bool push)
 {
     if (loops == ClipperLoops::Avx512) {
-        avx512::oversampledAvx<Sample, Accumulate, Quiet>(*this, cc, inL, inR, outL, outR, n,
-                                                          bypass, push);
+        avx512::oversampledAvx<Sample, Accumulate, Quiet>(*this, cc, inL, inR, outL, outR, n, bypass, push);
     } else {
-        avx::oversampledAvx<Sample, Accumulate, Quiet>(*this, cc, inL, inR, outL, outR, n, bypass,
-                                                       push);
+        avx::oversampledAvx<Sample, Accumulate, Quiet>(*this, cc, inL, inR, outL, outR, n, bypass, push);
     }
 }
 
-template void ClipperEngine::plainChunkAvx<float, false>(const CurveCache&, const float*,
-                                                         const float*, float*, float*, int32_t);
-template void ClipperEngine::plainChunkAvx<float, true>(const CurveCache&, const float*,
-                                                        const float*, float*, float*, int32_t);
-template void ClipperEngine::plainChunkAvx<double, false>(const CurveCache&, const double*,
-                                                          const double*, double*, double*, int32_t);
+template void ClipperEngine::plainChunkAvx<float, false>(const CurveCache&, const float*, const float*, float*, float*,
+                                                         int32_t);
+template void ClipperEngine::plainChunkAvx<float, true>(const CurveCache&, const float*, const float*, float*, float*,
+                                                        int32_t);
+template void ClipperEngine::plainChunkAvx<double, false>(const CurveCache&, const double*, const double*, double*,
+                                                          double*, int32_t);
 
-#define SARVO_OVERSAMPLED_AVX(Sample, Accumulate, Quiet)                                           \
-    template void ClipperEngine::oversampledChunkAvx<Sample, Accumulate, Quiet>(                   \
+#define SARVO_OVERSAMPLED_AVX(Sample, Accumulate, Quiet)                                                               \
+    template void ClipperEngine::oversampledChunkAvx<Sample, Accumulate, Quiet>(                                       \
         const CurveCache&, const Sample*, const Sample*, Sample*, Sample*, int32_t, bool, bool);
 SARVO_OVERSAMPLED_AVX(float, false, false)
 SARVO_OVERSAMPLED_AVX(float, false, true)

@@ -22,8 +22,7 @@ struct CurveCache {
     explicit CurveCache(const ClipCurve& c)
         : count(c.changeCount.load(std::memory_order_acquire)), values(c.load()), pc(values),
           negClip(sarvo_dsp::pairSplat(-values.clipLevel)), boundedCurve(isBounded(values))
-    {
-    }
+    {}
 
     // With every number within +-1e50 the curve of any input within the
     // input limit stays within +-1e150: inputs up to kneeStart pass
@@ -61,10 +60,7 @@ namespace {
 using namespace sarvo_dsp;
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
-inline bool withinLimit(LanePair v)
-{
-    return maskAll(pairLessEqual(pairAbs(v), pairSplat(kClipperInputLimit)));
-}
+inline bool withinLimit(LanePair v) { return maskAll(pairLessEqual(pairAbs(v), pairSplat(kClipperInputLimit))); }
 
 inline bool bothWithinLimit(LanePair a, LanePair b)
 {
@@ -125,8 +121,7 @@ inline LanePair loadFrame(const double* l, const double* r, int32_t i)
 inline LanePair loadTwo(const float* p, int32_t i)
 {
 #if defined(__SSE2__)
-    return {
-        _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i))))};
+    return {_mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i))))};
 #else
     return pairOf(static_cast<double>(p[i]), static_cast<double>(p[i + 1]));
 #endif
@@ -140,8 +135,7 @@ inline void storeTwo(float* p, int32_t i, LanePair v)
 #if defined(__SSE2__)
     __m128 f = _mm_cvtpd_ps(v.v);
     if (Accumulate) {
-        f = _mm_add_ps(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i))),
-                       f);
+        f = _mm_add_ps(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i))), f);
     }
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p + i), _mm_castps_si128(f));
 #else
@@ -202,8 +196,8 @@ inline void pushHistories(ZHistory& left, ZHistory& right, LanePair input, LaneP
 
 // Loads a chunk's frames and applies the gain, mending what is out of range.
 template <typename Sample>
-SARVO_HOT_INLINE void gainPass(const CurveCache& cc, const Sample* inL, const Sample* inR,
-                               int32_t n, LanePair* x, LanePair* g)
+SARVO_HOT_INLINE void gainPass(const CurveCache& cc, const Sample* inL, const Sample* inR, int32_t n, LanePair* x,
+                               LanePair* g)
 {
     bool inRange = true;
     for (int32_t k = 0; k < n; ++k) {
@@ -226,9 +220,8 @@ SARVO_HOT_INLINE LanePair clampToClip(const CurveCache& cc, LanePair d)
 // Clamps the decimator's results d to the clip level, then bypass, history
 // and output for each frame.
 template <typename Sample, bool Accumulate, bool Quiet>
-SARVO_HOT_INLINE void outputPass(ClipperEngine& e, const CurveCache& cc, const LanePair* d,
-                                 const LanePair* x, const LanePair* g, Sample* outL, Sample* outR,
-                                 int32_t n, bool bypass, bool push)
+SARVO_HOT_INLINE void outputPass(ClipperEngine& e, const CurveCache& cc, const LanePair* d, const LanePair* x,
+                                 const LanePair* g, Sample* outL, Sample* outR, int32_t n, bool bypass, bool push)
 {
     for (int32_t k = 0; k < n; ++k) {
         const LanePair y = clampToClip(cc, d[k]);

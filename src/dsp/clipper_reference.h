@@ -11,8 +11,8 @@
 #include "dsp/clipper_engine.h"
 
 template <typename Sample>
-void referenceProcess(ClipperEngine& e, const Sample* const* inputs, Sample* const* outputs,
-                      int32_t frames, bool capture, bool accumulate = false)
+void referenceProcess(ClipperEngine& e, const Sample* const* inputs, Sample* const* outputs, int32_t frames,
+                      bool capture, bool accumulate = false)
 {
     for (int32_t i = 0; i < frames; ++i) {
         const double xL = inputs[0][i];

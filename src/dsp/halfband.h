@@ -20,10 +20,10 @@ constexpr double kHalfBandCoefsB[2] = {0.28382934487410993, 0.8344118914807379};
 
 struct AllpassStage {
     double a = 0.0;
-    double x1[2] = {0.0, 0.0};   // previous input
-    double x2[2] = {0.0, 0.0};   // input before that
-    double y1[2] = {0.0, 0.0};   // previous output
-    double y2[2] = {0.0, 0.0};   // output before that, plus the denormal guard
+    double x1[2] = {0.0, 0.0};  // previous input
+    double x2[2] = {0.0, 0.0};  // input before that
+    double y1[2] = {0.0, 0.0};  // previous output
+    double y2[2] = {0.0, 0.0};  // output before that, plus the denormal guard
     double out[2] = {0.0, 0.0};  // last output
 
     void reset();
@@ -62,7 +62,7 @@ struct HalfBandFilter {
 
 struct Upsampler2x {
     HalfBandFilter filter;
-    double first[2] = {0.0, 0.0};   // first high-rate output per lane
+    double first[2] = {0.0, 0.0};  // first high-rate output per lane
     double second[2] = {0.0, 0.0};  // second high-rate output per lane
 
     void rebuild();
@@ -107,8 +107,8 @@ struct PolyFilter {
 
 inline PolyBranch loadPolyBranch(const AllpassChain& c)
 {
-    return {pairLoad(c.stages[0].y2), pairLoad(c.stages[0].y1), pairLoad(c.stages[1].x2),
-            pairLoad(c.stages[1].y2), pairLoad(c.stages[1].y1)};
+    return {pairLoad(c.stages[0].y2), pairLoad(c.stages[0].y1), pairLoad(c.stages[1].x2), pairLoad(c.stages[1].y2),
+            pairLoad(c.stages[1].y1)};
 }
 
 inline void storePolyBranch(const PolyBranch& p, LanePair pe0, LanePair po0, AllpassChain& c)
@@ -145,9 +145,8 @@ inline void storePoly(const PolyFilter& p, LanePair lastOutput, HalfBandFilter& 
 
 // One frame of one branch: an even step with input e, then an odd step with
 // input o. Gives the branch's two outputs.
-SARVO_HOT_INLINE void polyBranchFrame(PolyBranch& s, LanePair c0, LanePair c1, LanePair e,
-                                      LanePair pe0, LanePair o, LanePair po0, LanePair& evenOut,
-                                      LanePair& oddOut)
+SARVO_HOT_INLINE void polyBranchFrame(PolyBranch& s, LanePair c0, LanePair c1, LanePair e, LanePair pe0, LanePair o,
+                                      LanePair po0, LanePair& evenOut, LanePair& oddOut)
 {
     const LanePair guard = pairSplat(kAllpassDenormalGuard);
     const LanePair ye0 = (e - s.qe0) * c0 + pe0;
@@ -165,15 +164,12 @@ SARVO_HOT_INLINE void polyBranchFrame(PolyBranch& s, LanePair c0, LanePair c1, L
 
 // Two filter steps with inputs e then o; gives both outputs. The filter is
 // always built from the coefficient table, so the table's constants are used.
-SARVO_HOT_INLINE void polyFrame(PolyFilter& f, LanePair e, LanePair o, LanePair& first,
-                                LanePair& second)
+SARVO_HOT_INLINE void polyFrame(PolyFilter& f, LanePair e, LanePair o, LanePair& first, LanePair& second)
 {
     const LanePair delayed = f.b.yo1;
     LanePair ea, oa, eb, ob;
-    polyBranchFrame(f.a, pairSplat(kHalfBandCoefsA[0]), pairSplat(kHalfBandCoefsA[1]), e, f.pe0, o,
-                    f.po0, ea, oa);
-    polyBranchFrame(f.b, pairSplat(kHalfBandCoefsB[0]), pairSplat(kHalfBandCoefsB[1]), e, f.pe0, o,
-                    f.po0, eb, ob);
+    polyBranchFrame(f.a, pairSplat(kHalfBandCoefsA[0]), pairSplat(kHalfBandCoefsA[1]), e, f.pe0, o, f.po0, ea, oa);
+    polyBranchFrame(f.b, pairSplat(kHalfBandCoefsB[0]), pairSplat(kHalfBandCoefsB[1]), e, f.pe0, o, f.po0, eb, ob);
     f.pe0 = e;
     f.po0 = o;
     const LanePair half = pairSplat(0.5);
@@ -183,16 +179,13 @@ SARVO_HOT_INLINE void polyFrame(PolyFilter& f, LanePair e, LanePair o, LanePair&
 
 // polyFrame for the interpolator, whose even input is always 0 (so is the
 // remembered even input, pe0, which stays untouched).
-SARVO_HOT_INLINE void polyFrameZeroEven(PolyFilter& f, LanePair o, LanePair& first,
-                                        LanePair& second)
+SARVO_HOT_INLINE void polyFrameZeroEven(PolyFilter& f, LanePair o, LanePair& first, LanePair& second)
 {
     const LanePair zero = pairSplat(0.0);
     const LanePair delayed = f.b.yo1;
     LanePair ea, oa, eb, ob;
-    polyBranchFrame(f.a, pairSplat(kHalfBandCoefsA[0]), pairSplat(kHalfBandCoefsA[1]), zero, zero,
-                    o, f.po0, ea, oa);
-    polyBranchFrame(f.b, pairSplat(kHalfBandCoefsB[0]), pairSplat(kHalfBandCoefsB[1]), zero, zero,
-                    o, f.po0, eb, ob);
+    polyBranchFrame(f.a, pairSplat(kHalfBandCoefsA[0]), pairSplat(kHalfBandCoefsA[1]), zero, zero, o, f.po0, ea, oa);
+    polyBranchFrame(f.b, pairSplat(kHalfBandCoefsB[0]), pairSplat(kHalfBandCoefsB[1]), zero, zero, o, f.po0, eb, ob);
     f.po0 = o;
     const LanePair half = pairSplat(0.5);
     first = (ea + delayed) * half;

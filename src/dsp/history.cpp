@@ -8,10 +8,7 @@ constexpr auto kRelaxed = std::memory_order_relaxed;
 constexpr double kLargestDouble = 1.7976931348623157e308;
 constexpr double kLargestFloat = 3.4028234663852886e38;
 
-std::atomic<double>* allocateArray()
-{
-    return new (std::nothrow) std::atomic<double>[ZHistory::kEntries];
-}
+std::atomic<double>* allocateArray() { return new (std::nothrow) std::atomic<double>[ZHistory::kEntries]; }
 
 }  // namespace
 
@@ -94,8 +91,7 @@ void ZHistory::push(double input, double output)
         if (pos >= length) pos = 0;
         const uint32_t written = static_cast<uint32_t>(entriesWritten.load(kRelaxed)) + 1u;
         writePosition.store(pos, std::memory_order_release);
-        entriesWritten.store(static_cast<int32_t>(written & 0x7fffffffu),
-                             std::memory_order_release);
+        entriesWritten.store(static_cast<int32_t>(written & 0x7fffffffu), std::memory_order_release);
     }
 
     runningInputMin.store(kLargestFloat, kRelaxed);

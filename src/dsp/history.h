@@ -50,22 +50,10 @@ struct ZHistory {
     // Readers: index of the entry k places back from the newest (k = 0 the
     // newest), and the four values of an entry.
     int32_t indexBack(int32_t k) const;
-    double inputMinAt(int32_t index) const
-    {
-        return inputMin[index].load(std::memory_order_relaxed);
-    }
-    double inputMaxAt(int32_t index) const
-    {
-        return inputMax[index].load(std::memory_order_relaxed);
-    }
-    double outputMinAt(int32_t index) const
-    {
-        return outputMin[index].load(std::memory_order_relaxed);
-    }
-    double outputMaxAt(int32_t index) const
-    {
-        return outputMax[index].load(std::memory_order_relaxed);
-    }
+    double inputMinAt(int32_t index) const { return inputMin[index].load(std::memory_order_relaxed); }
+    double inputMaxAt(int32_t index) const { return inputMax[index].load(std::memory_order_relaxed); }
+    double outputMinAt(int32_t index) const { return outputMin[index].load(std::memory_order_relaxed); }
+    double outputMaxAt(int32_t index) const { return outputMax[index].load(std::memory_order_relaxed); }
 };
 
 // Entry length for a rate: (rate * 15) * (1 / 300) truncated toward zero;

@@ -97,14 +97,8 @@ inline LanePair operator-(LanePair a, LanePair b) { return {a.l - b.l, a.r - b.r
 inline LanePair operator*(LanePair a, LanePair b) { return {a.l * b.l, a.r * b.r}; }
 inline LanePair pairAbs(LanePair a) { return {std::fabs(a.l), std::fabs(a.r)}; }
 
-inline LanePair pairMax(LanePair a, LanePair b)
-{
-    return {a.l > b.l ? a.l : b.l, a.r > b.r ? a.r : b.r};
-}
-inline LanePair pairMin(LanePair a, LanePair b)
-{
-    return {a.l < b.l ? a.l : b.l, a.r < b.r ? a.r : b.r};
-}
+inline LanePair pairMax(LanePair a, LanePair b) { return {a.l > b.l ? a.l : b.l, a.r > b.r ? a.r : b.r}; }
+inline LanePair pairMin(LanePair a, LanePair b) { return {a.l < b.l ? a.l : b.l, a.r < b.r ? a.r : b.r}; }
 
 inline LaneMask pairLess(LanePair a, LanePair b) { return {a.l < b.l, a.r < b.r}; }
 inline LaneMask pairGreater(LanePair a, LanePair b) { return {a.l > b.l, a.r > b.r}; }
@@ -112,17 +106,11 @@ inline LaneMask pairGreaterEqual(LanePair a, LanePair b) { return {a.l >= b.l, a
 inline LaneMask pairLessEqual(LanePair a, LanePair b) { return {a.l <= b.l, a.r <= b.r}; }
 inline LaneMask operator&(LaneMask a, LaneMask b) { return {a.l && b.l, a.r && b.r}; }
 
-inline LanePair pairSelect(LaneMask mask, LanePair a, LanePair b)
-{
-    return {mask.l ? a.l : b.l, mask.r ? a.r : b.r};
-}
+inline LanePair pairSelect(LaneMask mask, LanePair a, LanePair b) { return {mask.l ? a.l : b.l, mask.r ? a.r : b.r}; }
 
 inline bool maskAll(LaneMask mask) { return mask.l && mask.r; }
 
-inline LanePair pairSignFromMask(LaneMask negative)
-{
-    return {negative.l ? -1.0 : 1.0, negative.r ? -1.0 : 1.0};
-}
+inline LanePair pairSignFromMask(LaneMask negative) { return {negative.l ? -1.0 : 1.0, negative.r ? -1.0 : 1.0}; }
 
 #endif
 

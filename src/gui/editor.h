@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "gui/editor_base.h"
+#include "host/editor_base.h"
 
 class ZPlugin;
 class ZSkin;

@@ -10,7 +10,8 @@ using namespace platform;
 
 ZEditorWindow::ZEditorWindow(ZPlugin* effect) : effect_(effect) {}
 
-ZEditorWindow::~ZEditorWindow() {
+ZEditorWindow::~ZEditorWindow()
+{
     // The window must not outlive its object: destroying it here still reaches onDestroy, but no
     // gesture is cancelled and no typed value is committed any more.
     tearingDown_ = true;
@@ -24,13 +25,15 @@ int32_t ZEditorWindow::clientWidth() const { return skin_ ? skin_->width : 0; }
 
 int32_t ZEditorWindow::clientHeight() const { return skin_ ? skin_->height + kCreditStripHeight : 0; }
 
-void ZEditorWindow::fillCreateParams(CreateParams& params) {
+void ZEditorWindow::fillCreateParams(CreateParams& params)
+{
     params.style = static_cast<int32_t>(kWsChild | kWsVisible);
     params.cx = clientWidth();
     params.cy = clientHeight();
 }
 
-void ZEditorWindow::bindSkin(ZSkin* skin) {
+void ZEditorWindow::bindSkin(ZSkin* skin)
+{
     if (skin_ == skin) return;
     captured_ = -1;
     delete skin_;
@@ -45,24 +48,28 @@ void ZEditorWindow::bindSkin(ZSkin* skin) {
     setPage(skin_->startPage);
 }
 
-LResult ZEditorWindow::onCreate(LParam createParams) {
+LResult ZEditorWindow::onCreate(LParam createParams)
+{
     defaultProc(kWmCreate, 0, createParams);
     rebuildSurface();
     return 0;
 }
 
-LResult ZEditorWindow::onDestroy() {
+LResult ZEditorWindow::onDestroy()
+{
     dropCapture();
     destroySurface();
     return defaultProc(kWmDestroy, 0, 0);
 }
 
-void ZEditorWindow::destroySurface() {
+void ZEditorWindow::destroySurface()
+{
     delete surface_;
     surface_ = nullptr;
 }
 
-void ZEditorWindow::invalidate() {
+void ZEditorWindow::invalidate()
+{
     if (!handle_) return;
     if (!isWindow(handle_)) {
         handle_ = nullptr;
@@ -72,12 +79,14 @@ void ZEditorWindow::invalidate() {
     invalidateWindow(handle_);
 }
 
-void ZEditorWindow::setPaintSuppressed(bool suppressed) {
+void ZEditorWindow::setPaintSuppressed(bool suppressed)
+{
     paintSuppressed_ = suppressed;
     invalidate();
 }
 
-void ZEditorWindow::setPage(int32_t page) {
+void ZEditorWindow::setPage(int32_t page)
+{
     page_ = page;
     fullRedraw();
 }
@@ -86,7 +95,8 @@ int32_t ZEditorWindow::currentPage() { return page_; }
 
 void ZEditorWindow::beforePaint() {}
 
-void ZEditorWindow::rebuildSurface() {
+void ZEditorWindow::rebuildSurface()
+{
     const int32_t w = clientWidth();
     const int32_t h = clientHeight();
     if (surface_ && surface_->width() == w && surface_->height() == h) {
@@ -100,7 +110,8 @@ void ZEditorWindow::rebuildSurface() {
 
 bool ZEditorWindow::controlShown(const ZControl* control) const { return control && control->onPage(page_); }
 
-void ZEditorWindow::fullRedraw() {
+void ZEditorWindow::fullRedraw()
+{
     if (!surface_ || !skin_) return;
     surface_->resetClip();
     if (ZImageResource* image = skin_->background) {
@@ -117,7 +128,8 @@ void ZEditorWindow::fullRedraw() {
     }
 }
 
-void ZEditorWindow::drawControls() {
+void ZEditorWindow::drawControls()
+{
     if (!surface_ || !skin_) return;
     for (ZControl* control : skin_->controls) {
         if (!controlShown(control)) continue;
@@ -127,7 +139,8 @@ void ZEditorWindow::drawControls() {
     }
 }
 
-LResult ZEditorWindow::onPaint() {
+LResult ZEditorWindow::onPaint()
+{
     PaintContext* paint = beginPaint(handle_);
     beforePaint();
     if (surface_) {
@@ -138,7 +151,8 @@ LResult ZEditorWindow::onPaint() {
     return 0;
 }
 
-void ZEditorWindow::route(Mouse kind, WParam keys, int32_t x, int32_t y) {
+void ZEditorWindow::route(Mouse kind, WParam keys, int32_t x, int32_t y)
+{
     if (!skin_) return;
     const bool shift = (keys & kMkShift) != 0;
     const bool ctrl = (keys & kMkControl) != 0;
@@ -175,8 +189,8 @@ void ZEditorWindow::route(Mouse kind, WParam keys, int32_t x, int32_t y) {
         }
         case Mouse::LeftUp:
         case Mouse::RightUp: {
-            const bool release = kind == Mouse::LeftUp ? control->leftUp(shift, ctrl, lx, ly)
-                                                       : control->rightUp(shift, ctrl, lx, ly);
+            const bool release =
+                kind == Mouse::LeftUp ? control->leftUp(shift, ctrl, lx, ly) : control->rightUp(shift, ctrl, lx, ly);
             if (release) {
                 // Forget the control before the capture goes, so the resulting capture change
                 // does not cancel a gesture that has just ended.
@@ -185,40 +199,44 @@ void ZEditorWindow::route(Mouse kind, WParam keys, int32_t x, int32_t y) {
             }
             break;
         }
-        case Mouse::Move:
-            control->mouseMove(shift, ctrl, lx, ly);
-            break;
+        case Mouse::Move: control->mouseMove(shift, ctrl, lx, ly); break;
     }
 }
 
-LResult ZEditorWindow::onLeftButtonDown(WParam keys, int32_t x, int32_t y) {
+LResult ZEditorWindow::onLeftButtonDown(WParam keys, int32_t x, int32_t y)
+{
     setFocus(handle_);
     route(Mouse::LeftDown, keys, x, y);
     return 0;
 }
 
-LResult ZEditorWindow::onRightButtonDown(WParam keys, int32_t x, int32_t y) {
+LResult ZEditorWindow::onRightButtonDown(WParam keys, int32_t x, int32_t y)
+{
     setFocus(handle_);
     route(Mouse::RightDown, keys, x, y);
     return 0;
 }
 
-LResult ZEditorWindow::onLeftButtonUp(WParam keys, int32_t x, int32_t y) {
+LResult ZEditorWindow::onLeftButtonUp(WParam keys, int32_t x, int32_t y)
+{
     route(Mouse::LeftUp, keys, x, y);
     return 0;
 }
 
-LResult ZEditorWindow::onRightButtonUp(WParam keys, int32_t x, int32_t y) {
+LResult ZEditorWindow::onRightButtonUp(WParam keys, int32_t x, int32_t y)
+{
     route(Mouse::RightUp, keys, x, y);
     return 0;
 }
 
-LResult ZEditorWindow::onMouseMove(WParam keys, int32_t x, int32_t y) {
+LResult ZEditorWindow::onMouseMove(WParam keys, int32_t x, int32_t y)
+{
     route(Mouse::Move, keys, x, y);
     return 0;
 }
 
-void ZEditorWindow::dropCapture() {
+void ZEditorWindow::dropCapture()
+{
     const int32_t index = captured_;
     if (index < 0) return;
     captured_ = -1;
@@ -228,12 +246,14 @@ void ZEditorWindow::dropCapture() {
     if (handle_ && captureWindow() == handle_) releaseCapture();
 }
 
-LResult ZEditorWindow::onCaptureChanged(LParam /*newCapture*/) {
+LResult ZEditorWindow::onCaptureChanged(LParam /*newCapture*/)
+{
     dropCapture();
     return 0;
 }
 
-LResult ZEditorWindow::onKillFocus(WParam /*gaining*/) {
+LResult ZEditorWindow::onKillFocus(WParam /*gaining*/)
+{
     dropCapture();
     return 0;
 }

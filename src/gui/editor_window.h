@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "gui/control_host.h"
 #include "gui/window.h"
 
 class ZPlugin;
@@ -15,7 +16,7 @@ class ZSkin;
 class ZSurface;
 class ZControl;
 
-class ZEditorWindow : public ZWindow {
+class ZEditorWindow : public ZWindow, public ZControlHost {
 public:
     explicit ZEditorWindow(ZPlugin* effect);
     // Destroys a window that still exists, then the surface and the skin.
@@ -36,11 +37,11 @@ public:
     LResult onKillFocus(WParam gaining) override;
 
     // Repaint request for the whole window; nothing while painting is suppressed or without a window.
-    virtual void invalidate();
-    virtual void setPaintSuppressed(bool suppressed);
+    void invalidate() override;
+    void setPaintSuppressed(bool suppressed) override;
     // Stores the page and performs the full redraw (callers invalidate).
-    virtual void setPage(int32_t page);
-    virtual int32_t currentPage();
+    void setPage(int32_t page) override;
+    int32_t currentPage() override;
     // Makes the surface if its size is not the wanted one, then performs the full redraw.
     virtual void rebuildSurface();
     virtual void beforePaint();
@@ -63,7 +64,8 @@ public:
     int32_t capturedControl() const { return captured_; }
     // True while the object is being destroyed: its window goes without reaching the effect
     // (the effect may be half destroyed when it destroys its editor).
-    bool tearingDown() const { return tearingDown_; }
+    bool tearingDown() const override { return tearingDown_; }
+    WindowHandle handle() override { return ZWindow::handle(); }
     bool paintSuppressed() const { return paintSuppressed_; }
 
 private:

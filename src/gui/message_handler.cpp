@@ -13,7 +13,8 @@ uint32_t high16(std::uintptr_t v) { return static_cast<uint32_t>((v >> 16) & 0xF
 int32_t signedLow(LParam v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF)); }
 int32_t signedHigh(LParam v) { return static_cast<int16_t>(static_cast<uint16_t>((v >> 16) & 0xFFFF)); }
 
-LParam pointParam(int32_t x, int32_t y) {
+LParam pointParam(int32_t x, int32_t y)
+{
     return static_cast<LParam>(makeLong(static_cast<uint32_t>(x), static_cast<uint32_t>(y)));
 }
 
@@ -21,20 +22,24 @@ LParam pointParam(int32_t x, int32_t y) {
 
 ZMessageHandler::~ZMessageHandler() = default;
 
-LResult ZMessageHandler::onActivate(WParam state, uint32_t minimized, LParam other) {
+LResult ZMessageHandler::onActivate(WParam state, uint32_t minimized, LParam other)
+{
     return defaultProc(kWmActivate, makeLong(static_cast<uint32_t>(state), minimized), other);
 }
-LResult ZMessageHandler::onAppMessage(uint32_t message, WParam wParam, LParam lParam) {
+LResult ZMessageHandler::onAppMessage(uint32_t message, WParam wParam, LParam lParam)
+{
     return defaultProc(message, wParam, lParam);
 }
 LResult ZMessageHandler::onCaptureChanged(LParam newCapture) { return defaultProc(kWmCaptureChanged, 0, newCapture); }
 LResult ZMessageHandler::onClose() { return defaultProc(kWmClose, 0, 0); }
-LResult ZMessageHandler::onCommand(WParam id, uint32_t code, LParam control) {
+LResult ZMessageHandler::onCommand(WParam id, uint32_t code, LParam control)
+{
     return defaultProc(kWmCommand, makeLong(static_cast<uint32_t>(id), code), control);
 }
 LResult ZMessageHandler::onCreate(LParam createParams) { return defaultProc(kWmCreate, 0, createParams); }
 LResult ZMessageHandler::onCtlColorEdit(WParam dc, LParam control) { return defaultProc(kWmCtlColorEdit, dc, control); }
-LResult ZMessageHandler::onCtlColorStatic(WParam dc, LParam control) {
+LResult ZMessageHandler::onCtlColorStatic(WParam dc, LParam control)
+{
     return defaultProc(kWmCtlColorStatic, dc, control);
 }
 LResult ZMessageHandler::onDeviceChange(WParam event, LParam data) { return defaultProc(kWmDeviceChange, event, data); }
@@ -47,38 +52,47 @@ LResult ZMessageHandler::onInitDialog(WParam focus, LParam data) { return defaul
 LResult ZMessageHandler::onKeyDown(WParam key, LParam flags) { return defaultProc(kWmKeyDown, key, flags); }
 LResult ZMessageHandler::onKeyUp(WParam key, LParam flags) { return defaultProc(kWmKeyUp, key, flags); }
 LResult ZMessageHandler::onKillFocus(WParam gaining) { return defaultProc(kWmKillFocus, gaining, 0); }
-LResult ZMessageHandler::onLeftButtonDown(WParam keys, int32_t x, int32_t y) {
+LResult ZMessageHandler::onLeftButtonDown(WParam keys, int32_t x, int32_t y)
+{
     return defaultProc(kWmLeftButtonDown, low16(keys), pointParam(x, y));
 }
-LResult ZMessageHandler::onLeftButtonUp(WParam keys, int32_t x, int32_t y) {
+LResult ZMessageHandler::onLeftButtonUp(WParam keys, int32_t x, int32_t y)
+{
     return defaultProc(kWmLeftButtonUp, low16(keys), pointParam(x, y));
 }
-LResult ZMessageHandler::onMouseMove(WParam keys, int32_t x, int32_t y) {
+LResult ZMessageHandler::onMouseMove(WParam keys, int32_t x, int32_t y)
+{
     return defaultProc(kWmMouseMove, low16(keys), pointParam(x, y));
 }
 LResult ZMessageHandler::onNcCreate(LParam createParams) { return defaultProc(kWmNcCreate, 0, createParams); }
 LResult ZMessageHandler::onNotify(WParam id, LParam header) { return defaultProc(kWmNotify, id, header); }
 LResult ZMessageHandler::onPaint() { return defaultProc(kWmPaint, 0, 0); }
-LResult ZMessageHandler::onRightButtonDown(WParam keys, int32_t x, int32_t y) {
+LResult ZMessageHandler::onRightButtonDown(WParam keys, int32_t x, int32_t y)
+{
     return defaultProc(kWmRightButtonDown, low16(keys), pointParam(x, y));
 }
-LResult ZMessageHandler::onRightButtonUp(WParam keys, int32_t x, int32_t y) {
+LResult ZMessageHandler::onRightButtonUp(WParam keys, int32_t x, int32_t y)
+{
     return defaultProc(kWmRightButtonUp, low16(keys), pointParam(x, y));
 }
 LResult ZMessageHandler::onSetFocus(WParam losing) { return defaultProc(kWmSetFocus, losing, 0); }
 LResult ZMessageHandler::onShowWindow(WParam shown, LParam status) { return defaultProc(kWmShowWindow, shown, status); }
-LResult ZMessageHandler::onSize(WParam type, uint32_t width, uint32_t height) {
+LResult ZMessageHandler::onSize(WParam type, uint32_t width, uint32_t height)
+{
     return defaultProc(kWmSize, low16(type), static_cast<LParam>(makeLong(width, height)));
 }
-LResult ZMessageHandler::onSysCommand(WParam command, uint32_t x, uint32_t y) {
+LResult ZMessageHandler::onSysCommand(WParam command, uint32_t x, uint32_t y)
+{
     return defaultProc(kWmSysCommand, command, static_cast<LParam>(makeLong(x, y)));
 }
 LResult ZMessageHandler::onTimer(WParam id, LParam callback) { return defaultProc(kWmTimer, id, callback); }
-LResult ZMessageHandler::onUserMessage(uint32_t message, WParam wParam, LParam lParam) {
+LResult ZMessageHandler::onUserMessage(uint32_t message, WParam wParam, LParam lParam)
+{
     return defaultProc(message, wParam, lParam);
 }
 
-LResult dispatchMessage(ZMessageHandler& h, uint32_t message, WParam wParam, LParam lParam) {
+LResult dispatchMessage(ZMessageHandler& h, uint32_t message, WParam wParam, LParam lParam)
+{
     const std::uintptr_t lp = static_cast<std::uintptr_t>(lParam);
     switch (message) {
         case kWmCreate: return h.onCreate(lParam);

@@ -8,19 +8,14 @@ namespace {
 // trunc toward zero into int32, saturating at the range ends (the caller has excluded NaN).
 int32_t truncToInt(double v)
 {
-    if (v >= 2147483647.0)
-        return 2147483647;
-    if (v <= -2147483648.0)
-        return -2147483647 - 1;
+    if (v >= 2147483647.0) return 2147483647;
+    if (v <= -2147483648.0) return -2147483647 - 1;
     return static_cast<int32_t>(v);
 }
 
-double squareOfNonNegative(double v)
-{
-    return v > 0.0 ? v * v : 0.0;
-}
+double squareOfNonNegative(double v) { return v > 0.0 ? v * v : 0.0; }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 
@@ -30,8 +25,7 @@ ZShape::~ZShape() = default;
 
 bool ZShape::bounds(ZBounds& out) const
 {
-    if (empty_)
-        return false;
+    if (empty_) return false;
     out = bounds_;
     return true;
 }
@@ -61,15 +55,9 @@ ZDiscShape::ZDiscShape(double cx, double cy, double r)
     setBounds(cx - r, cy - r, cx + r + 1.0, cy + r + 1.0);
 }
 
-int ZDiscShape::classify(int32_t x, int32_t y) const
-{
-    return classifyPixel(x, y);
-}
+int ZDiscShape::classify(int32_t x, int32_t y) const { return classifyPixel(x, y); }
 
-bool ZDiscShape::contains(double px, double py) const
-{
-    return containsPoint(px, py);
-}
+bool ZDiscShape::contains(double px, double py) const { return containsPoint(px, py); }
 
 // ---------------------------------------------------------------------------------------------
 
@@ -86,44 +74,34 @@ ZSegmentShape::ZSegmentShape(double x1, double y1, double x2, double y2, double 
               (y1 > y2 ? y1 : y2) + half_ + 1.0);
 }
 
-int ZSegmentShape::classify(int32_t x, int32_t y) const
-{
-    return classifyPixel(x, y);
-}
+int ZSegmentShape::classify(int32_t x, int32_t y) const { return classifyPixel(x, y); }
 
-bool ZSegmentShape::contains(double px, double py) const
-{
-    return containsPoint(px, py);
-}
+bool ZSegmentShape::contains(double px, double py) const { return containsPoint(px, py); }
 
 // ---------------------------------------------------------------------------------------------
 
 ZShapeGroup::ZShapeGroup() : members_(nullptr), count_(0), capacity_(0)
 {
     members_ = new (std::nothrow) ZShape*[32];
-    if (members_ != nullptr)
-        capacity_ = 32;
+    if (members_ != nullptr) capacity_ = 32;
 }
 
 ZShapeGroup::~ZShapeGroup()
 {
-    for (int32_t i = 0; i < count_; ++i)
-        delete members_[i];
+    for (int32_t i = 0; i < count_; ++i) delete members_[i];
     delete[] members_;
 }
 
 bool ZShapeGroup::add(ZShape* member)
 {
-    if (member == nullptr)
-        return false;
+    if (member == nullptr) return false;
     if (count_ == capacity_) {
         ZShape** grown = capacity_ <= 0x7FFFFFFF - 32 ? new (std::nothrow) ZShape*[capacity_ + 32] : nullptr;
         if (grown == nullptr) {
             delete member;
             return false;
         }
-        for (int32_t i = 0; i < count_; ++i)
-            grown[i] = members_[i];
+        for (int32_t i = 0; i < count_; ++i) grown[i] = members_[i];
         delete[] members_;
         members_ = grown;
         capacity_ += 32;
@@ -135,14 +113,10 @@ bool ZShapeGroup::add(ZShape* member)
         if (empty_) {
             setBounds(b);
         } else {
-            if (b.x0 < bounds_.x0)
-                bounds_.x0 = b.x0;
-            if (b.y0 < bounds_.y0)
-                bounds_.y0 = b.y0;
-            if (b.x1 > bounds_.x1)
-                bounds_.x1 = b.x1;
-            if (b.y1 > bounds_.y1)
-                bounds_.y1 = b.y1;
+            if (b.x0 < bounds_.x0) bounds_.x0 = b.x0;
+            if (b.y0 < bounds_.y0) bounds_.y0 = b.y0;
+            if (b.x1 > bounds_.x1) bounds_.x1 = b.x1;
+            if (b.y1 > bounds_.y1) bounds_.y1 = b.y1;
         }
     }
     return true;
@@ -153,27 +127,22 @@ int ZShapeGroup::classify(int32_t x, int32_t y) const
     int result = kOutside;
     for (int32_t i = 0; i < count_; ++i) {
         ZBounds b;
-        if (!members_[i]->bounds(b) || !b.contains(x, y))
-            continue;
+        if (!members_[i]->bounds(b) || !b.contains(x, y)) continue;
         const int c = members_[i]->classify(x, y);
-        if (c == kInside)
-            return kInside;
-        if (c == kEdge)
-            result = kEdge;
+        if (c == kInside) return kInside;
+        if (c == kEdge) result = kEdge;
     }
     return result;
 }
 
 bool ZShapeGroup::contains(double px, double py) const
 {
-    if (!std::isfinite(px) || !std::isfinite(py))
-        return false;
+    if (!std::isfinite(px) || !std::isfinite(py)) return false;
     const int32_t tx = truncToInt(px);
     const int32_t ty = truncToInt(py);
     for (int32_t i = 0; i < count_; ++i) {
         ZBounds b;
-        if (members_[i]->bounds(b) && b.contains(tx, ty) && members_[i]->contains(px, py))
-            return true;
+        if (members_[i]->bounds(b) && b.contains(tx, ty) && members_[i]->contains(px, py)) return true;
     }
     return false;
 }

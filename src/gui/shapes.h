@@ -5,8 +5,8 @@
 #include <cstdint>
 
 struct ZBounds {
-    int32_t x0; // pixels x0 <= x < x1
-    int32_t y0; // pixels y0 <= y < y1
+    int32_t x0;  // pixels x0 <= x < x1
+    int32_t y0;  // pixels y0 <= y < y1
     int32_t x1;
     int32_t y1;
 
@@ -53,10 +53,8 @@ public:
         const double dx = (static_cast<double>(x) + 0.5) - cx_;
         const double dy = (static_cast<double>(y) + 0.5) - cy_;
         const double d2 = dx * dx + dy * dy;
-        if (d2 < inner_)
-            return kInside;
-        if (d2 > outer_)
-            return kOutside;
+        if (d2 < inner_) return kInside;
+        if (d2 > outer_) return kOutside;
         return kEdge;
     }
     bool containsPoint(double px, double py) const
@@ -94,8 +92,7 @@ public:
             const double d2 = bx * bx + by * by;
             const double t = (d1 - d2 + len2_) / (2.0 * len2_);
             if (t > 0.0) {
-                if (t >= 1.0)
-                    return d2;
+                if (t >= 1.0) return d2;
                 const double d = d1 - t * t * len2_;
                 return d < 0.0 ? 0.0 : d;
             }
@@ -105,10 +102,8 @@ public:
     int classifyPixel(int32_t x, int32_t y) const
     {
         const double d = distance2(static_cast<double>(x) + 0.5, static_cast<double>(y) + 0.5);
-        if (d < inner_)
-            return kInside;
-        if (d > outer_)
-            return kOutside;
+        if (d < inner_) return kInside;
+        if (d > outer_) return kOutside;
         return kEdge;
     }
     bool containsPoint(double px, double py) const { return distance2(px, py) <= exact_; }

@@ -4,24 +4,15 @@
 #include <new>
 #include <typeinfo>
 
-#include "gui/blend.h"
+#include "platform/blend.h"
 
 namespace {
 
-int64_t max64(int64_t a, int64_t b)
-{
-    return a > b ? a : b;
-}
+int64_t max64(int64_t a, int64_t b) { return a > b ? a : b; }
 
-int64_t min64(int64_t a, int64_t b)
-{
-    return a < b ? a : b;
-}
+int64_t min64(int64_t a, int64_t b) { return a < b ? a : b; }
 
-int32_t clampInt(int32_t v, int32_t lo, int32_t hi)
-{
-    return v < lo ? lo : (v > hi ? hi : v);
-}
+int32_t clampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 uint32_t rgbOf(const ZColour& c)
 {
@@ -36,8 +27,7 @@ public:
 
     uint32_t apply(uint32_t surface)
     {
-        if (pending_ > 0 && --pending_ == 0)
-            painter_.expect(1L << 20);
+        if (pending_ > 0 && --pending_ == 0) painter_.expect(1L << 20);
         return painter_.apply(surface);
     }
 
@@ -62,18 +52,16 @@ struct FillContext {
     int32_t clipY;
     uint32_t rgb;
     double a;
-    int32_t samples;      // per axis
-    double offsets[16];   // sample offsets inside a pixel
-    double weight;        // coverage of one sample
+    int32_t samples;  // per axis
+    double offsets[16];  // sample offsets inside a pixel
+    double weight;  // coverage of one sample
 };
 
 double edgeOpacity(const FillContext& fc, int inside)
 {
     double coverage = fc.weight * inside;
-    if (coverage > 1.0)
-        coverage = 1.0;
-    if (coverage < 0.0)
-        coverage = 0.0;
+    if (coverage > 1.0) coverage = 1.0;
+    if (coverage < 0.0) coverage = 0.0;
     return fc.a * coverage;
 }
 
@@ -87,8 +75,7 @@ int countSamples(const FillContext& fc, int32_t lx, int32_t ly, const Contains& 
     for (int k = 0; k < fc.samples; ++k) {
         const double px = bx + fc.offsets[k];
         for (int m = 0; m < fc.samples; ++m) {
-            if (contains(px, by + fc.offsets[m]))
-                ++inside;
+            if (contains(px, by + fc.offsets[m])) ++inside;
         }
     }
     return inside;
@@ -121,8 +108,7 @@ int countGroupSamples(const FillContext& fc, int32_t lx, int32_t ly, const Membe
 {
     return countSamples(fc, lx, ly, [&](double px, double py) {
         for (int32_t j = 0; j < count; ++j)
-            if (members[j]->containsPoint(px, py))
-                return true;
+            if (members[j]->containsPoint(px, py)) return true;
         return false;
     });
 }
@@ -149,8 +135,7 @@ bool fillGroup(const FillContext& fc, const FillArea& area, const ZShapeGroup& g
     }
     // Members without bounds never answer (their bounds contain nothing).
     for (int32_t i = 0; i < count; ++i) {
-        if (!members[i]->bounds(bounds[i]))
-            bounds[i] = ZBounds{0, 0, 0, 0};
+        if (!members[i]->bounds(bounds[i])) bounds[i] = ZBounds{0, 0, 0, 0};
     }
 
     InteriorPainter interior(fc.rgb, fc.a);
@@ -163,21 +148,16 @@ bool fillGroup(const FillContext& fc, const FillArea& area, const ZShapeGroup& g
         int32_t spanEnd = lxBegin;
         for (int32_t i = 0; i < count; ++i) {
             const ZBounds& b = bounds[i];
-            if (ly < b.y0 || ly >= b.y1 || b.x0 >= lxEnd || b.x1 <= lxBegin || b.x0 >= b.x1)
-                continue;
+            if (ly < b.y0 || ly >= b.y1 || b.x0 >= lxEnd || b.x1 <= lxBegin || b.x0 >= b.x1) continue;
             active[activeCount++] = i;
             const int32_t xs = b.x0 > lxBegin ? b.x0 : lxBegin;
             const int32_t xe = b.x1 < lxEnd ? b.x1 : lxEnd;
-            if (xs < spanBegin)
-                spanBegin = xs;
-            if (xe > spanEnd)
-                spanEnd = xe;
+            if (xs < spanBegin) spanBegin = xs;
+            if (xe > spanEnd) spanEnd = xe;
         }
-        if (activeCount == 0)
-            continue;
+        if (activeCount == 0) continue;
 
-        for (int32_t lx = spanBegin; lx < spanEnd; ++lx)
-            classes[lx - lxBegin] = ZShape::kOutside;
+        for (int32_t lx = spanBegin; lx < spanEnd; ++lx) classes[lx - lxBegin] = ZShape::kOutside;
         for (int32_t j = 0; j < activeCount; ++j) {
             const Member* m = members[active[j]];
             const ZBounds& b = bounds[active[j]];
@@ -185,11 +165,9 @@ bool fillGroup(const FillContext& fc, const FillArea& area, const ZShapeGroup& g
             const int32_t xe = b.x1 < spanEnd ? b.x1 : spanEnd;
             for (int32_t lx = xs; lx < xe; ++lx) {
                 uint8_t& cls = classes[lx - lxBegin];
-                if (cls == ZShape::kInside)
-                    continue;
+                if (cls == ZShape::kInside) continue;
                 const int c = m->classifyPixel(lx, ly);
-                if (c != ZShape::kOutside)
-                    cls = static_cast<uint8_t>(c);
+                if (c != ZShape::kOutside) cls = static_cast<uint8_t>(c);
             }
         }
 
@@ -235,33 +213,29 @@ struct AnyMember {
     bool keepsForSamples(int32_t, int32_t) const { return true; }
 };
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 
 ZSurface* ZSurface::create(void* window, int32_t width, int32_t height)
 {
-    if (width < 1 || height < 1 || static_cast<int64_t>(width) * height > (int64_t(1) << 28))
-        return nullptr;
+    if (width < 1 || height < 1 || static_cast<int64_t>(width) * height > (int64_t(1) << 28)) return nullptr;
     uint32_t* pixels = nullptr;
     platform::SurfaceDevice* device = platform::createSurfaceDevice(window, width, height, &pixels);
-    if (device == nullptr)
-        return nullptr;
+    if (device == nullptr) return nullptr;
     if (pixels == nullptr) {
         platform::destroySurfaceDevice(device);
         return nullptr;
     }
     ZSurface* surface = new (std::nothrow) ZSurface(device, pixels, width, height);
-    if (surface == nullptr)
-        platform::destroySurfaceDevice(device);
+    if (surface == nullptr) platform::destroySurfaceDevice(device);
     return surface;
 }
 
 ZSurface::ZSurface(platform::SurfaceDevice* device, uint32_t* pixels, int32_t width, int32_t height)
     : width_(width), height_(height), pixels_(pixels), device_(device), clipX_(0), clipY_(0), clipWidth_(width),
       clipHeight_(height), supersampleCount_(4), supersampleStep_(0.25), supersampleWeight_(0.0625)
-{
-}
+{}
 
 ZSurface::~ZSurface()
 {
@@ -269,30 +243,20 @@ ZSurface::~ZSurface()
     platform::destroySurfaceDevice(device_);
 }
 
-void* ZSurface::deviceContext() const
-{
-    return platform::surfaceDeviceContext(device_);
-}
+void* ZSurface::deviceContext() const { return platform::surfaceDeviceContext(device_); }
 
-double ZSurface::opacity(uint8_t alpha)
-{
-    return alpha * zblend::kAlphaScale;
-}
+double ZSurface::opacity(uint8_t alpha) { return alpha * zblend::kAlphaScale; }
 
 void ZSurface::setClip(int32_t x, int32_t y, int32_t w, int32_t h)
 {
     resetClip();
     x = clampInt(x, 0, width_);
     y = clampInt(y, 0, height_);
-    if (static_cast<int64_t>(x) + w > width_)
-        w = width_ - x;
-    if (static_cast<int64_t>(y) + h > height_)
-        h = height_ - y;
+    if (static_cast<int64_t>(x) + w > width_) w = width_ - x;
+    if (static_cast<int64_t>(y) + h > height_) h = height_ - y;
     // A negative size would name a rectangle left of or above the origin; it clips everything.
-    if (w < 0)
-        w = 0;
-    if (h < 0)
-        h = 0;
+    if (w < 0) w = 0;
+    if (h < 0) h = 0;
     clipX_ = x;
     clipY_ = y;
     clipWidth_ = w;
@@ -312,8 +276,7 @@ void ZSurface::resetClip()
 void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t dx, int32_t dy,
                            const ZBitmap* bitmap)
 {
-    if (bitmap == nullptr || !bitmap->isValid())
-        return;
+    if (bitmap == nullptr || !bitmap->isValid()) return;
     // Source pixels outside the bitmap are not read: the rectangle is cut to the bitmap, and the
     // part that remains keeps its place on the surface.
     int64_t sx0 = x0;
@@ -344,8 +307,7 @@ void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32
     }
     w = min64(w, clipWidth_ - ddx);
     h = min64(h, clipHeight_ - ddy);
-    if (w <= 0 || h <= 0)
-        return;
+    if (w <= 0 || h <= 0) return;
 
     const uint32_t* src = bitmap->pixels + sy0 * bitmap->width + sx0;
     uint32_t* dst = pixels_ + (clipY_ + ddy) * width_ + (clipX_ + ddx);
@@ -368,14 +330,11 @@ void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32
 void ZSurface::fillRect(const ZColour& colour, int32_t x, int32_t y, int32_t w, int32_t h)
 {
     // A negative origin moves the rectangle to the clip edge; it is not cut.
-    if (x < 0)
-        x = 0;
-    if (y < 0)
-        y = 0;
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
     const int64_t cw = min64(w, static_cast<int64_t>(clipWidth_) - x);
     const int64_t ch = min64(h, static_cast<int64_t>(clipHeight_) - y);
-    if (cw <= 0 || ch <= 0)
-        return;
+    if (cw <= 0 || ch <= 0) return;
     zblend::Painter painter(rgbOf(colour), opacity(colour.a));
     painter.expect(static_cast<long>(cw * ch));
     uint32_t* row = pixels_ + static_cast<ptrdiff_t>(clipY_ + y) * width_ + (clipX_ + x);
@@ -387,31 +346,26 @@ void ZSurface::fillRect(const ZColour& colour, int32_t x, int32_t y, int32_t w, 
 
 void ZSurface::drawVLine(const ZColour& colour, int32_t x, int32_t y1, int32_t y2)
 {
-    if (x < 0 || x >= clipWidth_)
-        return;
+    if (x < 0 || x >= clipWidth_) return;
     y1 = clampInt(y1, 0, clipHeight_);
     y2 = clampInt(y2, 0, clipHeight_);
     const int32_t top = y1 < y2 ? y1 : y2;
     const int32_t end = y1 < y2 ? y2 : y1;
-    if (top >= end)
-        return;
+    if (top >= end) return;
     zblend::Painter painter(rgbOf(colour), opacity(colour.a));
     painter.expect(end - top);
     uint32_t* p = pixels_ + static_cast<ptrdiff_t>(clipY_ + top) * width_ + (clipX_ + x);
-    for (int32_t y = top; y < end; ++y, p += width_)
-        *p = painter.apply(*p);
+    for (int32_t y = top; y < end; ++y, p += width_) *p = painter.apply(*p);
 }
 
 void ZSurface::drawHLine(const ZColour& colour, int32_t y, int32_t x1, int32_t x2)
 {
-    if (y < 0 || y >= clipHeight_)
-        return;
+    if (y < 0 || y >= clipHeight_) return;
     x1 = clampInt(x1, 0, clipWidth_);
     x2 = clampInt(x2, 0, clipWidth_);
     const int32_t left = x1 < x2 ? x1 : x2;
     const int32_t end = x1 < x2 ? x2 : x1;
-    if (left >= end)
-        return;
+    if (left >= end) return;
     zblend::Painter painter(rgbOf(colour), opacity(colour.a));
     painter.expect(end - left);
     painter.span(pixels_ + static_cast<ptrdiff_t>(clipY_ + y) * width_ + (clipX_ + left), end - left);
@@ -420,19 +374,18 @@ void ZSurface::drawHLine(const ZColour& colour, int32_t y, int32_t x1, int32_t x
 void ZSurface::fillShape(const ZColour& colour, const ZShape& shape)
 {
     // With nothing inside the clip there is nothing to draw, whatever the shape's position.
-    if (clipWidth_ <= 0 || clipHeight_ <= 0)
-        return;
+    if (clipWidth_ <= 0 || clipHeight_ <= 0) return;
     ZBounds b;
-    if (!shape.bounds(b))
-        return;
+    if (!shape.bounds(b)) return;
     // Far edges are cut at the clip rectangle, near edges at the surface's own edge.
     FillArea area;
     area.rowBegin = static_cast<int32_t>(max64(0, static_cast<int64_t>(clipY_) + b.y0));
-    area.rowEnd = static_cast<int32_t>(min64(static_cast<int64_t>(clipY_) + clipHeight_, static_cast<int64_t>(clipY_) + b.y1));
+    area.rowEnd =
+        static_cast<int32_t>(min64(static_cast<int64_t>(clipY_) + clipHeight_, static_cast<int64_t>(clipY_) + b.y1));
     area.colBegin = static_cast<int32_t>(max64(0, static_cast<int64_t>(clipX_) + b.x0));
-    area.colEnd = static_cast<int32_t>(min64(static_cast<int64_t>(clipX_) + clipWidth_, static_cast<int64_t>(clipX_) + b.x1));
-    if (area.rowBegin >= area.rowEnd || area.colBegin >= area.colEnd)
-        return;
+    area.colEnd =
+        static_cast<int32_t>(min64(static_cast<int64_t>(clipX_) + clipWidth_, static_cast<int64_t>(clipX_) + b.x1));
+    if (area.rowBegin >= area.rowEnd || area.colBegin >= area.colEnd) return;
 
     FillContext fc;
     fc.pixels = pixels_;
@@ -442,8 +395,7 @@ void ZSurface::fillShape(const ZColour& colour, const ZShape& shape)
     fc.rgb = rgbOf(colour);
     fc.a = opacity(colour.a);
     fc.samples = clampInt(supersampleCount_, 0, 16);
-    for (int k = 0; k < fc.samples; ++k)
-        fc.offsets[k] = supersampleStep_ * 0.5 + supersampleStep_ * k;
+    for (int k = 0; k < fc.samples; ++k) fc.offsets[k] = supersampleStep_ * 0.5 + supersampleStep_ * k;
     fc.weight = supersampleWeight_;
 
     const std::type_info& kind = typeid(shape);
@@ -471,8 +423,7 @@ void ZSurface::fillShape(const ZColour& colour, const ZShape& shape)
         if (segmentsOnly) {
             const ZSegmentShape** segments = new (std::nothrow) const ZSegmentShape*[static_cast<size_t>(count)];
             if (segments != nullptr) {
-                for (int32_t i = 0; i < count; ++i)
-                    segments[i] = static_cast<const ZSegmentShape*>(group.member(i));
+                for (int32_t i = 0; i < count; ++i) segments[i] = static_cast<const ZSegmentShape*>(group.member(i));
                 done = fillGroup(fc, area, group, segments, count);
                 delete[] segments;
             }
@@ -489,8 +440,7 @@ void ZSurface::fillShape(const ZColour& colour, const ZShape& shape)
             delete[] any;
             delete[] anyPtrs;
         }
-        if (done)
-            return;
+        if (done) return;
     }
     fillPixels(
         fc, area, [&](int32_t x, int32_t y) { return shape.classify(x, y); },
@@ -505,18 +455,16 @@ void ZSurface::fillDisc(const ZColour& colour, double cx, double cy, double r)
 
 void ZSurface::drawPolyline(const ZColour& colour, const ZPointD* points, int32_t count)
 {
-    if (points == nullptr || count <= 0)
-        return;
+    if (points == nullptr || count <= 0) return;
     if (count == 1) {
         fillDisc(colour, points[0].x, points[0].y, 1.0);
         return;
     }
     ZShapeGroup group;
     for (int32_t i = 1; i < count; ++i) {
-        ZShape* segment = new (std::nothrow)
-            ZSegmentShape(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, 2.0);
-        if (segment == nullptr || !group.add(segment))
-            return;
+        ZShape* segment =
+            new (std::nothrow) ZSegmentShape(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, 2.0);
+        if (segment == nullptr || !group.add(segment)) return;
     }
     fillShape(colour, group);
 }
@@ -524,8 +472,7 @@ void ZSurface::drawPolyline(const ZColour& colour, const ZPointD* points, int32_
 bool ZSurface::drawText(const char* text, int32_t x, int32_t y, int32_t w, int32_t h, platform::FontHandle font,
                         uint32_t colorref, uint32_t format)
 {
-    if (text == nullptr || font == nullptr)
-        return false;
+    if (text == nullptr || font == nullptr) return false;
     const int64_t left = static_cast<int64_t>(clipX_) + x;
     const int64_t top = static_cast<int64_t>(clipY_) + y;
     const int64_t right = left + w;
@@ -539,7 +486,6 @@ bool ZSurface::drawText(const char* text, int32_t x, int32_t y, int32_t w, int32
 
 int32_t ZSurface::measureText(const char* text, platform::FontHandle font, uint32_t format)
 {
-    if (text == nullptr || font == nullptr)
-        return -1;
+    if (text == nullptr || font == nullptr) return -1;
     return platform::measureSurfaceText(device_, text, font, format);
 }

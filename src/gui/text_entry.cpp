@@ -3,22 +3,22 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gui/editor_window.h"
+#include "gui/control_host.h"
 #include "host/zplugin.h"
 
 using namespace platform;
 
-ZTextEntry::~ZTextEntry() {
+ZTextEntry::~ZTextEntry()
+{
     if (keyboardHookInstalled()) removeKeyboardHook();
 }
 
 const char* ZTextEntry::className() { return "Edit"; }
 
-void ZTextEntry::fillCreateParams(CreateParams& params) {
-    params.style |= static_cast<int32_t>(kWsChild | kEsCenter);
-}
+void ZTextEntry::fillCreateParams(CreateParams& params) { params.style |= static_cast<int32_t>(kWsChild | kEsCenter); }
 
-void ZTextEntry::open(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+void ZTextEntry::open(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+{
     if (!exists()) {
         WindowHandle parent = editorWindow ? editorWindow->handle() : nullptr;
         if (!create(parent)) return;
@@ -37,14 +37,16 @@ void ZTextEntry::open(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     cancelled = false;
 }
 
-void ZTextEntry::close() {
+void ZTextEntry::close()
+{
     if (closing_) return;
     closing_ = true;
     destroy();
     closing_ = false;
 }
 
-LResult ZTextEntry::onKeyDown(WParam key, LParam flags) {
+LResult ZTextEntry::onKeyDown(WParam key, LParam flags)
+{
     if (key == kVkReturn) {
         close();
         return 0;
@@ -57,7 +59,8 @@ LResult ZTextEntry::onKeyDown(WParam key, LParam flags) {
     return defaultProc(kWmKeyDown, key, flags);
 }
 
-LResult ZTextEntry::onKillFocus(WParam gaining) {
+LResult ZTextEntry::onKillFocus(WParam gaining)
+{
     // An editor being destroyed (with its effect) takes the entry along without a commit.
     if (editorWindow && editorWindow->tearingDown()) cancelled = true;
     if (!cancelled) commit();
@@ -69,13 +72,15 @@ LResult ZTextEntry::onKillFocus(WParam gaining) {
     return defaultProc(kWmKillFocus, gaining, 0);
 }
 
-LResult ZTextEntry::onDestroy() {
+LResult ZTextEntry::onDestroy()
+{
     if (keyboardHookInstalled()) removeKeyboardHook();
     if (editorWindow) editorWindow->setPaintSuppressed(false);
     return defaultProc(kWmDestroy, 0, 0);
 }
 
-void ZTextEntry::commit() {
+void ZTextEntry::commit()
+{
     text[0] = '\0';
     if (handle_) windowText(handle_, text, sizeof text);
     if (parameterIndex < 0 || !effect || !effect->parameter(parameterIndex)) return;

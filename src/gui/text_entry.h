@@ -12,7 +12,7 @@
 #include "platform/surface_device.h"
 
 class ZPlugin;
-class ZEditorWindow;
+class ZControlHost;
 
 class ZTextEntry : public ZSubclassWindow {
 public:
@@ -38,7 +38,7 @@ public:
 
     // Set by the owning control before open.
     ZPlugin* effect = nullptr;
-    ZEditorWindow* editorWindow = nullptr;
+    ZControlHost* editorWindow = nullptr;
     int32_t parameterIndex = -1;
     platform::FontHandle font = nullptr;
 

@@ -9,11 +9,13 @@ using namespace platform;
 
 // ---------------------------------------------------------------- the shared procedure
 
-LResult platform::frameworkProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult platform::frameworkProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     return ZWindow::procedure(window, message, wParam, lParam);
 }
 
-LResult ZWindow::procedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+LResult ZWindow::procedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
+{
     try {
         ZWindow* object = static_cast<ZWindow*>(userData(window));
         if (object) {
@@ -45,7 +47,8 @@ LResult ZWindow::procedure(WindowHandle window, uint32_t message, WParam wParam,
 
 ZWindow::ZWindow() { className_[0] = '\0'; }
 
-ZWindow::~ZWindow() {
+ZWindow::~ZWindow()
+{
     if (handle_ && isWindow(handle_)) {
         WindowHandle window = handle_;
         if (userData(window) == this) setUserData(window, nullptr);
@@ -60,7 +63,8 @@ platform::WindowHandle ZWindow::handle() { return handle_; }
 
 bool ZWindow::exists() const { return handle_ != nullptr && isWindow(handle_); }
 
-const char* ZWindow::className() {
+const char* ZWindow::className()
+{
     if (className_[0] == '\0') {
         std::snprintf(className_, sizeof className_, "ZWinClass_%p_%p", moduleHandle(), sharedProcedureAddress());
         registerFrameworkClass(className_);
@@ -68,7 +72,8 @@ const char* ZWindow::className() {
     return className_;
 }
 
-platform::WindowHandle ZWindow::create(WindowHandle parent) {
+platform::WindowHandle ZWindow::create(WindowHandle parent)
+{
     if (exists()) return handle_;
     CreateParams params;
     params.instance = moduleHandle();
@@ -81,24 +86,28 @@ platform::WindowHandle ZWindow::create(WindowHandle parent) {
     return window;
 }
 
-void ZWindow::destroy() {
+void ZWindow::destroy()
+{
     if (handle_ && isWindow(handle_)) {
         if (!destroyWindow(handle_) && isWindow(handle_)) return;
     }
     handle_ = nullptr;
 }
 
-LResult ZWindow::defaultProc(uint32_t message, WParam wParam, LParam lParam) {
+LResult ZWindow::defaultProc(uint32_t message, WParam wParam, LParam lParam)
+{
     return defaultProcedure(handle_, message, wParam, lParam);
 }
 
-LResult ZWindow::onAppMessage(uint32_t message, WParam wParam, LParam lParam) {
+LResult ZWindow::onAppMessage(uint32_t message, WParam wParam, LParam lParam)
+{
     const WindowHandle parent = handle_ ? parentWindow(handle_) : nullptr;
     if (parent && isWindow(parent)) return sendMessage(parent, message, wParam, lParam);
     return defaultProc(message, wParam, lParam);
 }
 
-LResult ZWindow::onCommand(WParam id, uint32_t code, LParam control) {
+LResult ZWindow::onCommand(WParam id, uint32_t code, LParam control)
+{
     const WParam w = makeLong(static_cast<uint32_t>(id), code);
     const WindowHandle parent = handle_ ? parentWindow(handle_) : nullptr;
     if (parent && isWindow(parent)) return sendMessage(parent, kWmCommand, w, control);
@@ -107,7 +116,8 @@ LResult ZWindow::onCommand(WParam id, uint32_t code, LParam control) {
 
 // ---------------------------------------------------------------- ZSubclassWindow
 
-ZSubclassWindow::~ZSubclassWindow() {
+ZSubclassWindow::~ZSubclassWindow()
+{
     if (handle_ && isWindow(handle_)) {
         if (previousProcedure_) restoreProcedure(handle_, previousProcedure_);
         if (userData(handle_) == this) setUserData(handle_, nullptr);
@@ -118,7 +128,8 @@ ZSubclassWindow::~ZSubclassWindow() {
     }
 }
 
-platform::WindowHandle ZSubclassWindow::create(WindowHandle parent) {
+platform::WindowHandle ZSubclassWindow::create(WindowHandle parent)
+{
     if (exists()) return handle_;
     CreateParams params;
     params.instance = moduleHandle();
@@ -139,7 +150,8 @@ platform::WindowHandle ZSubclassWindow::create(WindowHandle parent) {
 
 platform::WindowHandle ZSubclassWindow::afterCreate() { return handle_; }
 
-LResult ZSubclassWindow::defaultProc(uint32_t message, WParam wParam, LParam lParam) {
+LResult ZSubclassWindow::defaultProc(uint32_t message, WParam wParam, LParam lParam)
+{
     if (previousProcedure_) return callProcedure(previousProcedure_, handle_, message, wParam, lParam);
     return defaultProcedure(handle_, message, wParam, lParam);
 }

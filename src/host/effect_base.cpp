@@ -1,6 +1,6 @@
 #include "host/effect_base.h"
 
-#include "gui/editor_base.h"
+#include "host/editor_base.h"
 #include "model/formatters.h"
 
 #include <cstring>
@@ -9,7 +9,8 @@ namespace {
 
 EffectBase* effectOf(AEffect* e) { return e ? static_cast<EffectBase*>(e->object) : nullptr; }
 
-VstIntPtr entryDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+VstIntPtr entryDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
     EffectBase* effect = effectOf(e);
     if (!effect) return 0;
     if (opcode == effClose) {
@@ -20,40 +21,37 @@ VstIntPtr entryDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr
     return effect->dispatcher(opcode, index, value, ptr, opt);
 }
 
-void entryProcess(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+void entryProcess(AEffect* e, float** inputs, float** outputs, VstInt32 frames)
+{
     if (EffectBase* effect = effectOf(e)) effect->process(inputs, outputs, frames);
 }
 
-void entryProcessReplacing(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+void entryProcessReplacing(AEffect* e, float** inputs, float** outputs, VstInt32 frames)
+{
     if (EffectBase* effect = effectOf(e)) effect->processReplacing(inputs, outputs, frames);
 }
 
-void entryProcessDoubleReplacing(AEffect* e, double** inputs, double** outputs, VstInt32 frames) {
+void entryProcessDoubleReplacing(AEffect* e, double** inputs, double** outputs, VstInt32 frames)
+{
     if (EffectBase* effect = effectOf(e)) effect->processDoubleReplacing(inputs, outputs, frames);
 }
 
-void entrySetParameter(AEffect* e, VstInt32 index, float value) {
+void entrySetParameter(AEffect* e, VstInt32 index, float value)
+{
     if (EffectBase* effect = effectOf(e)) effect->setParameter(index, value);
 }
 
-float entryGetParameter(AEffect* e, VstInt32 index) {
+float entryGetParameter(AEffect* e, VstInt32 index)
+{
     EffectBase* effect = effectOf(e);
     return effect ? effect->getParameter(index) : 0.0f;
 }
 
 }  // namespace
 
-void copyText(char* dst, const char* src, std::size_t size) {
-    if (!dst || size == 0) return;
-    std::size_t i = 0;
-    if (src) {
-        for (; i + 1 < size && src[i]; ++i) dst[i] = src[i];
-    }
-    dst[i] = 0;
-}
-
 EffectBase::EffectBase(audioMasterCallback host, VstInt32 numPrograms, VstInt32 numParams)
-    : host_(host), numPrograms_(numPrograms), numParams_(numParams) {
+    : host_(host), numPrograms_(numPrograms), numParams_(numParams)
+{
     std::memset(&cEffect_, 0, sizeof cEffect_);
     cEffect_.magic = kEffectMagic;
     cEffect_.dispatcher = entryDispatcher;
@@ -73,58 +71,70 @@ EffectBase::EffectBase(audioMasterCallback host, VstInt32 numPrograms, VstInt32 
     cEffect_.uniqueID = 0x4E6F4964;  // provisional until the effect sets its own
 }
 
-EffectBase::~EffectBase() {
+EffectBase::~EffectBase()
+{
     delete editor_;
     editor_ = nullptr;
 }
 
-void EffectBase::setEditor(EditorBase* editor) {
+void EffectBase::setEditor(EditorBase* editor)
+{
     editor_ = editor;
     setFlag(effFlagsHasEditor, editor != nullptr);
 }
 
-VstIntPtr EffectBase::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+VstIntPtr EffectBase::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
     if (!host_) return 0;
     return host_(&cEffect_, opcode, index, value, ptr, opt);
 }
 
-void EffectBase::automateParameter(VstInt32 index, float value) {
+void EffectBase::automateParameter(VstInt32 index, float value)
+{
     setParameter(index, value);
     if (host_) callHost(audioMasterAutomate, index, 0, nullptr, value);
 }
 
-void EffectBase::getProgramName(char* name) {
+void EffectBase::getProgramName(char* name)
+{
     if (name) name[0] = 0;
 }
-void EffectBase::getParamLabel(VstInt32, char* label) {
+void EffectBase::getParamLabel(VstInt32, char* label)
+{
     if (label) label[0] = 0;
 }
-void EffectBase::getParamDisplay(VstInt32, char* text) {
+void EffectBase::getParamDisplay(VstInt32, char* text)
+{
     if (text) text[0] = 0;
 }
-void EffectBase::getParamName(VstInt32, char* name) {
+void EffectBase::getParamName(VstInt32, char* name)
+{
     if (name) name[0] = 0;
 }
 VstInt32 EffectBase::getChunk(void**, bool) { return 0; }
 VstInt32 EffectBase::setChunk(void*, VstInt32, bool) { return 0; }
 
-VstInt32 EffectBase::getMasterVersion() {
+VstInt32 EffectBase::getMasterVersion()
+{
     const VstIntPtr v = callHost(audioMasterVersion);
     return v == 0 ? 1 : static_cast<VstInt32>(v);
 }
 VstInt32 EffectBase::getCurrentUniqueId() { return static_cast<VstInt32>(callHost(audioMasterCurrentId)); }
 void EffectBase::masterIdle() { callHost(audioMasterIdle); }
 
-bool EffectBase::isInputConnected(VstInt32 input) {
+bool EffectBase::isInputConnected(VstInt32 input)
+{
     if (!host_) return true;
     return callHost(audioMasterPinConnected, input, 0) == 0;
 }
-bool EffectBase::isOutputConnected(VstInt32 output) {
+bool EffectBase::isOutputConnected(VstInt32 output)
+{
     if (!host_) return true;
     return callHost(audioMasterPinConnected, output, 1) == 0;
 }
 
-VstIntPtr EffectBase::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+VstIntPtr EffectBase::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
     switch (opcode) {
         case effOpen: open(); return 0;
         case effClose: close(); return 0;
@@ -168,10 +178,12 @@ VstIntPtr EffectBase::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr valu
 // ------------------------------------------------------------------ number formatters
 
 void EffectBase::formatDecibels(float value, char* text, VstInt32 maxLen) { ::formatDecibels(value, text, maxLen); }
-void EffectBase::formatHertz(float samples, char* text, VstInt32 maxLen) {
+void EffectBase::formatHertz(float samples, char* text, VstInt32 maxLen)
+{
     ::formatHertz(samples, sampleRate_, text, maxLen);
 }
-void EffectBase::formatMilliseconds(float samples, char* text, VstInt32 maxLen) {
+void EffectBase::formatMilliseconds(float samples, char* text, VstInt32 maxLen)
+{
     ::formatMilliseconds(samples, sampleRate_, text, maxLen);
 }
 void EffectBase::formatFloat(float value, char* text, VstInt32 maxLen) { ::formatFloat(value, text, maxLen); }

@@ -1,5 +1,6 @@
 #pragma once
 #include "host/vst_abi.h"
+#include "model/text.h"
 
 #include <cstddef>
 
@@ -73,9 +74,9 @@ public:
 
 protected:
     // Sends a request to the host; 0 without a callback.
-    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
-    void setFlag(VstInt32 flag, bool state) {
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
+    void setFlag(VstInt32 flag, bool state)
+    {
         if (state)
             cEffect_.flags |= flag;
         else
@@ -92,5 +93,3 @@ protected:
     AEffect cEffect_;
 };
 
-// Bounded copy of a zero-terminated text into a field of `size` bytes (cut, always terminated).
-void copyText(char* dst, const char* src, std::size_t size);

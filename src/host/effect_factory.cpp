@@ -2,6 +2,7 @@
 
 #include "gui/editor.h"
 #include "model/sarvo_effect.h"
+#include "platform/window_system.h"
 #include "skin/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
@@ -31,15 +32,19 @@ EffectBase* createEffectInstance(audioMasterCallback hostCallback)
     effect->setSampleRate(44100.0f);
 
     ZSkin* skin = buildSkin(effect);
-    if (skin) {
-        // The editor takes the skin and announces itself through setEditor.
-        ZEditor* editor = new (std::nothrow) ZEditor(effect);
-        if (editor) {
-            editor->setSkin(skin);
-            effect->setEditor(editor);
-        } else {
-            delete skin;
-        }
+    if (!skin) return effect;
+    if (!platform::editorWindowsAvailable()) {
+        // No window system that can show the editor: the effect offers none.
+        delete skin;
+        return effect;
+    }
+    // The editor takes the skin and announces itself through setEditor.
+    ZEditor* editor = new (std::nothrow) ZEditor(effect);
+    if (editor) {
+        editor->setSkin(skin);
+        effect->setEditor(editor);
+    } else {
+        delete skin;
     }
     return effect;
 }

@@ -10,7 +10,8 @@
 #define SARVO_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-SARVO_EXPORT AEffect* VSTPluginMain(audioMasterCallback hostCallback) {
+SARVO_EXPORT AEffect* VSTPluginMain(audioMasterCallback hostCallback)
+{
     if (!hostCallback) return nullptr;  // the version question needs a callback
     if (hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     EffectBase* effect = createEffectInstance(hostCallback);
@@ -19,7 +20,8 @@ SARVO_EXPORT AEffect* VSTPluginMain(audioMasterCallback hostCallback) {
 
 #if defined(_WIN32)
 // "main" is exported through the module definition file as another name of VSTPluginMain.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/)
+{
     platform::setModuleHandle(instance);
     return TRUE;
 }

@@ -16,9 +16,7 @@ public:
     virtual bool canParameterBeAutomated(VstInt32 /*index*/) { return true; }
     virtual bool string2Parameter(VstInt32 /*index*/, char* /*text*/) { return false; }
     virtual VstInt32 getNumCategories() { return 1; }
-    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/, char* /*text*/) {
-        return false;
-    }
+    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/, char* /*text*/) { return false; }
     virtual bool copyProgram(VstInt32 /*destination*/) { return false; }
     virtual void inputConnected(VstInt32 /*index*/, bool /*state*/) {}
     virtual void outputConnected(VstInt32 /*index*/, bool /*state*/) {}
@@ -31,10 +29,12 @@ public:
     virtual bool offlinePrepare(void* /*offline*/, VstInt32 /*count*/) { return false; }
     virtual bool offlineRun(void* /*offline*/, VstInt32 /*count*/) { return false; }
     virtual bool processVariableIo(void* /*varIo*/) { return false; }
-    virtual bool setSpeakerArrangement(VstSpeakerArrangement* /*input*/, VstSpeakerArrangement* /*output*/) {
+    virtual bool setSpeakerArrangement(VstSpeakerArrangement* /*input*/, VstSpeakerArrangement* /*output*/)
+    {
         return false;
     }
-    virtual void setBlockSizeAndSampleRate(VstInt32 blockSize, float sampleRate) {
+    virtual void setBlockSizeAndSampleRate(VstInt32 blockSize, float sampleRate)
+    {
         blockSize_ = blockSize;
         sampleRate_ = sampleRate;
     }
@@ -60,7 +60,8 @@ public:
     virtual bool getMidiKeyName(VstInt32 /*channel*/, void* /*keyName*/) { return false; }
     virtual bool beginSetProgram() { return false; }
     virtual bool endSetProgram() { return false; }
-    virtual bool getSpeakerArrangement(VstSpeakerArrangement** /*input*/, VstSpeakerArrangement** /*output*/) {
+    virtual bool getSpeakerArrangement(VstSpeakerArrangement** /*input*/, VstSpeakerArrangement** /*output*/)
+    {
         return false;
     }
     virtual VstInt32 getNextShellPlugin(char* /*name*/) { return 0; }

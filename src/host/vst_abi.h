@@ -12,13 +12,12 @@ typedef std::int16_t VstInt16;
 struct AEffect;
 
 // Host callback and descriptor entry functions use the platform's default (cdecl) convention.
-typedef VstIntPtr (*audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                         void* ptr, float opt);
-typedef VstIntPtr (*AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                           void* ptr, float opt);
+typedef VstIntPtr (*audioMasterCallback)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                         float opt);
+typedef VstIntPtr (*AEffectDispatcherProc)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                           float opt);
 typedef void (*AEffectProcessProc)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
-typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs,
-                                         VstInt32 sampleFrames);
+typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, double** outputs, VstInt32 sampleFrames);
 typedef void (*AEffectSetParameterProc)(AEffect* effect, VstInt32 index, float parameter);
 typedef float (*AEffectGetParameterProc)(AEffect* effect, VstInt32 index);
 
@@ -187,8 +186,7 @@ enum AEffectOpcodes : VstInt32 {
     effGetNumMidiOutputChannels,
 };
 static_assert(effGetChunk == 23 && effProcessEvents == 25 && effSetBypass == 44 && effCanDo == 51 &&
-                  effGetVstVersion == 58 && effGetSpeakerArrangement == 69 &&
-                  effGetNumMidiOutputChannels == 79,
+                  effGetVstVersion == 58 && effGetSpeakerArrangement == 69 && effGetNumMidiOutputChannels == 79,
               "opcode numbering");
 
 // Requests from the effect to the host.
@@ -278,7 +276,8 @@ struct VstSpeakerArrangement {
 };
 static_assert(offsetof(VstSpeakerArrangement, speakers) == 8, "VstSpeakerArrangement layout");
 
-constexpr std::size_t speakerArrangementBytes(VstInt32 channels) {
+constexpr std::size_t speakerArrangementBytes(VstInt32 channels)
+{
     return 8 + 112 * static_cast<std::size_t>(channels < 0 ? 0 : channels);
 }
 

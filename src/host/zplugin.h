@@ -64,7 +64,7 @@ public:
     // The stored slot of a parameter in the current program (null for a bad index).
     ZValueSlot* valueRef(VstInt32 index);
     double parameterValue(VstInt32 index) const;  // normalised, current program
-    double displayValue(VstInt32 index) const;    // in the parameter's unit, current program
+    double displayValue(VstInt32 index) const;  // in the parameter's unit, current program
     double knobPosition(VstInt32 index) const;
     const char* valueText(VstInt32 index) const;
     const char* displayText(VstInt32 index) const;

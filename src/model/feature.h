@@ -1,6 +1,8 @@
 #pragma once
 #include <vector>
 
+#include "model/text.h"
+
 // A named data item the effect shows the editor: a name, the name of the data's type and a pointer to
 // the datum inside the effect.
 class ZFeature {
@@ -23,5 +25,3 @@ private:
 // First feature whose whole name equals `name` ignoring case, or null.
 ZFeature* findFeatureIn(const std::vector<ZFeature*>& features, const char* name);
 
-// Case-insensitive comparison of two whole texts; null never matches.
-bool sameTextIgnoringCase(const char* a, const char* b);

@@ -12,11 +12,9 @@ namespace {
 // text[maxLen] (the caller's buffer holds maxLen + 1 bytes).
 void putText(char* text, int maxLen, const char* src)
 {
-    if (!text || maxLen < 0)
-        return;
+    if (!text || maxLen < 0) return;
     std::size_t len = std::strlen(src);
-    if (len > static_cast<std::size_t>(maxLen))
-        len = static_cast<std::size_t>(maxLen);
+    if (len > static_cast<std::size_t>(maxLen)) len = static_cast<std::size_t>(maxLen);
     std::memcpy(text, src, len);
     text[len] = '\0';
     text[maxLen] = '\0';
@@ -25,23 +23,20 @@ void putText(char* text, int maxLen, const char* src)
 // Bounded copy into a buffer of `size` bytes (terminator included).
 void copyBounded(char* text, int size, const char* src)
 {
-    if (!text || size <= 0)
-        return;
+    if (!text || size <= 0) return;
     std::size_t len = std::strlen(src);
-    if (len > static_cast<std::size_t>(size - 1))
-        len = static_cast<std::size_t>(size - 1);
+    if (len > static_cast<std::size_t>(size - 1)) len = static_cast<std::size_t>(size - 1);
     std::memcpy(text, src, len);
     text[len] = '\0';
 }
 
 const char kHuge[] = "Huge!";
 
-} // namespace
+}  // namespace
 
 void formatNumberText(int decimals, double value, char* text, int size)
 {
-    if (!text || size <= 0)
-        return;
+    if (!text || size <= 0) return;
     if (value == -std::numeric_limits<double>::infinity()) {
         copyBounded(text, size, "-Inf");
         return;
@@ -54,10 +49,8 @@ void formatNumberText(int decimals, double value, char* text, int size)
         copyBounded(text, size, "NaN");
         return;
     }
-    if (decimals < 0)
-        decimals = 0;
-    if (decimals > 20)
-        decimals = 20;
+    if (decimals < 0) decimals = 0;
+    if (decimals > 20) decimals = 20;
     char format[16];
     std::snprintf(format, sizeof format, "%%.%df", decimals);
     std::snprintf(text, static_cast<std::size_t>(size), format, value);
@@ -71,18 +64,16 @@ void formatFloat(float value, char* text, int maxLen)
         return;
     }
     const bool negative = v < 0.0;
-    if (negative)
-        v = -v;
+    if (negative) v = -v;
     if (v > (negative ? 9999999.0 : 99999999.0)) {
         putText(text, maxLen, kHuge);
         return;
     }
 
-    const int kWidth = 8; // characters in all, sign and point included
+    const int kWidth = 8;  // characters in all, sign and point included
     char out[kWidth + 1];
     int pos = 0;
-    if (negative)
-        out[pos++] = '-';
+    if (negative) out[pos++] = '-';
 
     const double whole = std::floor(v);
     std::uint32_t integer = static_cast<std::uint32_t>(whole);
@@ -95,20 +86,17 @@ void formatFloat(float value, char* text, int maxLen)
     // Digits that do not fit before the point are dropped from the front.
     const int room = kWidth - pos - 1;
     const int keep = count < room ? count : room;
-    for (int i = keep - 1; i >= 0; --i)
-        out[pos++] = digits[i];
+    for (int i = keep - 1; i >= 0; --i) out[pos++] = digits[i];
     out[pos++] = '.';
 
     const int fractionDigits = kWidth - pos;
     if (fractionDigits > 0) {
         std::uint64_t scale = 1;
-        for (int i = 0; i < fractionDigits; ++i)
-            scale *= 10;
+        for (int i = 0; i < fractionDigits; ++i) scale *= 10;
         // Each digit truncated: the fraction scaled once and cut, then spelled with leading zeros.
         double scaled = std::floor((v - whole) * static_cast<double>(scale));
         std::uint64_t fraction = scaled <= 0.0 ? 0 : static_cast<std::uint64_t>(scaled);
-        if (fraction >= scale)
-            fraction = scale - 1;
+        if (fraction >= scale) fraction = scale - 1;
         for (int i = fractionDigits - 1; i >= 0; --i) {
             out[pos + i] = static_cast<char>('0' + fraction % 10);
             fraction /= 10;
@@ -144,7 +132,7 @@ void formatMilliseconds(float samples, float sampleRate, char* text, int maxLen)
 void formatInteger(float value, char* text, int maxLen)
 {
     double v = value;
-    if (!(v < 100000000.0)) { // also NaN and plus infinity
+    if (!(v < 100000000.0)) {  // also NaN and plus infinity
         putText(text, maxLen, kHuge);
         return;
     }
@@ -153,7 +141,7 @@ void formatInteger(float value, char* text, int maxLen)
     if (v < 0.0) {
         out[pos++] = '-';
         v = -v;
-        if (!(v < 1.0e19)) { // minus infinity and beyond what 64 bits hold
+        if (!(v < 1.0e19)) {  // minus infinity and beyond what 64 bits hold
             putText(text, maxLen, kHuge);
             return;
         }
@@ -161,12 +149,11 @@ void formatInteger(float value, char* text, int maxLen)
     std::uint64_t n = static_cast<std::uint64_t>(v);
     char digits[24];
     int count = 0;
-    while (n != 0) { // no digit at all for 0
+    while (n != 0) {  // no digit at all for 0
         digits[count++] = static_cast<char>('0' + n % 10);
         n /= 10;
     }
-    while (count > 0)
-        out[pos++] = digits[--count];
+    while (count > 0) out[pos++] = digits[--count];
     out[pos] = '\0';
     putText(text, maxLen, out);
 }

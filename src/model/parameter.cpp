@@ -15,21 +15,17 @@ char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 
 // most one character more of `a` than `b` has.
 bool equalsIgnoringCase(const char* a, const char* b)
 {
-    if (!a || !b)
-        return false;
+    if (!a || !b) return false;
     for (;; ++a, ++b) {
-        if (lowerAscii(*a) != lowerAscii(*b))
-            return false;
-        if (*a == '\0')
-            return true;
+        if (lowerAscii(*a) != lowerAscii(*b)) return false;
+        if (*a == '\0') return true;
     }
 }
 
 // Copies at most maxChars characters of a possibly unterminated `src` and terminates the copy.
 void copyCut(char* dst, const char* src, int maxChars)
 {
-    if (!dst)
-        return;
+    if (!dst) return;
     int n = 0;
     if (src)
         while (n < maxChars && src[n] != '\0') {
@@ -39,7 +35,7 @@ void copyCut(char* dst, const char* src, int maxChars)
     dst[n] = '\0';
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // ZParameter
@@ -70,17 +66,14 @@ double ZParameter::displayValue(const ZValueSlot& ref) const { return toDisplay(
 
 void ZParameter::displayText(char* text, int size, const ZValueSlot& ref) const
 {
-    if (!text || size <= 0)
-        return;
+    if (!text || size <= 0) return;
     valueText(text, size, ref);
-    if (unitLabel_[0] == '\0')
-        return;
+    if (unitLabel_[0] == '\0') return;
     std::size_t len = std::strlen(text);
     const std::size_t room = static_cast<std::size_t>(size) - 1;
     const char* parts[2] = {" ", unitLabel_};
     for (const char* part : parts)
-        for (const char* c = part; *c != '\0' && len < room; ++c)
-            text[len++] = *c;
+        for (const char* c = part; *c != '\0' && len < room; ++c) text[len++] = *c;
     text[len] = '\0';
 }
 
@@ -93,10 +86,7 @@ void ZParameter::storeDisplay(ZValueSlot& ref, double display) const { store(ref
 void ZParameter::storeDefault(ZValueSlot& ref) const { store(ref, default_); }
 double ZParameter::quantise(double normalised) const { return toNormalised(toDisplay(normalised)); }
 
-void ZParameter::boundedText(char (&out)[kMaxTextLength + 1], const char* text)
-{
-    copyCut(out, text, kMaxTextLength);
-}
+void ZParameter::boundedText(char (&out)[kMaxTextLength + 1], const char* text) { copyCut(out, text, kMaxTextLength); }
 
 // ---------------------------------------------------------------------------------------------
 // ZRangeParameter
@@ -111,18 +101,16 @@ void ZRangeParameter::setSteps(int steps) { steps_ = steps; }
 
 double ZRangeParameter::toDisplay(double x) const
 {
-    if (steps_ > 0)
-        x = std::floor(x * steps_ + 0.5) / steps_; // nearest grid point, a half goes up
-    return minimum_ + x * (maximum_ - minimum_);   // not clamped
+    if (steps_ > 0) x = std::floor(x * steps_ + 0.5) / steps_;  // nearest grid point, a half goes up
+    return minimum_ + x * (maximum_ - minimum_);  // not clamped
 }
 
 double ZRangeParameter::toNormalised(double display) const
 {
     const double r = (display - minimum_) / (maximum_ - minimum_);
-    if (!(r >= 0.0)) // below the range, or NaN
+    if (!(r >= 0.0))  // below the range, or NaN
         return 0.0;
-    if (r > 1.0)
-        return 1.0;
+    if (r > 1.0) return 1.0;
     return r;
 }
 
@@ -133,8 +121,7 @@ void ZRangeParameter::valueText(char* text, int size, const ZValueSlot& ref) con
 
 void ZRangeParameter::parseText(ZValueSlot& ref, const char* text) const
 {
-    if (!text)
-        return;
+    if (!text) return;
     char buffer[kMaxTextLength + 1];
     boundedText(buffer, text);
     double d;
@@ -143,8 +130,8 @@ void ZRangeParameter::parseText(ZValueSlot& ref, const char* text) const
     else if (equalsIgnoringCase(buffer, "Inf"))
         d = std::numeric_limits<double>::infinity();
     else {
-        d = std::strtod(buffer, nullptr); // 0.0 when there is no number; a trailing unit is ignored
-        if (std::isnan(d))                // "nan" is not a number either
+        d = std::strtod(buffer, nullptr);  // 0.0 when there is no number; a trailing unit is ignored
+        if (std::isnan(d))  // "nan" is not a number either
             d = 0.0;
     }
     storeDisplay(ref, d);
@@ -158,15 +145,13 @@ double ZSwitchParameter::toNormalised(double display) const { return display >= 
 
 void ZSwitchParameter::valueText(char* text, int size, const ZValueSlot& ref) const
 {
-    if (!text || size <= 0)
-        return;
+    if (!text || size <= 0) return;
     copyCut(text, loadValue(ref) == 0.0 ? "Off" : "On", size - 1);
 }
 
 void ZSwitchParameter::parseText(ZValueSlot& ref, const char* text) const
 {
-    if (!text)
-        return;
+    if (!text) return;
     // The comparison stops at the first difference, so at most three characters are read.
     store(ref, equalsIgnoringCase(text, "on") ? 1.0 : 0.0);
 }

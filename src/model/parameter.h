@@ -22,9 +22,9 @@ inline double loadValue(const ZValueSlot& slot) { return slot.load(std::memory_o
 
 class ZParameter {
 public:
-    static constexpr int kNameSize = 9;     // 8 characters and a zero
-    static constexpr int kCaptionSize = 65; // 64 characters and a zero
-    static constexpr int kLabelSize = 9;    // 8 characters and a zero
+    static constexpr int kNameSize = 9;  // 8 characters and a zero
+    static constexpr int kCaptionSize = 65;  // 64 characters and a zero
+    static constexpr int kLabelSize = 9;  // 8 characters and a zero
 
     ZParameter();
     virtual ~ZParameter();
@@ -46,11 +46,11 @@ public:
     virtual double defaultValue() const;
     virtual void setDecimals(int decimals);
     virtual bool acceptsTextEntry() const;
-    virtual int valueSize() const; // bytes a value takes in a program record: 8
+    virtual int valueSize() const;  // bytes a value takes in a program record: 8
 
     virtual double value(const ZValueSlot& ref) const;
-    virtual double knobPosition(const ZValueSlot& ref) const; // quantise(stored)
-    virtual double displayValue(const ZValueSlot& ref) const; // toDisplay(stored)
+    virtual double knobPosition(const ZValueSlot& ref) const;  // quantise(stored)
+    virtual double displayValue(const ZValueSlot& ref) const;  // toDisplay(stored)
     // `size` is the full buffer size including the terminator.
     virtual void valueText(char* text, int size, const ZValueSlot& ref) const = 0;
     virtual void displayText(char* text, int size, const ZValueSlot& ref) const;
@@ -67,7 +67,7 @@ public:
     virtual double toNormalised(double display) const = 0;
     virtual double quantise(double normalised) const;
 
-    static constexpr int kMaxTextLength = 275; // longest text entry read
+    static constexpr int kMaxTextLength = 275;  // longest text entry read
 
 protected:
     // Copies at most kMaxTextLength characters of a possibly unterminated text into out[276].

@@ -10,15 +10,13 @@ void putDouble(unsigned char* at, double value)
 {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    for (int i = 0; i < 8; ++i)
-        at[i] = static_cast<unsigned char>(bits >> (8 * i));
+    for (int i = 0; i < 8; ++i) at[i] = static_cast<unsigned char>(bits >> (8 * i));
 }
 
 double getDouble(const unsigned char* at)
 {
     std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i)
-        bits |= static_cast<std::uint64_t>(at[i]) << (8 * i);
+    for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(at[i]) << (8 * i);
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -29,13 +27,12 @@ double getDouble(const unsigned char* at)
 void putCell(char* cell, const char* text, int size)
 {
     std::size_t len = std::strlen(text);
-    if (len > static_cast<std::size_t>(size - 1))
-        len = static_cast<std::size_t>(size - 1);
+    if (len > static_cast<std::size_t>(size - 1)) len = static_cast<std::size_t>(size - 1);
     std::memcpy(cell, text, len);
     cell[len] = '\0';
 }
 
-} // namespace
+}  // namespace
 
 ZProgramStore::ZProgramStore() = default;
 ZProgramStore::~ZProgramStore() = default;
@@ -56,7 +53,7 @@ void ZProgramStore::build(int programCount, const std::vector<ZParameter*>& para
     for (int i = 0; i < parameterCount_; ++i) {
         offsets_[i] = offset;
         const int size = parameters_[i] ? parameters_[i]->valueSize() : 8;
-        offset += size < 8 ? 8 : size; // a slot always holds a whole double
+        offset += size < 8 ? 8 : size;  // a slot always holds a whole double
     }
     recordSize_ = offset;
     totalSize_ = programCount_ * recordSize_;
@@ -65,8 +62,7 @@ void ZProgramStore::build(int programCount, const std::vector<ZParameter*>& para
     for (int p = 0; p < programCount_; ++p) {
         setProgramName(p, kDefaultProgramName);
         for (int i = 0; i < parameterCount_; ++i) {
-            if (parameters_[i])
-                parameters_[i]->storeDefault(values_[cell(p, i)]);
+            if (parameters_[i]) parameters_[i]->storeDefault(values_[cell(p, i)]);
             refreshTexts(i, p);
         }
         writeValueBytes(p);
@@ -75,10 +71,7 @@ void ZProgramStore::build(int programCount, const std::vector<ZParameter*>& para
 
 int ZProgramStore::valueOffset(int index) const { return validParameter(index) ? offsets_[index] : -1; }
 
-ZParameter* ZProgramStore::parameter(int index) const
-{
-    return validParameter(index) ? parameters_[index] : nullptr;
-}
+ZParameter* ZProgramStore::parameter(int index) const { return validParameter(index) ? parameters_[index] : nullptr; }
 
 ZValueSlot* ZProgramStore::valueRef(int program, int index)
 {
@@ -100,8 +93,7 @@ bool ZProgramStore::setValue(int program, int index, double normalised)
 {
     ZValueSlot* ref = valueRef(program, index);
     ZParameter* param = parameter(index);
-    if (!ref || !param)
-        return false;
+    if (!ref || !param) return false;
     param->store(*ref, normalised);
     refreshTexts(index, program);
     return true;
@@ -111,8 +103,7 @@ bool ZProgramStore::setValueText(int program, int index, const char* text)
 {
     ZValueSlot* ref = valueRef(program, index);
     ZParameter* param = parameter(index);
-    if (!ref || !param || !text)
-        return false;
+    if (!ref || !param || !text) return false;
     param->parseText(*ref, text);
     refreshTexts(index, program);
     return true;
@@ -132,8 +123,7 @@ void ZProgramStore::refreshTexts(int index, int program)
 {
     const ZValueSlot* ref = valueRef(program, index);
     const ZParameter* param = parameter(index);
-    if (!ref || !param)
-        return;
+    if (!ref || !param) return;
     char text[kTextSize];
     param->valueText(text, kTextSize, *ref);
     putCell(valueTexts_[cell(program, index)], text, kValueTextSize);
@@ -144,50 +134,46 @@ void ZProgramStore::refreshTexts(int index, int program)
 void ZProgramStore::refreshAllTexts()
 {
     for (int p = 0; p < programCount_; ++p)
-        for (int i = 0; i < parameterCount_; ++i)
-            refreshTexts(i, p);
+        for (int i = 0; i < parameterCount_; ++i) refreshTexts(i, p);
 }
 
 void ZProgramStore::copyParamDisplay(int program, int index, char* text) const
 {
-    if (!text)
-        return;
+    if (!text) return;
     const char* src = valueText(program, index);
     const std::size_t len = std::strlen(src);
     if (len < static_cast<std::size_t>(kHostDisplaySize)) {
         std::memcpy(text, src, len + 1);
         return;
     }
-    const std::size_t keep = kHostDisplaySize - 4; // three dots and the terminator follow
+    const std::size_t keep = kHostDisplaySize - 4;  // three dots and the terminator follow
     std::memcpy(text, src, keep);
     std::memcpy(text + keep, "...", 4);
 }
 
 bool ZProgramStore::setProgramName(int program, const char* name)
 {
-    if (!validProgram(program) || !name)
-        return false;
+    if (!validProgram(program) || !name) return false;
     unsigned char* field = record(program);
     int n = 0;
     while (n < kMaxNameLength && name[n] != '\0') {
         field[n] = static_cast<unsigned char>(name[n]);
         ++n;
     }
-    field[n] = '\0'; // the bytes after it are left alone
+    field[n] = '\0';  // the bytes after it are left alone
     return true;
 }
 
 bool ZProgramStore::copyProgramName(int program, char* text) const
 {
-    if (!text)
-        return false;
+    if (!text) return false;
     if (!validProgram(program)) {
         text[0] = '\0';
         return false;
     }
     const unsigned char* field = record(program);
     int n = 0;
-    while (n < kMaxNameLength && field[n] != '\0') { // a loaded name may lack its terminator
+    while (n < kMaxNameLength && field[n] != '\0') {  // a loaded name may lack its terminator
         text[n] = static_cast<char>(field[n]);
         ++n;
     }
@@ -198,8 +184,7 @@ bool ZProgramStore::copyProgramName(int program, char* text) const
 void ZProgramStore::writeValueBytes(int program)
 {
     unsigned char* rec = record(program);
-    for (int i = 0; i < parameterCount_; ++i)
-        putDouble(rec + offsets_[i], loadValue(values_[cell(program, i)]));
+    for (int i = 0; i < parameterCount_; ++i) putDouble(rec + offsets_[i], loadValue(values_[cell(program, i)]));
 }
 
 void ZProgramStore::readValueBytes(int program)
@@ -209,7 +194,7 @@ void ZProgramStore::readValueBytes(int program)
         const double v = getDouble(rec + offsets_[i]);
         ZValueSlot& ref = values_[cell(program, i)];
         if (parameters_[i])
-            parameters_[i]->store(ref, v); // replaces NaN and infinities by the default
+            parameters_[i]->store(ref, v);  // replaces NaN and infinities by the default
         else
             ref.store(v, std::memory_order_relaxed);
     }
@@ -217,36 +202,29 @@ void ZProgramStore::readValueBytes(int program)
 
 int ZProgramStore::getChunk(int program, void** data, bool isPreset)
 {
-    if (!data || programCount_ == 0 || (isPreset && !validProgram(program)))
-        return 0;
-    for (int p = 0; p < programCount_; ++p)
-        writeValueBytes(p);
+    if (!data || programCount_ == 0 || (isPreset && !validProgram(program))) return 0;
+    for (int p = 0; p < programCount_; ++p) writeValueBytes(p);
     *data = isPreset ? record(program) : records_.get();
     return isPreset ? recordSize_ : totalSize_;
 }
 
 int ZProgramStore::setChunk(int program, const void* data, int byteSize, bool isPreset)
 {
-    if (!data || programCount_ == 0 || (isPreset && !validProgram(program)))
-        return 0;
+    if (!data || programCount_ == 0 || (isPreset && !validProgram(program))) return 0;
     const int expected = isPreset ? recordSize_ : totalSize_;
-    if (byteSize < expected)
-        return 0;
+    if (byteSize < expected) return 0;
     const int first = isPreset ? program : 0;
     std::memcpy(record(first), data, static_cast<std::size_t>(expected));
     const int last = isPreset ? program + 1 : programCount_;
-    for (int p = first; p < last; ++p)
-        readValueBytes(p);
+    for (int p = first; p < last; ++p) readValueBytes(p);
     refreshAllTexts();
     return expected;
 }
 
 bool ZProgramStore::copyProgram(int source, int destination)
 {
-    if (!validProgram(source) || !validProgram(destination))
-        return false;
-    if (source == destination)
-        return true;
+    if (!validProgram(source) || !validProgram(destination)) return false;
+    if (source == destination) return true;
     std::memcpy(record(destination), record(source), kNameSize);
     for (int i = 0; i < parameterCount_; ++i) {
         values_[cell(destination, i)].store(loadValue(values_[cell(source, i)]), std::memory_order_relaxed);

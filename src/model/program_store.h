@@ -23,12 +23,12 @@
 
 class ZProgramStore {
 public:
-    static constexpr int kNameSize = 25;        // name field in a record
-    static constexpr int kMaxNameLength = 24;   // characters of a program name
+    static constexpr int kNameSize = 25;  // name field in a record
+    static constexpr int kMaxNameLength = 24;  // characters of a program name
     static constexpr int kValueTextSize = 276;  // value-text cell
-    static constexpr int kDisplayTextSize = 285; // display-text cell
-    static constexpr int kTextSize = 276;       // buffer size handed to the text conversions
-    static constexpr int kHostDisplaySize = 32; // bytes getParamDisplay writes at most
+    static constexpr int kDisplayTextSize = 285;  // display-text cell
+    static constexpr int kTextSize = 276;  // buffer size handed to the text conversions
+    static constexpr int kHostDisplaySize = 32;  // bytes getParamDisplay writes at most
     static constexpr const char* kDefaultProgramName = "Defaults";
 
     ZProgramStore();
@@ -46,19 +46,19 @@ public:
     int cellCount() const { return cellCount_; }
     int recordSize() const { return recordSize_; }
     int totalSize() const { return totalSize_; }
-    int valueOffset(int index) const; // byte offset inside a record, -1 for a bad index
+    int valueOffset(int index) const;  // byte offset inside a record, -1 for a bad index
     bool validProgram(int program) const { return program >= 0 && program < programCount_; }
     bool validParameter(int index) const { return index >= 0 && index < parameterCount_; }
-    ZParameter* parameter(int index) const; // null for a bad index
+    ZParameter* parameter(int index) const;  // null for a bad index
 
     // The value slot of (program, index), or null for bad indices.
     ZValueSlot* valueRef(int program, int index);
     const ZValueSlot* valueRef(int program, int index) const;
-    double value(int program, int index) const; // 0.0 for bad indices
+    double value(int program, int index) const;  // 0.0 for bad indices
 
     // Value changes. Each refreshes the texts of the cell and answers false for bad indices.
-    bool setValue(int program, int index, double normalised);      // ZParameter::store
-    bool setValueText(int program, int index, const char* text);   // ZParameter::parseText; null: false
+    bool setValue(int program, int index, double normalised);  // ZParameter::store
+    bool setValueText(int program, int index, const char* text);  // ZParameter::parseText; null: false
 
     // Cached texts; "" for bad indices. Never longer than 275 characters.
     const char* valueText(int program, int index) const;

@@ -1,6 +1,7 @@
 #include "model/sarvo_effect.h"
 
-#include "gui/editor_base.h"
+#include "dsp/clipper_parameters.h"
+#include "host/editor_base.h"
 
 #include <cstring>
 
@@ -12,69 +13,78 @@ struct CanDoAnswer {
 };
 
 const CanDoAnswer kCanDo[] = {
-    {"sendVstEvents", -1},      {"sendVstMidiEvent", -1},  {"sendVstTimeInfo", -1},
-    {"receiveVstEvents", -1},   {"receiveVstMidiEvent", -1}, {"receiveVstTimeInfo", -1},
-    {"offline", -1},            {"plugAsChannelInsert", 1}, {"plugAsSend", -1},
-    {"mixDryWet", -1},          {"noRealTime", 0},         {"multipass", 0},
-    {"metapass", 0},            {"1in1out", 1},            {"1in2out", -1},
-    {"2in1out", -1},            {"2in2out", 1},            {"2in4out", -1},
-    {"4in2out", -1},            {"4in4out", -1},           {"4in8out", -1},
-    {"8in4out", -1},            {"8in8out", -1},           {"midiProgramNames", -1},
-    {"conformsToWindowRules", 0}, {"bypass", 1},
+    {"sendVstEvents", -1},
+    {"sendVstMidiEvent", -1},
+    {"sendVstTimeInfo", -1},
+    {"receiveVstEvents", -1},
+    {"receiveVstMidiEvent", -1},
+    {"receiveVstTimeInfo", -1},
+    {"offline", -1},
+    {"plugAsChannelInsert", 1},
+    {"plugAsSend", -1},
+    {"mixDryWet", -1},
+    {"noRealTime", 0},
+    {"multipass", 0},
+    {"metapass", 0},
+    {"1in1out", 1},
+    {"1in2out", -1},
+    {"2in1out", -1},
+    {"2in2out", 1},
+    {"2in4out", -1},
+    {"4in2out", -1},
+    {"4in4out", -1},
+    {"4in8out", -1},
+    {"8in4out", -1},
+    {"8in8out", -1},
+    {"midiProgramNames", -1},
+    {"conformsToWindowRules", 0},
+    {"bypass", 1},
 };
+
+ZRangeParameter* makeRange(const ClipperParameterInfo& info)
+{
+    auto* p = new ZRangeParameter();
+    p->setName(info.name);
+    p->setUnitLabel(info.unitLabel);
+    p->setRange(info.minimum, info.maximum);
+    p->setSteps(info.steps);
+    p->setDefaultDisplay(info.defaultDisplay);
+    p->setDecimals(info.decimals);
+    return p;
+}
 
 }  // namespace
 
-SarvoEffect::SarvoEffect(audioMasterCallback host) : ZPlugin(host, kNumPrograms, kNumParams) {
+SarvoEffect::SarvoEffect(audioMasterCallback host) : ZPlugin(host, kNumPrograms, kNumParams)
+{
     canProcessReplacing(true);
     canDoubleReplacing(true);
     setUniqueID(kUniqueId);
     define();
 }
 
-SarvoEffect::~SarvoEffect() {
+SarvoEffect::~SarvoEffect()
+{
     // The editor's controls read this effect's fields: take the editor down while the effect is whole.
     EditorBase* editor = editor_;
     editor_ = nullptr;
     delete editor;
 }
 
-void SarvoEffect::define() {
+void SarvoEffect::define()
+{
     parameters_.assign(kNumParams, nullptr);
 
-    auto* gain = new ZRangeParameter();
-    gain->setName("Gain");
-    gain->setUnitLabel("dB");
-    gain->setRange(0.0, 12.0);
-    gain->setSteps(120);
-    gain->setDefaultDisplay(0.0);
-    gain->setDecimals(1);
-    defineParameter(kGain, gain);
-
-    auto* clip = new ZRangeParameter();
-    clip->setName("Clip");
-    clip->setUnitLabel("%");
-    clip->setRange(0.0, 100.0);
-    clip->setSteps(100);
-    clip->setDefaultDisplay(100.0);
-    clip->setDecimals(0);
-    defineParameter(kClip, clip);
-
-    auto* soft = new ZRangeParameter();
-    soft->setName("Softness");
-    soft->setUnitLabel("%");
-    soft->setRange(0.0, 100.0);
-    soft->setSteps(100);
-    soft->setDefaultDisplay(0.0);
-    soft->setDecimals(0);
-    defineParameter(kSoftness, soft);
+    defineParameter(kGain, makeRange(clipper::kGain));
+    defineParameter(kClip, makeRange(clipper::kClip));
+    defineParameter(kSoftness, makeRange(clipper::kSoftness));
 
     auto* over = new ZSwitchParameter();
-    over->setName("Oversmp");
-    over->setUnitLabel("");
-    over->setCaption("2x Oversample");
-    over->setDefaultDisplay(0.0);
-    over->setDecimals(0);
+    over->setName(clipper::kOversample.name);
+    over->setUnitLabel(clipper::kOversample.unitLabel);
+    over->setCaption(clipper::kOversampleCaption);
+    over->setDefaultDisplay(clipper::kOversample.defaultDisplay);
+    over->setDecimals(clipper::kOversample.decimals);
     defineParameter(kOversample, over);
 
     buildProgramStore();
@@ -87,56 +97,66 @@ void SarvoEffect::define() {
     defineFeature(2, "ClipLevel", "double", &engine_.curve.clipLevel);
 }
 
-VstInt32 SarvoEffect::canDo(const char* text) {
+VstInt32 SarvoEffect::canDo(const char* text)
+{
     if (!text) return 0;
     for (const CanDoAnswer& entry : kCanDo)
         if (std::strcmp(entry.text, text) == 0) return entry.answer;
     return 0;
 }
 
-bool SarvoEffect::setBypass(bool onOff) {
+bool SarvoEffect::setBypass(bool onOff)
+{
     engine_.setBypass(onOff);
     return true;
 }
 
-void SarvoEffect::editorClosed() {
+void SarvoEffect::editorClosed()
+{
     ZPlugin::editorClosed();
     engine_.clearHistories();
 }
 
-bool SarvoEffect::acceptsIo(VstInt32 inputs, VstInt32 outputs) {
+bool SarvoEffect::acceptsIo(VstInt32 inputs, VstInt32 outputs)
+{
     return inputs == outputs && (inputs == 1 || inputs == 2);
 }
 
-void SarvoEffect::setSampleRate(float sampleRate) {
+void SarvoEffect::setSampleRate(float sampleRate)
+{
     ZPlugin::setSampleRate(sampleRate);
     engine_.setSampleRate(sampleRate);
     reset();
 }
 
-void SarvoEffect::reset() {
+void SarvoEffect::reset()
+{
     engine_.reset();
     applyProgram(1);
 }
 
-void SarvoEffect::applyProgram(VstInt32 /*argument*/) {
+void SarvoEffect::applyProgram(VstInt32 /*argument*/)
+{
     engine_.curve.store(clipCurveFromDisplay(displayValue(kGain), displayValue(kClip), displayValue(kSoftness)));
     engine_.oversampling.store(displayValue(kOversample) >= 0.5, std::memory_order_relaxed);
     if (editor_) editor_->redrawNow();
 }
 
-void SarvoEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+void SarvoEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames)
+{
     if (inputs && outputs) engine_.processReplacing(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }
 
-void SarvoEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
+void SarvoEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)
+{
     if (inputs && outputs) engine_.processDoubleReplacing(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }
 
 // The descriptor's accumulating entry runs the same procedure and adds the result to the output buffer.
-void SarvoEffect::process(float** inputs, float** outputs, VstInt32 frames) {
+void SarvoEffect::process(float** inputs, float** outputs, VstInt32 frames)
+{
     if (inputs && outputs) engine_.processAccumulating(inputs, outputs, frames, editorOpen_);
     if (editor_) editor_->requestRedraw();
 }

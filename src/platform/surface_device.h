@@ -14,7 +14,7 @@
 
 namespace platform {
 
-struct SurfaceDevice; // defined by each platform
+struct SurfaceDevice;  // defined by each platform
 
 // A font for surface text: an HFONT on Windows, a platform font object on POSIX.
 using FontHandle = void*;
@@ -51,8 +51,8 @@ void* surfaceDeviceContext(SurfaceDevice* device);
 // (COLORREF: 0x00BBGGRR) with transparent background, honouring the format bits above. Pixels
 // written by the text have 0 in the high byte on POSIX. Returns false if nothing could be drawn
 // (no font, no renderer, bad arguments).
-bool drawSurfaceText(SurfaceDevice* device, const char* text, int32_t left, int32_t top, int32_t right,
-                     int32_t bottom, FontHandle font, uint32_t colorref, uint32_t format);
+bool drawSurfaceText(SurfaceDevice* device, const char* text, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                     FontHandle font, uint32_t colorref, uint32_t format);
 
 // Width in pixels of the text drawn on one line with the font, as DrawTextA with DT_CALCRECT
 // measures it; -1 if it cannot be measured.
@@ -64,4 +64,4 @@ int32_t measureSurfaceText(SurfaceDevice* device, const char* text, FontHandle f
 FontHandle createFont(int32_t height);
 void destroyFont(FontHandle font);
 
-} // namespace platform
+}  // namespace platform

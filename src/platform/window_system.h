@@ -166,6 +166,10 @@ bool installKeyboardHook(WindowHandle owner);
 void removeKeyboardHook();
 bool keyboardHookInstalled();
 
+// Whether this platform's window system can show the editor inside a host's window. Where it
+// cannot, the effect is made without an editor and announces none.
+bool editorWindowsAvailable();
+
 // Number of GDI objects the process holds, or -1 where that cannot be asked.
 int32_t gdiObjectCount();
 

@@ -18,14 +18,16 @@
 namespace {
 
 // "double" data items are lock-free atomic doubles (the layout of a double), read with relaxed loads.
-const std::atomic<double>* level(const ZControlArgs& a, int32_t i) {
+const std::atomic<double>* level(const ZControlArgs& a, int32_t i)
+{
     return static_cast<const std::atomic<double>*>(a.data(i));
 }
 
 }  // namespace
 
 // a.param(0), a.font(1)
-ZControl* makeZValue(const ZControlArgs& a) {
+ZControl* makeZValue(const ZControlArgs& a)
+{
     ZValue* value = new (std::nothrow) ZValue(a.effect, a.param(0), a.font(1));
     if (value && !value->textEntry()) {
         delete value;
@@ -38,19 +40,22 @@ ZControl* makeZValue(const ZControlArgs& a) {
 ZControl* makeZImgPot(const ZControlArgs& a) { return new (std::nothrow) ZImgPot(a.effect, a.param(0), a.image(1)); }
 
 // a.param(0), a.image(1)
-ZControl* makeZImgSwitch(const ZControlArgs& a) {
+ZControl* makeZImgSwitch(const ZControlArgs& a)
+{
     return new (std::nothrow) ZImgSwitch(a.effect, a.param(0), a.image(1));
 }
 
 // a.data(0) (item "ZHistory"), a.data(1) (optional "double", may be null), a.data(2) (optional "double", may be null), a.colour(3), a.colour(4), a.colour(5)
-ZControl* makeZWave(const ZControlArgs& a) {
+ZControl* makeZWave(const ZControlArgs& a)
+{
     const ZHistory* history = static_cast<const ZHistory*>(a.data(0));
     if (!history) return nullptr;
     return new (std::nothrow) ZWave(a.effect, history, level(a, 1), level(a, 2), a.colour(3), a.colour(4), a.colour(5));
 }
 
 // a.data(0) (item "ZHistory"), a.data(1) (optional "double", may be null), a.data(2) (optional "double", may be null), a.colour(3), a.colour(4), a.colour(5), a.font(6), a.colour(7), a.colour(8)
-ZControl* makeZZoomWave(const ZControlArgs& a) {
+ZControl* makeZZoomWave(const ZControlArgs& a)
+{
     const ZHistory* history = static_cast<const ZHistory*>(a.data(0));
     if (!history) return nullptr;
     return new (std::nothrow) ZZoomWave(a.effect, history, level(a, 1), level(a, 2), a.colour(3), a.colour(4),
@@ -58,12 +63,13 @@ ZControl* makeZZoomWave(const ZControlArgs& a) {
 }
 
 // a.integer(0) (plot left), a.integer(1) (plot top), a.integer(2) (plot width), a.integer(3) (plot height), a.colour(4)
-ZControl* makeSarvoGraph(const ZControlArgs& a) {
+ZControl* makeSarvoGraph(const ZControlArgs& a)
+{
     // Only the clipper's own factory offers the keyword, so the effect is the clipper.
     SarvoEffect* clipper = static_cast<SarvoEffect*>(a.effect);
     if (!clipper) return nullptr;
-    SarvoGraph* graph = new (std::nothrow)
-        SarvoGraph(clipper, a.integer(0), a.integer(1), a.integer(2), a.integer(3), a.colour(4));
+    SarvoGraph* graph =
+        new (std::nothrow) SarvoGraph(clipper, a.integer(0), a.integer(1), a.integer(2), a.integer(3), a.colour(4));
     if (graph && !graph->valid()) {
         delete graph;
         return nullptr;

@@ -51,13 +51,15 @@ struct Ancillary {
     uint32_t background[3] = {0, 0, 0};
 };
 
-inline uint32_t be32(const uint8_t* p) {
+inline uint32_t be32(const uint8_t* p)
+{
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 inline uint32_t be16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
 inline bool chunkIs(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 
-unsigned channelsOf(unsigned colourType) {
+unsigned channelsOf(unsigned colourType)
+{
     switch (colourType) {
         case 2: return 3;
         case 4: return 2;
@@ -66,7 +68,8 @@ unsigned channelsOf(unsigned colourType) {
     }
 }
 
-bool depthAllowed(unsigned colourType, unsigned depth) {
+bool depthAllowed(unsigned colourType, unsigned depth)
+{
     switch (colourType) {
         case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
         case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
@@ -74,7 +77,8 @@ bool depthAllowed(unsigned colourType, unsigned depth) {
     }
 }
 
-int32_t readHeader(const uint8_t* p, size_t size, Header& h) {
+int32_t readHeader(const uint8_t* p, size_t size, Header& h)
+{
     if (size < 29) return kPngOk;  // too short: the chunk walk reports it
     static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
     if (std::memcmp(p, kSignature, 8) != 0) return kPngBadSignature;
@@ -97,7 +101,8 @@ int32_t readHeader(const uint8_t* p, size_t size, Header& h) {
 
 // Walks the chunks from byte 33 to IEND. IDAT data is gathered from byte 0 of
 // the same buffer on (the write position always trails the read position).
-int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, size_t& gathered) {
+int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, size_t& gathered)
+{
     uint64_t pos = 33;
     gathered = 0;
     for (;;) {
@@ -163,7 +168,8 @@ int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, siz
     }
 }
 
-void fillInfo(PngInfo& info, const Header& h, const Ancillary& a) {
+void fillInfo(PngInfo& info, const Header& h, const Ancillary& a)
+{
     info.assign(kPngInfoHeaderSize + 4 * size_t(a.paletteSize), 0);
     const unsigned channels = channelsOf(h.colourType);
     info[kPngInfoWidth] = h.width;
@@ -190,11 +196,12 @@ void fillInfo(PngInfo& info, const Header& h, const Ancillary& a) {
 // One sub-image: the whole image, or one Adam7 pass.
 struct Pass {
     uint32_t x0, y0, dx, dy;  // origin and step in the image
-    uint32_t width, height;   // pixels and lines (0: the pass takes no bytes)
-    uint64_t stride;          // bytes per line, without the filter-type byte
+    uint32_t width, height;  // pixels and lines (0: the pass takes no bytes)
+    uint64_t stride;  // bytes per line, without the filter-type byte
 };
 
-unsigned makePasses(const Header& h, unsigned bpp, Pass passes[7]) {
+unsigned makePasses(const Header& h, unsigned bpp, Pass passes[7])
+{
     static const uint32_t kAdam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                                           {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     static const uint32_t kWhole[1][4] = {{0, 0, 1, 1}};
@@ -223,7 +230,8 @@ struct Converter {
 
     // Converts n pixels of one unfiltered line to RGBA, one pixel every
     // `step` output bytes. Returns 0 or the palette-index status.
-    int32_t row(const uint8_t* PNG_RESTRICT s, uint32_t n, uint8_t* PNG_RESTRICT d, size_t step) const {
+    int32_t row(const uint8_t* PNG_RESTRICT s, uint32_t n, uint8_t* PNG_RESTRICT d, size_t step) const
+    {
         const bool key = a->keyGiven;
         const uint32_t k0 = a->key[0], k1 = a->key[1], k2 = a->key[2];
         switch (colourType * 32 + depth) {
@@ -338,13 +346,13 @@ struct Converter {
                 }
                 return kPngOk;
             }
-            default:
-                return kPngBadBitDepth;  // not reached: the header check rejects these
+            default: return kPngBadBitDepth;  // not reached: the header check rejects these
         }
     }
 };
 
-int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
+int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info)
+{
     const size_t size = input.size();
     if (size == 0) return kPngEmptyInput;
     uint8_t* buf = input.data();
@@ -381,8 +389,7 @@ int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, Png
     if (flg & 0x20) return kPngZlibDictionary;
 
     size_t produced = 0;
-    status = pngdetail::inflateStream(buf + 2, gathered > 2 ? gathered - 2 : 0, lines.get(), size_t(bound),
-                                      &produced);
+    status = pngdetail::inflateStream(buf + 2, gathered > 2 ? gathered - 2 : 0, lines.get(), size_t(bound), &produced);
     if (status) return status;
 
     // Every line's filter type first, so that a bad one fails before any
@@ -442,7 +449,8 @@ int32_t decodeImage(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, Png
 
 }  // namespace
 
-int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info) {
+int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info)
+{
     pngStatus = kPngOk;
     rgba.clear();
     info.clear();

@@ -16,19 +16,19 @@ extern int32_t pngStatus;
 enum PngStatusCode : int32_t {
     kPngOk = 0,
     // Inflate.
-    kPngHuffmanDataEnd = 10,         // compressed data ended inside a Huffman code
-    kPngHuffmanNoCode = 11,          // bit sequence that is no code of the current table
-    kPngRepeat16Overrun = 13,        // code-length repeat 16 runs past HLIT + HDIST
-    kPngRepeat17Overrun = 14,        // code-length repeat 17 runs past HLIT + HDIST
-    kPngRepeat18Overrun = 15,        // code-length repeat 18 runs past HLIT + HDIST
-    kPngBadCodeLengthSymbol = 16,    // code-length symbol above 18
-    kPngLiteralOverrun = 17,         // literal beyond the end of the scanline buffer
-    kPngBadDistanceSymbol = 18,      // distance symbol above 29
-    kPngCopyOverrun = 19,            // back-reference beyond the end of the scanline buffer
-    kPngReservedBlockType = 20,      // block type 3
-    kPngStoredLengthMismatch = 21,   // LEN + NLEN != 65535
-    kPngStoredOverrun = 22,          // stored block beyond the end of the scanline buffer
-    kPngStoredDataEnd = 23,          // stored block runs past the end of the compressed data
+    kPngHuffmanDataEnd = 10,  // compressed data ended inside a Huffman code
+    kPngHuffmanNoCode = 11,  // bit sequence that is no code of the current table
+    kPngRepeat16Overrun = 13,  // code-length repeat 16 runs past HLIT + HDIST
+    kPngRepeat17Overrun = 14,  // code-length repeat 17 runs past HLIT + HDIST
+    kPngRepeat18Overrun = 15,  // code-length repeat 18 runs past HLIT + HDIST
+    kPngBadCodeLengthSymbol = 16,  // code-length symbol above 18
+    kPngLiteralOverrun = 17,  // literal beyond the end of the scanline buffer
+    kPngBadDistanceSymbol = 18,  // distance symbol above 29
+    kPngCopyOverrun = 19,  // back-reference beyond the end of the scanline buffer
+    kPngReservedBlockType = 20,  // block type 3
+    kPngStoredLengthMismatch = 21,  // LEN + NLEN != 65535
+    kPngStoredOverrun = 22,  // stored block beyond the end of the scanline buffer
+    kPngStoredDataEnd = 23,  // stored block runs past the end of the compressed data
     // zlib header.
     kPngZlibCheck = 24,
     kPngZlibMethod = 25,
@@ -36,35 +36,35 @@ enum PngStatusCode : int32_t {
     // File structure.
     kPngBadSignature = 28,
     kPngNoIhdr = 29,
-    kPngNoRoomForChunk = 30,         // also: input of 1 to 28 bytes
+    kPngNoRoomForChunk = 30,  // also: input of 1 to 28 bytes
     kPngBadColourType = 31,
     kPngBadCompressionMethod = 32,
     kPngBadFilterMethod = 33,
     kPngBadInterlaceMethod = 34,
-    kPngChunkTooLong = 35,           // a chunk's data reaches past the end of the input
+    kPngChunkTooLong = 35,  // a chunk's data reaches past the end of the input
     kPngBadFilterType = 36,
     kPngBadBitDepth = 37,
     kPngPaletteTooLarge = 38,
-    kPngTransparencyTooLong = 39,    // tRNS with more entries than the palette
+    kPngTransparencyTooLong = 39,  // tRNS with more entries than the palette
     kPngTransparencyGreyLength = 40,
     kPngTransparencyRgbLength = 41,
     kPngTransparencyWithAlpha = 42,
     kPngBackgroundPaletteLength = 43,
     kPngBackgroundGreyLength = 44,
     kPngBackgroundRgbLength = 45,
-    kPngPaletteIndex8 = 46,          // palette index outside the palette, 8-bit image
-    kPngPaletteIndexSubByte = 47,    // palette index outside the palette, 1/2/4-bit image
+    kPngPaletteIndex8 = 46,  // palette index outside the palette, 8-bit image
+    kPngPaletteIndexSubByte = 47,  // palette index outside the palette, 1/2/4-bit image
     kPngEmptyInput = 48,
     // Malformed input with no number of its own in the PNG format's tradition.
-    kPngBitsDataEnd = 49,            // compressed data ended inside a block header or extra bits
-    kPngDistanceTooFar = 50,         // back-reference before the start of the output
-    kPngRepeatWithoutLength = 51,    // repeat code 16 with no previous code length
-    kPngBadLengthSymbol = 52,        // literal/length symbol 286 or 287
-    kPngOversubscribedCode = 53,     // code lengths that describe no prefix code
-    kPngPaletteLength = 54,          // PLTE length not a multiple of 3
-    kPngEmptyImage = 55,             // width or height 0
-    kPngImageTooLarge = 56,          // width x height above kPngMaxPixels
-    kPngOutOfMemory = 57,            // a buffer could not be allocated
+    kPngBitsDataEnd = 49,  // compressed data ended inside a block header or extra bits
+    kPngDistanceTooFar = 50,  // back-reference before the start of the output
+    kPngRepeatWithoutLength = 51,  // repeat code 16 with no previous code length
+    kPngBadLengthSymbol = 52,  // literal/length symbol 286 or 287
+    kPngOversubscribedCode = 53,  // code lengths that describe no prefix code
+    kPngPaletteLength = 54,  // PLTE length not a multiple of 3
+    kPngEmptyImage = 55,  // width or height 0
+    kPngImageTooLarge = 56,  // width x height above kPngMaxPixels
+    kPngOutOfMemory = 57,  // a buffer could not be allocated
 };
 
 // Largest image accepted, in pixels (width x height).
@@ -84,7 +84,7 @@ enum PngInfoIndex : unsigned {
     kPngInfoFilter = 7,
     kPngInfoInterlace = 8,
     kPngInfoKeyGiven = 9,
-    kPngInfoKeyRed = 10,      // grey key for colour type 0
+    kPngInfoKeyRed = 10,  // grey key for colour type 0
     kPngInfoKeyGreen = 11,
     kPngInfoKeyBlue = 12,
     kPngInfoBackgroundGiven = 13,
@@ -92,8 +92,8 @@ enum PngInfoIndex : unsigned {
     kPngInfoBackgroundGreen = 15,
     kPngInfoBackgroundBlue = 16,
     kPngInfoPaletteSize = 17,
-    kPngInfoPaletteStart = 18,   // holds 19, the index of the first palette byte
-    kPngInfoHeaderSize = 19,     // palette bytes (r, g, b, a per entry) follow from here
+    kPngInfoPaletteStart = 18,  // holds 19, the index of the first palette byte
+    kPngInfoHeaderSize = 19,  // palette bytes (r, g, b, a per entry) follow from here
 };
 
 // Decodes the whole PNG file in `input` into `rgba` (width x height x 4 bytes,

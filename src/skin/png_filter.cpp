@@ -22,7 +22,8 @@
 namespace pngdetail {
 namespace {
 
-inline uint8_t paeth(int a, int b, int c) {
+inline uint8_t paeth(int a, int b, int c)
+{
     int pa = std::abs(b - c);
     const int pb = std::abs(a - c);
     const int pc = std::abs(a + b - 2 * c);
@@ -33,7 +34,8 @@ inline uint8_t paeth(int a, int b, int c) {
     return uint8_t(pc < pa ? c : a);
 }
 
-void upRow(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len) {
+void upRow(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len)
+{
     size_t i = 0;
 #if PNG_FILTER_SSE2
     for (; i + 16 <= len; i += 16) {
@@ -47,12 +49,14 @@ void upRow(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t l
 
 // Scalar versions, any pixel width.
 template <unsigned B>
-void subRowScalar(uint8_t* PNG_RESTRICT cur, size_t len) {
+void subRowScalar(uint8_t* PNG_RESTRICT cur, size_t len)
+{
     for (size_t i = B; i < len; ++i) cur[i] = uint8_t(cur[i] + cur[i - B]);
 }
 
 template <unsigned B>
-void averageRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len) {
+void averageRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len)
+{
     if (!prev) {
         for (size_t i = B; i < len; ++i) cur[i] = uint8_t(cur[i] + (cur[i - B] >> 1));
         return;
@@ -62,7 +66,8 @@ void averageRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT pre
 }
 
 template <unsigned B>
-void paethRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len) {
+void paethRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len)
+{
     if (!prev) {  // nothing above: Paeth picks the left neighbour
         subRowScalar<B>(cur, len);
         return;
@@ -75,7 +80,8 @@ void paethRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev,
 
 // One pixel of B bytes in the low bytes of a register, read and written
 // without touching the bytes around it.
-inline uint32_t load32(const uint8_t* p) {
+inline uint32_t load32(const uint8_t* p)
+{
     uint32_t v;
     std::memcpy(&v, p, 4);
     return v;
@@ -85,51 +91,60 @@ inline void store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 template <unsigned B>
 inline __m128i loadPixel(const uint8_t* p);
 template <>
-inline __m128i loadPixel<3>(const uint8_t* p) {
+inline __m128i loadPixel<3>(const uint8_t* p)
+{
     return _mm_cvtsi32_si128(int(p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16)));
 }
 template <>
-inline __m128i loadPixel<4>(const uint8_t* p) {
+inline __m128i loadPixel<4>(const uint8_t* p)
+{
     return _mm_cvtsi32_si128(int(load32(p)));
 }
 template <>
-inline __m128i loadPixel<6>(const uint8_t* p) {
+inline __m128i loadPixel<6>(const uint8_t* p)
+{
     return _mm_insert_epi16(_mm_cvtsi32_si128(int(load32(p))), p[4] | (p[5] << 8), 2);
 }
 template <>
-inline __m128i loadPixel<8>(const uint8_t* p) {
+inline __m128i loadPixel<8>(const uint8_t* p)
+{
     return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
 }
 
 template <unsigned B>
 inline void storePixel(uint8_t* p, __m128i v);
 template <>
-inline void storePixel<3>(uint8_t* p, __m128i v) {
+inline void storePixel<3>(uint8_t* p, __m128i v)
+{
     const uint32_t x = uint32_t(_mm_cvtsi128_si32(v));
     p[0] = uint8_t(x);
     p[1] = uint8_t(x >> 8);
     p[2] = uint8_t(x >> 16);
 }
 template <>
-inline void storePixel<4>(uint8_t* p, __m128i v) {
+inline void storePixel<4>(uint8_t* p, __m128i v)
+{
     store32(p, uint32_t(_mm_cvtsi128_si32(v)));
 }
 template <>
-inline void storePixel<6>(uint8_t* p, __m128i v) {
+inline void storePixel<6>(uint8_t* p, __m128i v)
+{
     store32(p, uint32_t(_mm_cvtsi128_si32(v)));
     const int hi = _mm_extract_epi16(v, 2);
     p[4] = uint8_t(hi);
     p[5] = uint8_t(hi >> 8);
 }
 template <>
-inline void storePixel<8>(uint8_t* p, __m128i v) {
+inline void storePixel<8>(uint8_t* p, __m128i v)
+{
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
 }
 
 // Lines hold whole pixels of B bytes here; the byte loops after the pixel
 // loops only guard against a length that is not a multiple of B.
 template <unsigned B>
-void subRowSimd(uint8_t* cur, size_t len) {
+void subRowSimd(uint8_t* cur, size_t len)
+{
     if (len <= B) return;
     __m128i a = loadPixel<B>(cur);
     size_t i = B;
@@ -141,7 +156,8 @@ void subRowSimd(uint8_t* cur, size_t len) {
 }
 
 template <unsigned B>
-void averageRowSimd(uint8_t* cur, const uint8_t* prev, size_t len) {
+void averageRowSimd(uint8_t* cur, const uint8_t* prev, size_t len)
+{
     if (!prev) {
         averageRowScalar<B>(cur, prev, len);
         return;
@@ -160,7 +176,8 @@ void averageRowSimd(uint8_t* cur, const uint8_t* prev, size_t len) {
 }
 
 template <unsigned B>
-void paethRowSimd(uint8_t* cur, const uint8_t* prev, size_t len) {
+void paethRowSimd(uint8_t* cur, const uint8_t* prev, size_t len)
+{
     if (!prev) {
         subRowSimd<B>(cur, len);
         return;
@@ -190,7 +207,8 @@ void paethRowSimd(uint8_t* cur, const uint8_t* prev, size_t len) {
 }
 
 template <unsigned B>
-void unfilterT(unsigned type, uint8_t* cur, const uint8_t* prev, size_t len) {
+void unfilterT(unsigned type, uint8_t* cur, const uint8_t* prev, size_t len)
+{
     switch (type) {
         case 1: subRowSimd<B>(cur, len); break;
         case 2:
@@ -205,7 +223,8 @@ void unfilterT(unsigned type, uint8_t* cur, const uint8_t* prev, size_t len) {
 #endif  // PNG_FILTER_SSE2
 
 template <unsigned B>
-void unfilterScalarT(unsigned type, uint8_t* cur, const uint8_t* prev, size_t len) {
+void unfilterScalarT(unsigned type, uint8_t* cur, const uint8_t* prev, size_t len)
+{
     switch (type) {
         case 1: subRowScalar<B>(cur, len); break;
         case 2:
@@ -219,7 +238,8 @@ void unfilterScalarT(unsigned type, uint8_t* cur, const uint8_t* prev, size_t le
 
 }  // namespace
 
-void unfilterRow(unsigned type, uint8_t* line, const uint8_t* above, size_t length, unsigned bytesPerPixel) {
+void unfilterRow(unsigned type, uint8_t* line, const uint8_t* above, size_t length, unsigned bytesPerPixel)
+{
     switch (bytesPerPixel) {
         // One or two bytes per pixel: the scalar loops are as fast.
         case 1: unfilterScalarT<1>(type, line, above, length); break;

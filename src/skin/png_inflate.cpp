@@ -25,16 +25,16 @@ const uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15, 
                                   31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 const uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                   2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-const uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                    33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+const uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                    33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                     1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 const uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                     6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 const uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
 constexpr unsigned kMaxCodeLength = 15;
-constexpr unsigned kLiteralBits = 10;    // primary index bits, literal/length table
-constexpr unsigned kDistanceBits = 8;    // primary index bits, distance table
+constexpr unsigned kLiteralBits = 10;  // primary index bits, literal/length table
+constexpr unsigned kDistanceBits = 8;  // primary index bits, distance table
 constexpr unsigned kCodeLengthBits = 7;  // the code-length code has no code above 7 bits
 
 // Worst case: one full-size second-level table per symbol.
@@ -50,10 +50,11 @@ constexpr uint32_t kSubTable = 0x100;
 struct HuffTable {
     const uint32_t* entries = nullptr;
     unsigned maxLength = 0;  // 0: the code has no symbols
-    uint32_t lastCode = 0;   // canonical code of the last symbol (longest, highest)
+    uint32_t lastCode = 0;  // canonical code of the last symbol (longest, highest)
 };
 
-inline uint32_t reverseBits(uint32_t code, unsigned length) {
+inline uint32_t reverseBits(uint32_t code, unsigned length)
+{
     uint32_t r = 0;
     for (unsigned i = 0; i < length; ++i) {
         r = (r << 1) | (code & 1);
@@ -64,8 +65,8 @@ inline uint32_t reverseBits(uint32_t code, unsigned length) {
 
 // Builds the table for `count` code lengths. Incomplete codes are allowed
 // (their unused bit patterns decode as "no code"); over-subscribed ones are not.
-int32_t buildTable(HuffTable& table, uint32_t* storage, const uint8_t* lengths, unsigned count,
-                   unsigned primaryBits) {
+int32_t buildTable(HuffTable& table, uint32_t* storage, const uint8_t* lengths, unsigned count, unsigned primaryBits)
+{
     unsigned perLength[kMaxCodeLength + 1] = {};
     for (unsigned i = 0; i < count; ++i) perLength[lengths[i]]++;
     perLength[0] = 0;
@@ -106,18 +107,17 @@ int32_t buildTable(HuffTable& table, uint32_t* storage, const uint8_t* lengths, 
                 nextOffset += subSize;
             }
             uint32_t* sub = storage + (slot >> 16);
-            for (uint32_t i = rev >> primaryBits; i < subSize; i += uint32_t(1) << (len - primaryBits))
-                sub[i] = entry;
+            for (uint32_t i = rev >> primaryBits; i < subSize; i += uint32_t(1) << (len - primaryBits)) sub[i] = entry;
         }
     }
     return kPngOk;
 }
 
 template <unsigned PrimaryBits>
-inline uint32_t lookup(const HuffTable& table, uint64_t bits) {
+inline uint32_t lookup(const HuffTable& table, uint64_t bits)
+{
     uint32_t e = table.entries[bits & ((uint32_t(1) << PrimaryBits) - 1)];
-    if (e & kSubTable)
-        e = table.entries[(e >> 16) + ((bits >> PrimaryBits) & ((uint32_t(1) << (e & 0xF)) - 1))];
+    if (e & kSubTable) e = table.entries[(e >> 16) + ((bits >> PrimaryBits) & ((uint32_t(1) << (e & 0xF)) - 1))];
     return e;
 }
 
@@ -126,13 +126,13 @@ inline uint32_t lookup(const HuffTable& table, uint64_t bits) {
 // Bits beyond `available` are zero. In a canonical code, a d-bit prefix that
 // is not itself a code leads on to a longer code exactly when it is at most
 // the d-bit prefix of the last code.
-int32_t codeFailure(const HuffTable& table, uint64_t bits, unsigned available) {
+int32_t codeFailure(const HuffTable& table, uint64_t bits, unsigned available)
+{
     uint32_t prefix = 0;
     for (unsigned depth = 1; depth <= kMaxCodeLength; ++depth) {
         if (depth > available) return kPngHuffmanDataEnd;
         prefix = (prefix << 1) | uint32_t((bits >> (depth - 1)) & 1);
-        if (depth > table.maxLength || prefix > (table.lastCode >> (table.maxLength - depth)))
-            return kPngHuffmanNoCode;
+        if (depth > table.maxLength || prefix > (table.lastCode >> (table.maxLength - depth))) return kPngHuffmanNoCode;
     }
     return kPngHuffmanNoCode;
 }
@@ -141,7 +141,8 @@ struct FixedTables {
     uint32_t literal[size_t(1) << kLiteralBits];  // fixed codes are at most 9 bits
     uint32_t distance[size_t(1) << kDistanceBits];
     HuffTable literalTable, distanceTable;
-    FixedTables() {
+    FixedTables()
+    {
         uint8_t lengths[288];
         std::memset(lengths, 8, 144);
         std::memset(lengths + 144, 9, 112);
@@ -153,7 +154,8 @@ struct FixedTables {
     }
 };
 
-const FixedTables& fixedTables() {
+const FixedTables& fixedTables()
+{
     static const FixedTables tables;
     return tables;
 }
@@ -167,9 +169,9 @@ struct DynamicTables {
 
 // ------------------------------------------------------------------ bit input
 
-inline uint64_t load64le(const uint8_t* p) {
-#if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_M_IX86) || \
-    defined(_M_X64)
+inline uint64_t load64le(const uint8_t* p)
+{
+#if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_M_IX86) || defined(_M_X64)
     uint64_t v;
     std::memcpy(&v, p, 8);
     return v;
@@ -189,7 +191,8 @@ struct BitInput {
     unsigned count;
 
     // Afterwards 56 <= count <= 63, unless the input is exhausted.
-    inline void refill() {
+    inline void refill()
+    {
         if (end - next >= 8) {
             bits |= load64le(next) << count;
             next += (63 - count) >> 3;
@@ -201,7 +204,8 @@ struct BitInput {
             }
         }
     }
-    inline void drop(unsigned n) {
+    inline void drop(unsigned n)
+    {
         bits >>= n;
         count -= n;
     }
@@ -211,7 +215,8 @@ struct BitInput {
 
 // Copies `length` bytes from `distance` bytes back (overlap allowed). May
 // write up to 15 bytes past the end of the copy.
-inline void copyMatch(uint8_t* dst, size_t distance, size_t length) {
+inline void copyMatch(uint8_t* dst, size_t distance, size_t length)
+{
     const uint8_t* src = dst - distance;
     uint8_t* const stop = dst + length;
     if (distance >= 16) {
@@ -244,8 +249,9 @@ inline void copyMatch(uint8_t* dst, size_t distance, size_t length) {
     }
 }
 
-int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, uint8_t* out,
-                     size_t outSize, size_t& position) {
+int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, uint8_t* out, size_t outSize,
+                     size_t& position)
+{
     BitInput br = in;
     size_t pos = position;
     int32_t status = kPngOk;
@@ -326,7 +332,8 @@ int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, 
     return status;
 }
 
-int32_t storedBlock(BitInput& in, uint8_t* out, size_t outSize, size_t& position) {
+int32_t storedBlock(BitInput& in, uint8_t* out, size_t outSize, size_t& position)
+{
     in.drop(in.count & 7);
     // Hand the whole bytes still in the bit buffer back to the byte input.
     in.next -= in.count >> 3;
@@ -345,7 +352,8 @@ int32_t storedBlock(BitInput& in, uint8_t* out, size_t outSize, size_t& position
     return kPngOk;
 }
 
-int32_t dynamicHeader(BitInput& in, DynamicTables& t) {
+int32_t dynamicHeader(BitInput& in, DynamicTables& t)
+{
     in.refill();
     if (in.count < 14) return kPngBitsDataEnd;
     const unsigned hlit = unsigned(in.bits & 31) + 257;
@@ -410,8 +418,8 @@ int32_t dynamicHeader(BitInput& in, DynamicTables& t) {
 
 }  // namespace
 
-int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize,
-                      size_t* produced) {
+int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize, size_t* produced)
+{
     BitInput br{in, in + inSize, 0, 0};
     size_t pos = 0;
     std::unique_ptr<DynamicTables> dynamic;
@@ -439,8 +447,7 @@ int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t out
                 }
             }
             status = dynamicHeader(br, *dynamic);
-            if (!status)
-                status = huffmanBlock(br, dynamic->literalTable, dynamic->distanceTable, out, outSize, pos);
+            if (!status) status = huffmanBlock(br, dynamic->literalTable, dynamic->distanceTable, out, outSize, pos);
         } else {
             status = kPngReservedBlockType;
         }

@@ -14,7 +14,6 @@ constexpr size_t kInflateSlack = 16;
 // output area must be writable up to outSize + kInflateSlack. Bytes from
 // *produced on are undefined afterwards (the caller clears what it needs).
 // Returns 0 or a PngStatusCode; *produced is set in both cases.
-int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize,
-                      size_t* produced);
+int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize, size_t* produced);
 
 }  // namespace pngdetail

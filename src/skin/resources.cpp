@@ -4,7 +4,6 @@
 #include "model/feature.h"
 #include "platform/platform.h"
 #include "skin/png.h"
-#include "skin/skin.h"
 #include "skin/skin_reader.h"
 
 #include <climits>
@@ -25,7 +24,8 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 
 }  // namespace
 
-int32_t skinInteger(const char* text) {
+int32_t skinInteger(const char* text)
+{
     if (!text) return 0;
     while (isBlank(*text)) ++text;
     bool negative = false;
@@ -46,7 +46,8 @@ ZResource::ZResource() { name_[0] = 0; }
 
 ZResource::~ZResource() = default;
 
-void ZResource::setName(const char* text) {
+void ZResource::setName(const char* text)
+{
     std::size_t n = 0;
     if (text)
         while (n < sizeof name_ - 1 && text[n] != 0) {
@@ -61,7 +62,8 @@ bool ZResource::isOfType(const char* type) const { return sameTextIgnoringCase(t
 // ------------------------------------------------------------------ ZImageResource
 
 ZImageResource::ZImageResource(ZBitmap* image, int32_t frameWidth, int32_t frameHeight, int32_t frameCount)
-    : image(image), frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount), rows(0), columns(0) {
+    : image(image), frameWidth(frameWidth), frameHeight(frameHeight), frameCount(frameCount), rows(0), columns(0)
+{
     if (image && frameHeight > 0) rows = image->height / frameHeight;
     if (image && frameWidth > 0) columns = image->width / frameWidth;
 }
@@ -70,7 +72,8 @@ ZImageResource::~ZImageResource() { delete image; }
 
 const char* ZImageResource::typeName() const { return kImageResourceType; }
 
-bool ZImageResource::drawImageFrame(ZSurface* surface, int32_t frame) const {
+bool ZImageResource::drawImageFrame(ZSurface* surface, int32_t frame) const
+{
     if (!surface || !image || !image->isValid()) return false;
     if (frameWidth < 1 || frameHeight < 1 || rows < 1 || columns < 1) return false;
     if (int64_t(rows) * columns < frameCount) return false;
@@ -90,15 +93,18 @@ const char* ZFontResource::typeName() const { return kFontResourceType; }
 // ------------------------------------------------------------------ fonts
 
 void ZFont::drawTextInRect(ZSurface* surface, const char* text, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-                           int32_t alignment) {
+                           int32_t alignment)
+{
     drawText(surface, text, x0, y0, static_cast<int32_t>(int64_t(x1) - x0), static_cast<int32_t>(int64_t(y1) - y0),
              alignment);
 }
 
 ZDefFont::ZDefFont(ZColour colour, int32_t height, platform::FontHandle font)
-    : colour_(colour), height_(height), font_(font) {}
+    : colour_(colour), height_(height), font_(font)
+{}
 
-ZDefFont* ZDefFont::create(int32_t height, ZColour colour) {
+ZDefFont* ZDefFont::create(int32_t height, ZColour colour)
+{
     platform::FontHandle font = platform::createFont(height);
     if (!font) return nullptr;
     ZDefFont* result = new (std::nothrow) ZDefFont(colour, height, font);
@@ -108,15 +114,18 @@ ZDefFont* ZDefFont::create(int32_t height, ZColour colour) {
 
 ZDefFont::~ZDefFont() { platform::destroyFont(font_); }
 
-int32_t ZDefFont::textWidth(ZSurface* surface, const char* text) {
+int32_t ZDefFont::textWidth(ZSurface* surface, const char* text)
+{
     if (!surface || !text) return 0;
-    const int32_t w = surface->measureText(
-        text, font_, platform::kTextCalcRect | platform::kTextNoClip | platform::kTextSingleLine | platform::kTextVCenter);
+    const int32_t w = surface->measureText(text, font_,
+                                           platform::kTextCalcRect | platform::kTextNoClip | platform::kTextSingleLine |
+                                               platform::kTextVCenter);
     return w < 0 ? 0 : w;
 }
 
 void ZDefFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
-                        int32_t alignment) {
+                        int32_t alignment)
+{
     if (!surface || !text) return;
     uint32_t format = platform::kTextNoClip | platform::kTextSingleLine | platform::kTextVCenter;  // 292
     if (alignment == kAlignCentre)
@@ -127,19 +136,22 @@ void ZDefFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t 
     surface->drawText(text, x, y, width, height, font_, colorref, format);
 }
 
-ZSkinFont::ZSkinFont() : charHeight_(-1), totalWidth_(0), strip_(nullptr), font_(nullptr) {
+ZSkinFont::ZSkinFont() : charHeight_(-1), totalWidth_(0), strip_(nullptr), font_(nullptr)
+{
     for (int32_t i = 0; i < kCharCount; ++i) {
         widths_[i] = -1;
         offsets_[i] = 0;
     }
 }
 
-ZSkinFont::~ZSkinFont() {
+ZSkinFont::~ZSkinFont()
+{
     delete strip_;
     platform::destroyFont(font_);
 }
 
-ZSkinFont* ZSkinFont::load(const char* metricsFile, const char* stripFile) {
+ZSkinFont* ZSkinFont::load(const char* metricsFile, const char* stripFile)
+{
     if (!metricsFile || !stripFile) return nullptr;
     const std::string dir = platform::moduleDirectory();
     if (dir.empty()) return nullptr;
@@ -149,7 +161,8 @@ ZSkinFont* ZSkinFont::load(const char* metricsFile, const char* stripFile) {
     return loadFromPaths(metricsPath, stripPath);
 }
 
-ZSkinFont* ZSkinFont::loadFromPaths(const std::string& metricsPath, const std::string& stripPath) {
+ZSkinFont* ZSkinFont::loadFromPaths(const std::string& metricsPath, const std::string& stripPath)
+{
     ZSkinFont* font = new (std::nothrow) ZSkinFont();
     if (!font) return nullptr;
     font->strip_ = loadImageFile(stripPath);
@@ -217,15 +230,18 @@ ZSkinFont* ZSkinFont::loadFromPaths(const std::string& metricsPath, const std::s
     return font;
 }
 
-int32_t ZSkinFont::charWidth(int32_t code) const {
+int32_t ZSkinFont::charWidth(int32_t code) const
+{
     return code >= kFirstChar && code <= kLastChar ? widths_[code - kFirstChar] : 0;
 }
 
-int32_t ZSkinFont::charOffset(int32_t code) const {
+int32_t ZSkinFont::charOffset(int32_t code) const
+{
     return code >= kFirstChar && code <= kLastChar ? offsets_[code - kFirstChar] : 0;
 }
 
-int32_t ZSkinFont::textWidth(ZSurface* /*surface*/, const char* text) {
+int32_t ZSkinFont::textWidth(ZSurface* /*surface*/, const char* text)
+{
     if (!text) return 0;
     int64_t sum = 0;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) sum += charWidth(*p);
@@ -233,7 +249,8 @@ int32_t ZSkinFont::textWidth(ZSurface* /*surface*/, const char* text) {
 }
 
 void ZSkinFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
-                         int32_t alignment) {
+                         int32_t alignment)
+{
     if (!surface || !text || !strip_) return;
     const int64_t tw = textWidth(surface, text);
     int64_t left = x;
@@ -253,77 +270,13 @@ void ZSkinFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t
     }
 }
 
-// ------------------------------------------------------------------ registry and factory
-
-ZResource* lookupResource(const ZSkin* skin, const char* name) {
-    if (!skin || !name) return nullptr;
-    for (auto it = skin->resources.rbegin(); it != skin->resources.rend(); ++it)
-        if (*it && sameTextIgnoringCase((*it)->name(), name)) return *it;
-    return nullptr;
-}
-
-ZResource* lookupResourceOfType(const ZSkin* skin, const char* name, const char* type) {
-    ZResource* r = lookupResource(skin, name);
-    return r && r->isOfType(type) ? r : nullptr;
-}
-
-ZImageResource* lookupImage(const ZSkin* skin, const char* name) {
-    return static_cast<ZImageResource*>(lookupResourceOfType(skin, name, kImageResourceType));
-}
-
-ZColourResource* lookupColour(const ZSkin* skin, const char* name) {
-    return static_cast<ZColourResource*>(lookupResourceOfType(skin, name, kColourResourceType));
-}
-
-ZFontResource* lookupFont(const ZSkin* skin, const char* name) {
-    return static_cast<ZFontResource*>(lookupResourceOfType(skin, name, kFontResourceType));
-}
-
-ZResource* createSkinResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv) {
-    if (!type || argc < 0 || (argc > 0 && !argv)) return nullptr;
-    if (sameTextIgnoringCase(type, "RGBColour")) {
-        if (argc != 3) return nullptr;
-        const ZColour c{static_cast<uint8_t>(skinInteger(argv[0]) & 0xFF), static_cast<uint8_t>(skinInteger(argv[1]) & 0xFF),
-                        static_cast<uint8_t>(skinInteger(argv[2]) & 0xFF), 255};
-        return new (std::nothrow) ZColourResource(c);
-    }
-    if (sameTextIgnoringCase(type, "PngResource")) {
-        if (argc != 5) return nullptr;
-        ZBitmap* image = loadImageResource(argv[0], argv[1]);
-        if (!image) return nullptr;
-        ZImageResource* r =
-            new (std::nothrow) ZImageResource(image, skinInteger(argv[2]), skinInteger(argv[3]), skinInteger(argv[4]));
-        if (!r) delete image;
-        return r;
-    }
-    if (sameTextIgnoringCase(type, "DefFont")) {
-        if (argc != 2) return nullptr;
-        const int32_t height = skinInteger(argv[0]);
-        ZColourResource* colour = lookupColour(skin, argv[1]);
-        if (height < 1 || !colour) return nullptr;
-        ZDefFont* font = ZDefFont::create(height, colour->colour);
-        if (!font) return nullptr;
-        ZFontResource* r = new (std::nothrow) ZFontResource(font);
-        if (!r) delete font;
-        return r;
-    }
-    if (sameTextIgnoringCase(type, "SkinFont")) {
-        if (argc != 2) return nullptr;
-        ZSkinFont* font = ZSkinFont::load(argv[0], argv[1]);
-        if (!font) return nullptr;
-        ZFontResource* r = new (std::nothrow) ZFontResource(font);
-        if (!r) delete font;
-        return r;
-    }
-    return nullptr;
-}
-
 // ------------------------------------------------------------------ images
 
 namespace {
 
 // Decodes PNG bytes (used as scratch space by the decoder) into a bitmap of 0xAARRGGBB pixels.
-ZBitmap* decodeToBitmap(std::vector<uint8_t>& input) {
+ZBitmap* decodeToBitmap(std::vector<uint8_t>& input)
+{
     if (input.empty()) return nullptr;
     std::vector<uint8_t> rgba;
     PngInfo info;
@@ -351,7 +304,8 @@ ZBitmap* decodeToBitmap(std::vector<uint8_t>& input) {
 
 }  // namespace
 
-ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size) {
+ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size)
+{
     if (!data || size == 0) return nullptr;
     try {
         std::vector<uint8_t> input(data, data + size);
@@ -361,13 +315,15 @@ ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size) {
     }
 }
 
-ZBitmap* loadImageResource(const char* resourceType, const char* resourceName) {
+ZBitmap* loadImageResource(const char* resourceType, const char* resourceName)
+{
     platform::ResourceView view;
     if (!platform::findResource(resourceType, resourceName, view)) return nullptr;
     return loadImageBytes(view.data, view.size);
 }
 
-ZBitmap* loadImageFile(const std::string& path) {
+ZBitmap* loadImageFile(const std::string& path)
+{
     try {
         std::vector<unsigned char> bytes;
         if (!platform::readFile(path, bytes)) return nullptr;

@@ -1,5 +1,4 @@
-// The resources a skin declares (colours, framed images, fonts), the registry lookup and the
-// image loaders.
+// The resources a skin declares (colours, framed images, fonts) and the image loaders.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +7,12 @@
 #include "gui/bitmap.h"
 #include "platform/surface_device.h"
 
-class ZSkin;
 class ZSurface;
 
 // Type names, compared case-insensitively by every user of a resource.
-extern const char* const kImageResourceType;   // "ZImageResource"
+extern const char* const kImageResourceType;  // "ZImageResource"
 extern const char* const kColourResourceType;  // "ZColourResource"
-extern const char* const kFontResourceType;    // "ZFontResource"
+extern const char* const kFontResourceType;  // "ZFontResource"
 
 // A named resource of a skin. The parser stores the name after the factory made the resource.
 class ZResource {
@@ -53,7 +51,7 @@ public:
     int32_t frameWidth;
     int32_t frameHeight;
     int32_t frameCount;
-    int32_t rows;     // image height / frame height (0 for a frame height below 1)
+    int32_t rows;  // image height / frame height (0 for a frame height below 1)
     int32_t columns;  // image width / frame width (0 for a frame width below 1)
 };
 
@@ -156,19 +154,6 @@ public:
 
     ZFont* font;
 };
-
-// The last resource of the skin whose name equals `name` ignoring case, or null.
-ZResource* lookupResource(const ZSkin* skin, const char* name);
-// The same, answering only a resource whose type name is `type` (ignoring case).
-ZResource* lookupResourceOfType(const ZSkin* skin, const char* name, const char* type);
-ZImageResource* lookupImage(const ZSkin* skin, const char* name);
-ZColourResource* lookupColour(const ZSkin* skin, const char* name);
-ZFontResource* lookupFont(const ZSkin* skin, const char* name);
-
-// Makes a resource from an AddResource line's type keyword and arguments: "RGBColour",
-// "PngResource", "DefFont" or "SkinFont" (ignoring case) with exactly their argument count.
-// Null for anything else or when the resource cannot be made. The caller names and owns it.
-ZResource* createSkinResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv);
 
 // Decodes a PNG module resource or file into 0xAARRGGBB pixels. Null on any failure.
 ZBitmap* loadImageResource(const char* resourceType, const char* resourceName);

@@ -4,13 +4,15 @@
 #include "skin/resources.h"
 
 ZSkin::ZSkin(ZPlugin* owner)
-    : owner(owner), window(nullptr), width(0), height(0), pageCount(0), startPage(1), background(nullptr) {
+    : owner(owner), window(nullptr), width(0), height(0), pageCount(0), startPage(1), background(nullptr)
+{
     resources.reserve(32);
     controls.reserve(32);
     pageFrames.reserve(32);
 }
 
-ZSkin::~ZSkin() {
+ZSkin::~ZSkin()
+{
     background = nullptr;
     for (ZResource* r : resources) delete r;
     resources.clear();
@@ -18,7 +20,8 @@ ZSkin::~ZSkin() {
     controls.clear();
 }
 
-int32_t ZSkin::pageFrame(int32_t page) const {
+int32_t ZSkin::pageFrame(int32_t page) const
+{
     if (page < 1 || static_cast<std::size_t>(page) > pageFrames.size()) return 0;
     return pageFrames[static_cast<std::size_t>(page) - 1];
 }

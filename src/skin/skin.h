@@ -5,7 +5,7 @@
 #include <vector>
 
 class ZPlugin;
-class ZEditorWindow;
+class ZControlHost;
 class ZControl;
 class ZResource;
 class ZImageResource;
@@ -20,16 +20,16 @@ public:
     ZSkin(const ZSkin&) = delete;
     ZSkin& operator=(const ZSkin&) = delete;
 
-    ZPlugin* owner;          // the effect the skin's factory served (not owned)
-    ZEditorWindow* window;   // the window the skin is bound to; null until bound (not owned)
-    int32_t width;           // skin area in pixels; 0 until set
-    int32_t height;          // 0 until set (the editor window adds the credit strip below)
-    int32_t pageCount;       // 0 until set
-    int32_t startPage;       // 1 until set
+    ZPlugin* owner;  // the effect the skin's factory served (not owned)
+    ZControlHost* window;  // the window the skin is bound to; null until bound (not owned)
+    int32_t width;  // skin area in pixels; 0 until set
+    int32_t height;  // 0 until set (the editor window adds the credit strip below)
+    int32_t pageCount;  // 0 until set
+    int32_t startPage;  // 1 until set
     std::vector<ZResource*> resources;  // owned, in declaration order
-    std::vector<ZControl*> controls;    // owned, in declaration order (also drawing and hit-test order)
-    ZImageResource* background;         // the page background image, or null (one of `resources`)
-    std::vector<int32_t> pageFrames;    // entry p - 1: 0-based background frame of page p
+    std::vector<ZControl*> controls;  // owned, in declaration order (also drawing and hit-test order)
+    ZImageResource* background;  // the page background image, or null (one of `resources`)
+    std::vector<int32_t> pageFrames;  // entry p - 1: 0-based background frame of page p
 
     // The background frame of a 1-based page; 0 for a page without an entry.
     int32_t pageFrame(int32_t page) const;

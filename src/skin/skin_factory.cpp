@@ -3,7 +3,7 @@
 #include "host/zplugin.h"
 #include "model/feature.h"
 #include "skin/control_makers.h"
-#include "skin/resources.h"
+#include "skin/resource_registry.h"
 #include "skin/skin.h"
 
 #include <clocale>
@@ -72,7 +72,9 @@ const ZControlKeyword kStandardKeywords[] = {
     {"ZImgFracMeter", 2, {kDoubleItemArg, IMG}, makeZImgFracMeter},
     {"ZImgCommand", 2, {CMD, IMG}, makeZImgCommand},
     {"ZDefRadio", 9, {P, kIntMin0Arg, kIntMinPrevArg, TXT, FNT, COL, COL, COL, COL}, makeZDefRadio},
-    {"ZZoomWave", 9, {kHistoryDataArg, kOptionalDoubleArg, kOptionalDoubleArg, COL, COL, COL, FNT, COL, COL},
+    {"ZZoomWave",
+     9,
+     {kHistoryDataArg, kOptionalDoubleArg, kOptionalDoubleArg, COL, COL, COL, FNT, COL, COL},
      makeZZoomWave},
     {"ZImgPageSel", 2, {IMG, kIntMin1Arg}, makeZImgPageSel},
     {"ZImgRadio", 4, {P, kIntMin0Arg, kIntMinPrevArg, IMG}, makeZImgRadio},
@@ -85,7 +87,8 @@ const ZControlKeyword kStandardKeywords[] = {
 #undef COL
 #undef TXT
 
-bool boundMet(ZArgBound bound, double value, double previous) {
+bool boundMet(ZArgBound bound, double value, double previous)
+{
     switch (bound) {
         case ZArgBound::kNone: return true;
         case ZArgBound::kAtLeastZero: return value >= 0.0;
@@ -98,7 +101,8 @@ bool boundMet(ZArgBound bound, double value, double previous) {
 
 }  // namespace
 
-double skinNumber(const char* text) {
+double skinNumber(const char* text)
+{
     if (!text) return 0.0;
     if (sameTextIgnoringCase(text, "Inf")) return std::numeric_limits<double>::infinity();
     if (sameTextIgnoringCase(text, "-Inf")) return -std::numeric_limits<double>::infinity();
@@ -132,12 +136,14 @@ void* ZControlArgs::data(int32_t i) const { return arg[i].item ? arg[i].item->da
 
 ZImageResource* ZControlArgs::image(int32_t i) const { return static_cast<ZImageResource*>(arg[i].resource); }
 
-ZFont* ZControlArgs::font(int32_t i) const {
+ZFont* ZControlArgs::font(int32_t i) const
+{
     ZFontResource* r = static_cast<ZFontResource*>(arg[i].resource);
     return r ? r->font : nullptr;
 }
 
-ZColour* ZControlArgs::colour(int32_t i) const {
+ZColour* ZControlArgs::colour(int32_t i) const
+{
     ZColourResource* r = static_cast<ZColourResource*>(arg[i].resource);
     return r ? &r->colour : nullptr;
 }
@@ -146,24 +152,27 @@ ZSkinFactory::ZSkinFactory(ZPlugin* effect) : effect_(effect) {}
 
 ZSkinFactory::~ZSkinFactory() = default;
 
-ZResource* ZSkinFactory::createResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv) {
+ZResource* ZSkinFactory::createResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv)
+{
     return createSkinResource(skin, type, argc, argv);
 }
 
-ZControl* ZSkinFactory::createControl(ZSkin* skin, const char* keyword, int32_t argc, const char* const* argv) {
+ZControl* ZSkinFactory::createControl(ZSkin* skin, const char* keyword, int32_t argc, const char* const* argv)
+{
     std::size_t count = 0;
     const ZControlKeyword* table = standardKeywords(&count);
     const ZControlKeyword* row = findKeyword(table, count, keyword);
     return row ? make(*row, skin, argc, argv) : nullptr;
 }
 
-const ZControlKeyword* ZSkinFactory::standardKeywords(std::size_t* count) {
+const ZControlKeyword* ZSkinFactory::standardKeywords(std::size_t* count)
+{
     if (count) *count = sizeof kStandardKeywords / sizeof kStandardKeywords[0];
     return kStandardKeywords;
 }
 
-const ZControlKeyword* ZSkinFactory::findKeyword(const ZControlKeyword* table, std::size_t count,
-                                                 const char* keyword) {
+const ZControlKeyword* ZSkinFactory::findKeyword(const ZControlKeyword* table, std::size_t count, const char* keyword)
+{
     if (!table || !keyword) return nullptr;
     for (std::size_t i = 0; i < count; ++i)
         if (sameTextIgnoringCase(table[i].keyword, keyword)) return &table[i];
@@ -171,7 +180,8 @@ const ZControlKeyword* ZSkinFactory::findKeyword(const ZControlKeyword* table, s
 }
 
 bool ZSkinFactory::resolve(const ZControlKeyword& row, ZSkin* skin, int32_t argc, const char* const* argv,
-                           ZControlArgs& out) const {
+                           ZControlArgs& out) const
+{
     out = ZControlArgs();
     out.effect = effect_;
     out.skin = skin;
@@ -226,13 +236,12 @@ bool ZSkinFactory::resolve(const ZControlKeyword& row, ZSkin* skin, int32_t argc
                 if (!boundMet(rule.bound, a.number, previous)) return false;
                 previous = a.number;
                 break;
-            case ZArgKind::kText:
-                break;
+            case ZArgKind::kText: break;
             case ZArgKind::kOrientation:
-                a.integer = sameTextIgnoringCase(token, "RightToLeft")   ? 1
-                            : sameTextIgnoringCase(token, "TopToBottom") ? 2
-                            : sameTextIgnoringCase(token, "BottomToTop") ? 3
-                                                                         : 0;
+                a.integer = sameTextIgnoringCase(token, "RightToLeft") ? 1
+                    : sameTextIgnoringCase(token, "TopToBottom")       ? 2
+                    : sameTextIgnoringCase(token, "BottomToTop")       ? 3
+                                                                       : 0;
                 break;
         }
     }
@@ -240,14 +249,16 @@ bool ZSkinFactory::resolve(const ZControlKeyword& row, ZSkin* skin, int32_t argc
 }
 
 const ZControlKeyword* ZSkinFactory::resolveStandard(ZSkin* skin, const char* keyword, int32_t argc,
-                                                     const char* const* argv, ZControlArgs& out) const {
+                                                     const char* const* argv, ZControlArgs& out) const
+{
     std::size_t count = 0;
     const ZControlKeyword* table = standardKeywords(&count);
     const ZControlKeyword* row = findKeyword(table, count, keyword);
     return row && resolve(*row, skin, argc, argv, out) ? row : nullptr;
 }
 
-ZControl* ZSkinFactory::make(const ZControlKeyword& row, ZSkin* skin, int32_t argc, const char* const* argv) const {
+ZControl* ZSkinFactory::make(const ZControlKeyword& row, ZSkin* skin, int32_t argc, const char* const* argv) const
+{
     ZControlArgs args;
     if (!resolve(row, skin, argc, argv, args) || !row.make) return nullptr;
     return row.make(args);

@@ -23,18 +23,18 @@ class ZSkin;
 
 // How an argument token is read.
 enum class ZArgKind : uint8_t {
-    kParam,         // index of the first parameter with that name
-    kCommand,       // index of the first command with that name
-    kItem,          // data item of the given type
+    kParam,  // index of the first parameter with that name
+    kCommand,  // index of the first command with that name
+    kItem,  // data item of the given type
     kItemWithData,  // data item of the given type whose data pointer is set
     kOptionalItem,  // data item of the given type, or none (never fails)
-    kImage,         // skin resource of type ZImageResource
-    kFont,          // skin resource of type ZFontResource
-    kColour,        // skin resource of type ZColourResource
-    kInteger,       // decimal integer, with a bound
-    kNumber,        // decimal number ("Inf", "-Inf" allowed), with a bound
-    kText,          // the token itself
-    kOrientation,   // "RightToLeft" 1, "TopToBottom" 2, "BottomToTop" 3, anything else 0
+    kImage,  // skin resource of type ZImageResource
+    kFont,  // skin resource of type ZFontResource
+    kColour,  // skin resource of type ZColourResource
+    kInteger,  // decimal integer, with a bound
+    kNumber,  // decimal number ("Inf", "-Inf" allowed), with a bound
+    kText,  // the token itself
+    kOrientation,  // "RightToLeft" 1, "TopToBottom" 2, "BottomToTop" 3, anything else 0
 };
 
 // Bound checked on an integer or number argument.
@@ -57,10 +57,10 @@ constexpr int32_t kMaxControlArgs = 9;
 
 // One resolved argument; which member is meaningful depends on the argument's kind.
 struct ZControlArg {
-    int32_t integer = 0;          // parameter or command index, integer value, orientation
-    double number = 0.0;          // number
-    const char* text = nullptr;   // the token (every kind); valid only during the creation call
-    ZFeature* item = nullptr;     // data item (null for an absent optional item)
+    int32_t integer = 0;  // parameter or command index, integer value, orientation
+    double number = 0.0;  // number
+    const char* text = nullptr;  // the token (every kind); valid only during the creation call
+    ZFeature* item = nullptr;  // data item (null for an absent optional item)
     ZResource* resource = nullptr;  // image, font or colour resource
 };
 

@@ -2,7 +2,7 @@
 
 #include "controls/control.h"
 #include "model/feature.h"
-#include "skin/resources.h"
+#include "skin/resource_registry.h"
 #include "skin/skin.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_reader.h"
@@ -18,12 +18,14 @@ namespace {
 // Makes room for one more entry, growing the list by 32 at a time, so the append that follows a
 // successful creation cannot fail.
 template <typename T>
-void makeRoom(std::vector<T>& list) {
+void makeRoom(std::vector<T>& list)
+{
     if (list.size() == list.capacity()) list.reserve(list.capacity() + 32);
 }
 
 // Runs a Set line (n tokens, n >= 1); false when it fails.
-bool runSet(ZSkin& skin, const ZLineReader& reader, int32_t n) {
+bool runSet(ZSkin& skin, const ZLineReader& reader, int32_t n)
+{
     const char* key = reader.token(1);
     if (n == 3 && sameTextIgnoringCase(key, "Width")) {
         skin.width = skinInteger(reader.token(2));
@@ -49,7 +51,8 @@ bool runSet(ZSkin& skin, const ZLineReader& reader, int32_t n) {
     if (n == 4 && sameTextIgnoringCase(key, "PageFrame")) {
         const int32_t page = skinInteger(reader.token(2));
         if (page < 1 || page > skin.pageCount || static_cast<std::size_t>(page) > skin.pageFrames.size()) return false;
-        skin.pageFrames[static_cast<std::size_t>(page) - 1] = static_cast<int32_t>(int64_t(skinInteger(reader.token(3))) - 1);
+        skin.pageFrames[static_cast<std::size_t>(page) - 1] =
+            static_cast<int32_t>(int64_t(skinInteger(reader.token(3))) - 1);
         return true;
     }
     if (n == 3 && sameTextIgnoringCase(key, "StartPage")) {
@@ -62,7 +65,8 @@ bool runSet(ZSkin& skin, const ZLineReader& reader, int32_t n) {
 }
 
 // Runs one tokenized line; false when it fails.
-bool runLine(ZSkin& skin, ZSkinFactory& factory, const ZLineReader& reader, int32_t n) {
+bool runLine(ZSkin& skin, ZSkinFactory& factory, const ZLineReader& reader, int32_t n)
+{
     if (reader.tooManyTokens()) return false;
     const char* command = reader.token(0);
     const char* const* tokens = reader.tokens();
@@ -92,7 +96,8 @@ bool runLine(ZSkin& skin, ZSkinFactory& factory, const ZLineReader& reader, int3
 
 }  // namespace
 
-ZSkin* parseSkin(ZSkinFactory* factory, ZStream* source) {
+ZSkin* parseSkin(ZSkinFactory* factory, ZStream* source)
+{
     if (!factory) return nullptr;
     ZSkin* skin = nullptr;
     try {
@@ -120,7 +125,8 @@ ZSkin* parseSkin(ZSkinFactory* factory, ZStream* source) {
     }
 }
 
-ZSkin* parseModuleSkin(ZSkinFactory* factory) {
+ZSkin* parseModuleSkin(ZSkinFactory* factory)
+{
     ZResourceStream source(kSkinResourceType, kSkinResourceName);
     return parseSkin(factory, &source);
 }

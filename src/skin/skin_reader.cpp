@@ -6,7 +6,8 @@
 
 // ------------------------------------------------------------------ ZResourceStream
 
-ZResourceStream::ZResourceStream(const char* type, const char* name) {
+ZResourceStream::ZResourceStream(const char* type, const char* name)
+{
     platform::ResourceView view;
     if (platform::findResource(type, name, view) && view.data && view.size > 0) {
         begin_ = current_ = view.data;
@@ -14,14 +15,16 @@ ZResourceStream::ZResourceStream(const char* type, const char* name) {
     }
 }
 
-ZResourceStream::ZResourceStream(const void* data, std::size_t size) {
+ZResourceStream::ZResourceStream(const void* data, std::size_t size)
+{
     if (data && size > 0) {
         begin_ = current_ = static_cast<const unsigned char*>(data);
         end_ = begin_ + size;
     }
 }
 
-std::size_t ZResourceStream::read(void* buffer, std::size_t n) {
+std::size_t ZResourceStream::read(void* buffer, std::size_t n)
+{
     if (!begin_ || !buffer) return 0;
     const std::size_t left = static_cast<std::size_t>(end_ - current_);
     const std::size_t count = n < left ? n : left;
@@ -34,30 +37,35 @@ std::size_t ZResourceStream::read(void* buffer, std::size_t n) {
 
 ZFileStream::~ZFileStream() { close(); }
 
-bool ZFileStream::open(const std::string& path) {
+bool ZFileStream::open(const std::string& path)
+{
     close();
     file_ = std::fopen(path.c_str(), "rb");
     return file_ != nullptr;
 }
 
-void ZFileStream::close() {
+void ZFileStream::close()
+{
     if (file_) std::fclose(file_);
     file_ = nullptr;
 }
 
-std::size_t ZFileStream::read(void* buffer, std::size_t n) {
+std::size_t ZFileStream::read(void* buffer, std::size_t n)
+{
     if (!file_ || !buffer) return 0;
     return std::fread(buffer, 1, n, file_);
 }
 
 // ------------------------------------------------------------------ ZLineReader
 
-ZLineReader::ZLineReader(ZStream* source) : source_(source) {
+ZLineReader::ZLineReader(ZStream* source) : source_(source)
+{
     line_[0] = 0;
     for (const char*& t : tokens_) t = nullptr;
 }
 
-bool ZLineReader::fill() {
+bool ZLineReader::fill()
+{
     if (blockCurrent_ < blockEnd_) return true;
     if (endOfText_) return false;
     std::size_t got = 0;
@@ -73,7 +81,8 @@ bool ZLineReader::fill() {
     return true;
 }
 
-bool ZLineReader::readLine() {
+bool ZLineReader::readLine()
+{
     line_[0] = 0;
     tokenCount_ = 0;
     tooManyTokens_ = false;
@@ -101,7 +110,8 @@ bool ZLineReader::readLine() {
     return length > 0 || sawBreak || !endedInLine;
 }
 
-int32_t ZLineReader::tokenize() {
+int32_t ZLineReader::tokenize()
+{
     tokenCount_ = 0;
     tooManyTokens_ = false;
     char* p = line_;

@@ -16,7 +16,8 @@ const char* const kGalleryPageNames[4] = {"Buttons", "Radios", "Knobs", "Meters"
 namespace {
 
 ZRangeParameter* range(const char* name, const char* caption, const char* unit, double lo, double hi, int steps,
-                       int decimals, double defaultDisplay) {
+                       int decimals, double defaultDisplay)
+{
     auto* p = new ZRangeParameter();
     p->setName(name);
     p->setCaption(caption);
@@ -28,7 +29,8 @@ ZRangeParameter* range(const char* name, const char* caption, const char* unit, 
     return p;
 }
 
-ZSwitchParameter* onOff(const char* name, const char* caption) {
+ZSwitchParameter* onOff(const char* name, const char* caption)
+{
     auto* p = new ZSwitchParameter();
     p->setName(name);
     p->setCaption(caption);
@@ -39,7 +41,8 @@ ZSwitchParameter* onOff(const char* name, const char* caption) {
 
 }  // namespace
 
-GalleryEffect::GalleryEffect(audioMasterCallback host) : ZPlugin(host, kNumPrograms, kNumParams) {
+GalleryEffect::GalleryEffect(audioMasterCallback host) : ZPlugin(host, kNumPrograms, kNumParams)
+{
     canProcessReplacing(true);
     setUniqueID(0x5A47616C);  // "ZGal"
     parameters_.assign(kNumParams, nullptr);
@@ -68,7 +71,8 @@ GalleryEffect::GalleryEffect(audioMasterCallback host) : ZPlugin(host, kNumProgr
 
 GalleryEffect::~GalleryEffect() = default;
 
-void GalleryEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+void GalleryEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames)
+{
     if (!inputs || !outputs) return;
     for (int c = 0; c < 2; ++c)
         if (inputs[c] && outputs[c])
@@ -77,13 +81,15 @@ void GalleryEffect::processReplacing(float** inputs, float** outputs, VstInt32 f
 
 void GalleryEffect::applyProgram(VstInt32) {}
 
-void GalleryEffect::command(VstInt32 id, bool shift, bool ctrl) {
+void GalleryEffect::command(VstInt32 id, bool shift, bool ctrl)
+{
     commandsRun.push_back(CommandRun{id, shift, ctrl});
     if (id == kResetPeak) peak.store(0.0);
     if (id == kClear) history.clear();
 }
 
-void GalleryEffect::showDemoState() {
+void GalleryEffect::showDemoState()
+{
     level.store(12);
     fill.store(0.5);
     peak.store(1.5);
@@ -103,7 +109,8 @@ void GalleryEffect::showDemoState() {
 
 namespace {
 
-uint32_t argb(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
+uint32_t argb(uint8_t a, uint8_t r, uint8_t g, uint8_t b)
+{
     return (uint32_t(a) << 24) | (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
 }
 
@@ -117,7 +124,8 @@ struct Frame {
     uint32_t& at(int32_t x, int32_t y) { return image->pixels[(top + y) * image->width + x]; }
 
     // Source-over of an opaque-coloured pixel with the given coverage.
-    void blend(int32_t x, int32_t y, uint32_t rgb, double coverage) {
+    void blend(int32_t x, int32_t y, uint32_t rgb, double coverage)
+    {
         if (x < 0 || y < 0 || x >= width || y >= height || coverage <= 0.0) return;
         if (coverage > 1.0) coverage = 1.0;
         uint32_t& p = at(x, y);
@@ -129,20 +137,23 @@ struct Frame {
         };
         p = argb(static_cast<uint8_t>(std::lround(oa * 255.0)), channel(16), channel(8), channel(0));
     }
-    void disc(double cx, double cy, double r, uint32_t rgb) {
+    void disc(double cx, double cy, double r, uint32_t rgb)
+    {
         for (int32_t y = 0; y < height; ++y)
             for (int32_t x = 0; x < width; ++x) {
                 const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
                 blend(x, y, rgb, r - d + 0.5);
             }
     }
-    void box(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t rgb) {
+    void box(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t rgb)
+    {
         for (int32_t y = y0; y < y1; ++y)
             for (int32_t x = x0; x < x1; ++x) blend(x, y, rgb, 1.0);
     }
 };
 
-void drawGalleryFrame(const char* name, Frame& f, int32_t index, int32_t frames) {
+void drawGalleryFrame(const char* name, Frame& f, int32_t index, int32_t frames)
+{
     const double cx = f.width / 2.0, cy = f.height / 2.0;
     const double r = (f.width < f.height ? f.width : f.height) / 2.0;
     if (std::strcmp(name, "background") == 0) {
@@ -184,7 +195,8 @@ void drawGalleryFrame(const char* name, Frame& f, int32_t index, int32_t frames)
 
 }  // namespace
 
-ZBitmap* makeGalleryImage(const char* name, int32_t fw, int32_t fh, int32_t frames) {
+ZBitmap* makeGalleryImage(const char* name, int32_t fw, int32_t fh, int32_t frames)
+{
     static const char* const known[] = {"background", "pagesel", "radio", "switch", "command", "pot", "meter"};
     bool ok = false;
     for (const char* k : known) ok = ok || (name && std::strcmp(name, k) == 0);
@@ -201,7 +213,8 @@ ZBitmap* makeGalleryImage(const char* name, int32_t fw, int32_t fh, int32_t fram
     return image;
 }
 
-ZResource* GalleryFactory::createResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv) {
+ZResource* GalleryFactory::createResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv)
+{
     if (type && sameTextIgnoringCase(type, "PngResource") && argc == 5 && argv[0] &&
         sameTextIgnoringCase(argv[0], "GALLERY")) {
         const int32_t fw = skinInteger(argv[2]), fh = skinInteger(argv[3]), n = skinInteger(argv[4]);
@@ -214,14 +227,16 @@ ZResource* GalleryFactory::createResource(ZSkin* skin, const char* type, int32_t
 
 std::string gallerySkinPath(const std::string& sourceDir) { return sourceDir + "tests/gallery/gallery.skin"; }
 
-ZSkin* loadGallerySkin(GalleryEffect* effect, const std::string& path) {
+ZSkin* loadGallerySkin(GalleryEffect* effect, const std::string& path)
+{
     ZFileStream file;
     if (!file.open(path)) return nullptr;
     GalleryFactory factory(effect);
     return parseSkin(&factory, &file);
 }
 
-ZSkin* parseGallerySkinText(GalleryEffect* effect, const std::string& text) {
+ZSkin* parseGallerySkinText(GalleryEffect* effect, const std::string& text)
+{
     ZResourceStream stream(text.data(), text.size());
     GalleryFactory factory(effect);
     return parseSkin(&factory, &stream);

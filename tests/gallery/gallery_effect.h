@@ -47,12 +47,12 @@ public:
     std::vector<CommandRun> commandsRun;
 
     // Data items.
-    std::atomic<int32_t> level{0};      // "Level", type "long"
-    std::atomic<double> peak{0.0};      // "Peak", type "double"
-    std::atomic<double> fill{0.0};      // "Fill", type "double"
-    std::atomic<double> ceiling{0.5};   // "Ceiling", type "double"
-    const char* status = "";            // "Status", type "char*"
-    ZHistory history;                   // "History", type "ZHistory"
+    std::atomic<int32_t> level{0};  // "Level", type "long"
+    std::atomic<double> peak{0.0};  // "Peak", type "double"
+    std::atomic<double> fill{0.0};  // "Fill", type "double"
+    std::atomic<double> ceiling{0.5};  // "Ceiling", type "double"
+    const char* status = "";  // "Status", type "char*"
+    ZHistory history;  // "History", type "ZHistory"
     // "Spare" is a "long" item without data; "Nothing" a "char*" item without data.
 };
 

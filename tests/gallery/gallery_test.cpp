@@ -24,7 +24,8 @@ struct GalleryLine {
     int32_t page;
 };
 
-std::vector<GalleryLine> galleryLines() {
+std::vector<GalleryLine> galleryLines()
+{
     std::ifstream in(gallerySkinPath(sourceDir()));
     std::vector<GalleryLine> out;
     for (std::string line; std::getline(in, line);) {
@@ -40,18 +41,21 @@ std::vector<GalleryLine> galleryLines() {
 
 class GallerySkin : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         gui_test::hostRequests().clear();
         effect.reset(new GalleryEffect(&gui_test::recordingHost));
         effect->showDemoState();
         effect->setParameterValue(GalleryEffect::kBypass, 1.0);
         effect->setParameterValue(GalleryEffect::kMode, 0.5);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         host.reset();
     }
-    void open() {
+    void open()
+    {
         ZSkin* skin = loadGallerySkin(effect.get(), gallerySkinPath(sourceDir()));
         ASSERT_NE(skin, nullptr);
         window.reset(new ZEditorWindow(effect.get()));
@@ -59,13 +63,15 @@ protected:
         host.reset(new gui_test::HostWindow);
         ASSERT_NE(window->create(host->handle()), nullptr);
     }
-    void click(const ZControl* c) {
+    void click(const ZControl* c)
+    {
         gui_test::mouse(window->handle(), kWmLeftButtonDown, c->x + c->width / 2, c->y + c->height / 2);
         gui_test::mouse(window->handle(), kWmLeftButtonUp, c->x + c->width / 2, c->y + c->height / 2);
     }
     // The page selectors of one style, in page order.
     template <class T>
-    std::vector<T*> selectors() {
+    std::vector<T*> selectors()
+    {
         std::vector<T*> out;
         for (ZControl* c : window->skin()->controls)
             if (T* s = dynamic_cast<T*>(c)) out.push_back(s);
@@ -77,7 +83,8 @@ protected:
     std::unique_ptr<ZEditorWindow> window;
 };
 
-TEST_F(GallerySkin, ParsesCompletelyWithEveryKeyword) {
+TEST_F(GallerySkin, ParsesCompletelyWithEveryKeyword)
+{
     const std::vector<GalleryLine> lines = galleryLines();
     ASSERT_FALSE(lines.empty());
     std::unique_ptr<ZSkin> skin(loadGallerySkin(effect.get(), gallerySkinPath(sourceDir())));
@@ -99,7 +106,8 @@ TEST_F(GallerySkin, ParsesCompletelyWithEveryKeyword) {
     EXPECT_EQ(used.size(), 28u);
 }
 
-TEST_F(GallerySkin, EveryPageRendersEveryControl) {
+TEST_F(GallerySkin, EveryPageRendersEveryControl)
+{
     open();
     const bool text = textAvailable();
     std::unique_ptr<ZBitmap> background(makeGalleryImage("background", 520, 380, 4));
@@ -124,8 +132,7 @@ TEST_F(GallerySkin, EveryPageRendersEveryControl) {
             for (int32_t y = c->y; y < c->y + c->height; ++y)
                 for (int32_t x = c->x; x < c->x + c->width; ++x)
                     changed += gui_test::pixel(surface, x, y) != plain(x, y);
-            EXPECT_GT(changed, 10) << "page " << page << ", a " << typeid(*c).name() << " at " << c->x << ","
-                                   << c->y;
+            EXPECT_GT(changed, 10) << "page " << page << ", a " << typeid(*c).name() << " at " << c->x << "," << c->y;
         }
         // The tab of the page is the current one (steel), the others normal (slate).
         for (int32_t t = 0; t < 4; ++t)
@@ -142,7 +149,8 @@ TEST_F(GallerySkin, EveryPageRendersEveryControl) {
     }
 }
 
-TEST_F(GallerySkin, SelectorsOfEveryStyleSwitchPages) {
+TEST_F(GallerySkin, SelectorsOfEveryStyleSwitchPages)
+{
     open();
     const std::vector<ZDefPageSel*> fields = selectors<ZDefPageSel>();
     const std::vector<ZImgPageSel*> strips = selectors<ZImgPageSel>();

@@ -9,7 +9,8 @@ namespace {
 
 class ModuleTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(sharedModule().loaded()) << sharedModule().error();
         RecordingHost::instance().clear();
         RecordingHost::instance().versionAnswer = 2400;
@@ -17,13 +18,15 @@ protected:
     }
 };
 
-TEST_F(ModuleTest, ExportsBothEntryNames) {
+TEST_F(ModuleTest, ExportsBothEntryNames)
+{
     EXPECT_NE(sharedModule().symbol("VSTPluginMain"), nullptr);
     EXPECT_NE(sharedModule().symbol("main"), nullptr);
     EXPECT_EQ(sharedModule().symbol("VSTPluginMain"), sharedModule().symbol("main"));
 }
 
-TEST_F(ModuleTest, HostWithoutVersionGetsNothing) {
+TEST_F(ModuleTest, HostWithoutVersionGetsNothing)
+{
     RecordingHost::instance().versionAnswer = 0;
     EXPECT_EQ(sharedModule().instantiate(), nullptr);
     ASSERT_EQ(RecordingHost::instance().calls.size(), 1u);
@@ -34,7 +37,8 @@ TEST_F(ModuleTest, HostWithoutVersionGetsNothing) {
     EXPECT_EQ(sharedModule().instantiate(nullptr), nullptr);
 }
 
-TEST_F(ModuleTest, DescriptorFields) {
+TEST_F(ModuleTest, DescriptorFields)
+{
     Instance fx;
     ASSERT_NE(fx.effect(), nullptr);
     EXPECT_EQ(fx->magic, 0x56737450);
@@ -63,7 +67,8 @@ TEST_F(ModuleTest, DescriptorFields) {
     EXPECT_EQ(fx.close(), 1);
 }
 
-TEST_F(ModuleTest, FixedAnswers) {
+TEST_F(ModuleTest, FixedAnswers)
+{
     Instance fx;
     EXPECT_EQ(fx.dispatch(effIdentify), 0x4E764566);
     EXPECT_EQ(fx.dispatch(effGetVstVersion), 2400);
@@ -87,7 +92,8 @@ TEST_F(ModuleTest, FixedAnswers) {
         EXPECT_EQ(fx.dispatch(op), 0) << "opcode " << op;
 }
 
-TEST_F(ModuleTest, CanDoIsExactAndCaseSensitive) {
+TEST_F(ModuleTest, CanDoIsExactAndCaseSensitive)
+{
     Instance fx;
     auto canDo = [&](const char* text) { return fx.dispatch(effCanDo, 0, 0, const_cast<char*>(text)); };
     EXPECT_EQ(canDo("bypass"), 1);
@@ -103,7 +109,8 @@ TEST_F(ModuleTest, CanDoIsExactAndCaseSensitive) {
     EXPECT_EQ(fx.dispatch(effCanDo, 0, 0, nullptr), 0);
 }
 
-TEST_F(ModuleTest, ProgramNumbersOutsideTheBankAreIgnored) {
+TEST_F(ModuleTest, ProgramNumbersOutsideTheBankAreIgnored)
+{
     Instance fx;
     fx.dispatch(effSetProgram, 0, 3);
     EXPECT_EQ(fx.dispatch(effGetProgram), 3);
@@ -115,7 +122,8 @@ TEST_F(ModuleTest, ProgramNumbersOutsideTheBankAreIgnored) {
     EXPECT_EQ(fx.dispatch(effGetProgram), 9);
 }
 
-TEST_F(ModuleTest, SpeakerArrangements) {
+TEST_F(ModuleTest, SpeakerArrangements)
+{
     Instance fx;
     VstSpeakerArrangement* in = nullptr;
     VstSpeakerArrangement* out = nullptr;
@@ -160,7 +168,8 @@ TEST_F(ModuleTest, SpeakerArrangements) {
     EXPECT_EQ(in->type, 7);
 }
 
-TEST_F(ModuleTest, HostThatAnswersNothingStillWorks) {
+TEST_F(ModuleTest, HostThatAnswersNothingStillWorks)
+{
     RecordingHost::instance().answer = [](const HostCall&) -> VstIntPtr { return 0; };
     Instance fx;
     ASSERT_NE(fx.effect(), nullptr);
@@ -175,7 +184,8 @@ TEST_F(ModuleTest, HostThatAnswersNothingStillWorks) {
     }
 }
 
-TEST_F(ModuleTest, EditorRequestsWithoutEditorAnswerZero) {
+TEST_F(ModuleTest, EditorRequestsWithoutEditorAnswerZero)
+{
     Instance fx;
     if (fx->flags & effFlagsHasEditor) GTEST_SKIP() << "this build has an editor";
     ERect* rect = reinterpret_cast<ERect*>(0x1);
@@ -186,7 +196,8 @@ TEST_F(ModuleTest, EditorRequestsWithoutEditorAnswerZero) {
     EXPECT_EQ(fx.dispatch(effEditKeyDown, 'a', 0), 0);
 }
 
-TEST_F(ModuleTest, ManyInstancesAreIndependent) {
+TEST_F(ModuleTest, ManyInstancesAreIndependent)
+{
     Instance a, b;
     ASSERT_NE(a.effect(), b.effect());
     a->setParameter(a.effect(), 1, 0.25f);

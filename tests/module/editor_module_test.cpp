@@ -20,7 +20,8 @@ namespace {
 
 class EditorModuleTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(sharedModule().loaded()) << sharedModule().error();
         RecordingHost::instance().clear();
         RecordingHost::instance().versionAnswer = 2400;
@@ -31,12 +32,14 @@ protected:
 #if defined(SARVO_WIN32)
 
 // WM_COMMAND messages that reached the host's window.
-std::vector<std::pair<WPARAM, LPARAM>>& hostCommands() {
+std::vector<std::pair<WPARAM, LPARAM>>& hostCommands()
+{
     static std::vector<std::pair<WPARAM, LPARAM>> commands;
     return commands;
 }
 
-LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
     if (m == WM_COMMAND) {
         hostCommands().emplace_back(w, l);
         return 0x77;
@@ -45,15 +48,16 @@ LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 // The host's editor frame: one top-level window for the whole program.
-HWND hostFrame() {
+HWND hostFrame()
+{
     static HWND frame = [] {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = &hostProc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "SarvoModuleTestHost";
         RegisterClassA(&wc);
-        return CreateWindowExA(0, "SarvoModuleTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 600,
-                               500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        return CreateWindowExA(0, "SarvoModuleTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 600, 500,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }();
     return frame;
 }
@@ -63,7 +67,8 @@ HWND editorChild(HWND parent) { return GetWindow(parent, GW_CHILD); }
 bool invalid(HWND h) { return GetUpdateRect(h, nullptr, FALSE) != 0; }
 
 // What the window shows, read back from its device context.
-std::vector<uint32_t> picture(HWND h) {
+std::vector<uint32_t> picture(HWND h)
+{
     RECT r;
     GetClientRect(h, &r);
     std::vector<uint32_t> out(static_cast<size_t>(r.right) * r.bottom);
@@ -87,13 +92,15 @@ std::vector<uint32_t> picture(HWND h) {
     return out;
 }
 
-void process(Instance& fx) {
+void process(Instance& fx)
+{
     float a[256] = {}, b[256] = {};
     float* io[2] = {a, b};
     fx->processReplacing(fx.effect(), io, io, 256);
 }
 
-TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher) {
+TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher)
+{
     Instance fx;
     ASSERT_NE(fx.effect(), nullptr);
     if (!(fx->flags & effFlagsHasEditor)) GTEST_SKIP() << "the built-in skin does not parse in this build";
@@ -164,7 +171,8 @@ TEST_F(EditorModuleTest, OpenIdleAndCloseThroughTheDispatcher) {
     EXPECT_EQ(editorChild(parent), nullptr);
 }
 
-TEST_F(EditorModuleTest, TwoEffectsShareTheClassAndOpenSideBySide) {
+TEST_F(EditorModuleTest, TwoEffectsShareTheClassAndOpenSideBySide)
+{
     Instance a, b;
     if (!(a->flags & effFlagsHasEditor)) GTEST_SKIP() << "the built-in skin does not parse in this build";
     HWND parent = hostFrame();
@@ -185,14 +193,16 @@ TEST_F(EditorModuleTest, TwoEffectsShareTheClassAndOpenSideBySide) {
 
 // Where GetGuiResources does not answer (Wine), the slot a new GDI object gets tells whether the
 // table of GDI objects has grown: freed slots are handed out again first.
-int32_t gdiSlot() {
+int32_t gdiSlot()
+{
     HBRUSH probe = CreateSolidBrush(0);
     const int32_t slot = static_cast<int32_t>(reinterpret_cast<std::uintptr_t>(probe) & 0xFFFF);
     DeleteObject(probe);
     return slot;
 }
 
-TEST_F(EditorModuleTest, OpeningAThousandTimesKeepsTheGdiCount) {
+TEST_F(EditorModuleTest, OpeningAThousandTimesKeepsTheGdiCount)
+{
     Instance fx;
     if (!(fx->flags & effFlagsHasEditor)) GTEST_SKIP() << "the built-in skin does not parse in this build";
     HWND parent = hostFrame();
@@ -216,7 +226,8 @@ TEST_F(EditorModuleTest, OpeningAThousandTimesKeepsTheGdiCount) {
 #else
 
 // The editor opens in X11 windows (tests/x11); without a display it is announced but not made.
-TEST_F(EditorModuleTest, NoWindowWithoutADisplay) {
+TEST_F(EditorModuleTest, NoWindowWithoutADisplay)
+{
     const char* saved = std::getenv("DISPLAY");
     const std::string display = saved ? saved : "";
     unsetenv("DISPLAY");

@@ -28,7 +28,8 @@ constexpr int kGraphX = 17, kGraphY = 109;
 LRESULT CALLBACK frameProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
 
 // The host's frame for the editor: one top-level window for the whole program.
-HWND frame() {
+HWND frame()
+{
     static HWND window = [] {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = &frameProc;
@@ -41,7 +42,8 @@ HWND frame() {
     return window;
 }
 
-void pump() {
+void pump()
+{
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
@@ -52,7 +54,8 @@ void pump() {
 LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
 
 // A key as the keyboard delivers it, with the host's loop running until it has been handled.
-void press(WORD key) {
+void press(WORD key)
+{
     INPUT in[2] = {};
     in[0].type = INPUT_KEYBOARD;
     in[0].ki.wVk = key;
@@ -68,7 +71,8 @@ void press(WORD key) {
 // What the window shows, read back from the screen.
 class Picture {
 public:
-    explicit Picture(HWND h) {
+    explicit Picture(HWND h)
+    {
         UpdateWindow(h);
         RECT r;
         GetClientRect(h, &r);
@@ -94,7 +98,8 @@ public:
         for (uint32_t& p : pixels_) p &= 0xFFFFFF;
     }
     uint32_t operator()(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
-    std::vector<uint32_t> area(int x, int y, int w, int h) const {
+    std::vector<uint32_t> area(int x, int y, int w, int h) const
+    {
         std::vector<uint32_t> out;
         for (int j = y; j < y + h; ++j)
             for (int i = x; i < x + w; ++i) out.push_back((*this)(i, j));
@@ -106,7 +111,8 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
-bool trueColourScreen() {
+bool trueColourScreen()
+{
     HDC dc = GetDC(nullptr);
     const int bits = GetDeviceCaps(dc, BITSPIXEL);
     ReleaseDC(nullptr, dc);
@@ -122,7 +128,8 @@ struct Edit {
 };
 
 // Begin-edit, automate and end-edit requests since the last clear.
-std::vector<Edit> edits() {
+std::vector<Edit> edits()
+{
     std::vector<Edit> out;
     for (const HostCall& c : RecordingHost::instance().calls)
         if (c.opcode == audioMasterAutomate || c.opcode == audioMasterBeginEdit || c.opcode == audioMasterEndEdit)
@@ -130,7 +137,8 @@ std::vector<Edit> edits() {
     return out;
 }
 
-void expectGesture(const std::vector<Edit>& r, VstInt32 index, const std::vector<float>& values) {
+void expectGesture(const std::vector<Edit>& r, VstInt32 index, const std::vector<float>& values)
+{
     ASSERT_EQ(r.size(), values.size() + 2);
     EXPECT_EQ(r.front().opcode, audioMasterBeginEdit);
     EXPECT_EQ(r.back().opcode, audioMasterEndEdit);
@@ -143,7 +151,8 @@ void expectGesture(const std::vector<Edit>& r, VstInt32 index, const std::vector
 
 class ShippedEditorModuleTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(sharedModule().loaded()) << sharedModule().error();
         RecordingHost::instance().clear();
         RecordingHost::instance().answer = nullptr;
@@ -158,14 +167,16 @@ protected:
         pump();
         RecordingHost::instance().clear();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         if (fx && fx->effect()) fx->dispatch(effEditClose);
         fx.reset();
         pump();
     }
     float parameter(VstInt32 i) const { return (*fx)->getParameter(fx->effect(), i); }
     void setParameter(VstInt32 i, float v) const { (*fx)->setParameter(fx->effect(), i, v); }
-    void send(UINT message, int x, int y, WPARAM keys = 0) const {
+    void send(UINT message, int x, int y, WPARAM keys = 0) const
+    {
         SendMessageA(editor, message, keys, at(x, y));
         pump();
     }
@@ -176,7 +187,8 @@ protected:
 
 // FNV-1a of the 402 x 321 pixels above the credit strip at the defaults: the same in every build
 // (tests/x11 checks the Linux window against it); the strip's text is each platform's own.
-TEST_F(ShippedEditorModuleTest, TheDefaultPictureHasTheSharedHash) {
+TEST_F(ShippedEditorModuleTest, TheDefaultPictureHasTheSharedHash)
+{
     if (!trueColourScreen()) GTEST_SKIP() << "the screen cannot show the surface's colours";
     const Picture p(editor);
     uint64_t h = 1469598103934665603ull;
@@ -188,7 +200,8 @@ TEST_F(ShippedEditorModuleTest, TheDefaultPictureHasTheSharedHash) {
     EXPECT_EQ(h, 15292120228644278029ull);
 }
 
-TEST_F(ShippedEditorModuleTest, DragTheGainKnob) {
+TEST_F(ShippedEditorModuleTest, DragTheGainKnob)
+{
     const std::vector<uint32_t> atZero = Picture(editor).area(22, 18, 42, 44);
     send(WM_LBUTTONDOWN, kGainKnobX, kKnobY, MK_LBUTTON);
     EXPECT_EQ(GetCapture(), editor);
@@ -212,7 +225,8 @@ TEST_F(ShippedEditorModuleTest, DragTheGainKnob) {
     }
 }
 
-TEST_F(ShippedEditorModuleTest, CtrlClickTheClipKnobAndWatchTheGraph) {
+TEST_F(ShippedEditorModuleTest, CtrlClickTheClipKnobAndWatchTheGraph)
+{
     setParameter(1, 0.5f);
     const Picture half(editor);
     send(WM_LBUTTONDOWN, kClipKnobX, kKnobY, MK_LBUTTON | MK_CONTROL);
@@ -233,7 +247,8 @@ TEST_F(ShippedEditorModuleTest, CtrlClickTheClipKnobAndWatchTheGraph) {
     }
 }
 
-TEST_F(ShippedEditorModuleTest, ClickTheOversamplingSwitch) {
+TEST_F(ShippedEditorModuleTest, ClickTheOversamplingSwitch)
+{
     const std::vector<uint32_t> off = Picture(editor).area(68, 281, 101, 21);
     send(WM_LBUTTONDOWN, kSwitchX, kSwitchY, MK_LBUTTON);
     send(WM_LBUTTONUP, kSwitchX, kSwitchY);
@@ -247,7 +262,8 @@ TEST_F(ShippedEditorModuleTest, ClickTheOversamplingSwitch) {
     EXPECT_EQ(Picture(editor).area(68, 281, 101, 21), off);
 }
 
-TEST_F(ShippedEditorModuleTest, TypeIntoTheGainValue) {
+TEST_F(ShippedEditorModuleTest, TypeIntoTheGainValue)
+{
     const std::vector<uint32_t> before = Picture(editor).area(16, 61, 56, 14);
     send(WM_LBUTTONDOWN, kGainValueX, kValueY, MK_LBUTTON);
     send(WM_LBUTTONUP, kGainValueX, kValueY);
@@ -275,7 +291,8 @@ TEST_F(ShippedEditorModuleTest, TypeIntoTheGainValue) {
     EXPECT_EQ(Picture(editor).area(16, 61, 56, 14), before);
 }
 
-TEST_F(ShippedEditorModuleTest, TheWaveDisplaysShowProcessedAudio) {
+TEST_F(ShippedEditorModuleTest, TheWaveDisplaysShowProcessedAudio)
+{
     const std::vector<uint32_t> empty = Picture(editor).area(249, 86, 136, 93);
     setParameter(1, 0.5f);  // Clip 50 %
     std::vector<float> left(2205 * 40), right(left.size());

@@ -12,20 +12,22 @@
 #include <unistd.h>
 #endif
 
-RecordingHost& RecordingHost::instance() {
+RecordingHost& RecordingHost::instance()
+{
     static RecordingHost host;
     return host;
 }
 
-std::vector<HostCall> RecordingHost::callsWith(VstInt32 opcode) const {
+std::vector<HostCall> RecordingHost::callsWith(VstInt32 opcode) const
+{
     std::vector<HostCall> out;
     for (const HostCall& c : calls)
         if (c.opcode == opcode) out.push_back(c);
     return out;
 }
 
-VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
-                                  float opt) {
+VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt)
+{
     RecordingHost& host = instance();
     const HostCall call{effect, opcode, index, value, opt};
     host.calls.push_back(call);
@@ -33,7 +35,8 @@ VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 ind
     return host.answer ? host.answer(call) : 0;
 }
 
-std::string pluginPath() {
+std::string pluginPath()
+{
     if (const char* env = std::getenv("SARVO_PLUGIN")) {
         if (*env) return env;
     }
@@ -50,7 +53,8 @@ std::string pluginPath() {
 #endif
 }
 
-PluginModule::PluginModule(const std::string& path) {
+PluginModule::PluginModule(const std::string& path)
+{
 #if defined(_WIN32)
     handle_ = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
     if (!handle_) error_ = "LoadLibrary failed for " + path;
@@ -60,7 +64,8 @@ PluginModule::PluginModule(const std::string& path) {
 #endif
 }
 
-PluginModule::~PluginModule() {
+PluginModule::~PluginModule()
+{
     if (!handle_) return;
 #if defined(_WIN32)
     FreeLibrary(static_cast<HMODULE>(handle_));
@@ -69,7 +74,8 @@ PluginModule::~PluginModule() {
 #endif
 }
 
-void* PluginModule::symbol(const char* name) const {
+void* PluginModule::symbol(const char* name) const
+{
     if (!handle_) return nullptr;
 #if defined(_WIN32)
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
@@ -78,13 +84,15 @@ void* PluginModule::symbol(const char* name) const {
 #endif
 }
 
-AEffect* PluginModule::instantiate(audioMasterCallback callback) const {
+AEffect* PluginModule::instantiate(audioMasterCallback callback) const
+{
     typedef AEffect* (*Entry)(audioMasterCallback);
     auto entry = reinterpret_cast<Entry>(symbol("VSTPluginMain"));
     return entry ? entry(callback) : nullptr;
 }
 
-PluginModule& sharedModule() {
+PluginModule& sharedModule()
+{
     static PluginModule module;
     return module;
 }
@@ -93,18 +101,21 @@ Instance::Instance() { effect_ = sharedModule().instantiate(); }
 
 Instance::~Instance() { close(); }
 
-VstIntPtr Instance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const {
+VstIntPtr Instance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const
+{
     return effect_ ? effect_->dispatcher(effect_, opcode, index, value, ptr, opt) : 0;
 }
 
-std::string Instance::text(VstInt32 opcode, VstInt32 index, VstIntPtr value) const {
+std::string Instance::text(VstInt32 opcode, VstInt32 index, VstIntPtr value) const
+{
     char buffer[512];
     std::memset(buffer, 0, sizeof buffer);
     dispatch(opcode, index, value, buffer);
     return buffer;
 }
 
-VstIntPtr Instance::close() {
+VstIntPtr Instance::close()
+{
     if (!effect_) return 0;
     const VstIntPtr answer = effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
     effect_ = nullptr;

@@ -24,8 +24,7 @@ struct RecordingHost {
     void clear() { calls.clear(); }
     std::vector<HostCall> callsWith(VstInt32 opcode) const;
     static RecordingHost& instance();
-    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                              float opt);
+    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 };
 
 // The plug-in module file: $SARVO_PLUGIN, or Sarvo.so / Sarvo.dll beside the test program.

@@ -13,7 +13,8 @@ namespace {
 
 class ModelThroughHost : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(sharedModule().loaded()) << sharedModule().error();
         RecordingHost::instance().clear();
         RecordingHost::instance().answer = nullptr;
@@ -24,11 +25,13 @@ protected:
     std::string label(int i) { return fx.text(effGetParamLabel, i); }
     float get(int i) { return fx->getParameter(fx.effect(), i); }
     void set(int i, float v) { fx->setParameter(fx.effect(), i, v); }
-    bool type(int i, const char* text) {
+    bool type(int i, const char* text)
+    {
         std::string copy(text);
         return fx.dispatch(effString2Parameter, i, 0, &copy[0]) == 1;
     }
-    std::string programName(int p) {
+    std::string programName(int p)
+    {
         char buffer[64];
         std::memset(buffer, 0x55, sizeof buffer);
         fx.dispatch(effGetProgramNameIndexed, p, 0, buffer);
@@ -38,7 +41,8 @@ protected:
     Instance fx;
 };
 
-TEST_F(ModelThroughHost, FreshInstanceTexts) {
+TEST_F(ModelThroughHost, FreshInstanceTexts)
+{
     EXPECT_EQ(name(0), "Gain");
     EXPECT_EQ(display(0), "0.0");
     EXPECT_EQ(label(0), "dB");
@@ -57,7 +61,8 @@ TEST_F(ModelThroughHost, FreshInstanceTexts) {
     EXPECT_EQ(get(3), 0.0f);
 }
 
-TEST_F(ModelThroughHost, StoredValuesAreNotSnappedButTheirTextsAre) {
+TEST_F(ModelThroughHost, StoredValuesAreNotSnappedButTheirTextsAre)
+{
     set(0, 0.123f);
     EXPECT_EQ(display(0), "1.5");
     EXPECT_FLOAT_EQ(get(0), 0.123f);
@@ -71,7 +76,8 @@ TEST_F(ModelThroughHost, StoredValuesAreNotSnappedButTheirTextsAre) {
     EXPECT_EQ(display(3), "Off");
 }
 
-TEST_F(ModelThroughHost, TextEntry) {
+TEST_F(ModelThroughHost, TextEntry)
+{
     EXPECT_TRUE(type(0, "7.25 dB"));
     EXPECT_NEAR(get(0), 7.25 / 12.0, 1e-7);
     EXPECT_EQ(display(0), "7.3");
@@ -94,7 +100,8 @@ TEST_F(ModelThroughHost, TextEntry) {
     EXPECT_EQ(get(3), 1.0f);
 }
 
-TEST_F(ModelThroughHost, ProgramsKeepTheirOwnValuesAndTexts) {
+TEST_F(ModelThroughHost, ProgramsKeepTheirOwnValuesAndTexts)
+{
     set(0, 0.5f);
     EXPECT_EQ(display(0), "6.0");
     fx.dispatch(effSetProgram, 0, 1);
@@ -105,7 +112,8 @@ TEST_F(ModelThroughHost, ProgramsKeepTheirOwnValuesAndTexts) {
     EXPECT_EQ(display(0), "6.0");
 }
 
-TEST_F(ModelThroughHost, ProgramNames) {
+TEST_F(ModelThroughHost, ProgramNames)
+{
     for (int p = 0; p < 10; ++p) EXPECT_EQ(programName(p), "Defaults");
     char longName[] = "A program name of thirty chars";
     ASSERT_EQ(std::strlen(longName), 30u);
@@ -121,7 +129,8 @@ TEST_F(ModelThroughHost, ProgramNames) {
     EXPECT_EQ(programName(1 << 30), "");
 }
 
-TEST_F(ModelThroughHost, BankLayout) {
+TEST_F(ModelThroughHost, BankLayout)
+{
     void* data = nullptr;
     ASSERT_EQ(fx.dispatch(effGetChunk, 0, 0, &data), 570);
     ASSERT_NE(data, nullptr);
@@ -142,7 +151,8 @@ TEST_F(ModelThroughHost, BankLayout) {
     EXPECT_EQ(preset, static_cast<void*>(static_cast<unsigned char*>(data) + 3 * 57));
 }
 
-TEST_F(ModelThroughHost, BankMovesBetweenInstances) {
+TEST_F(ModelThroughHost, BankMovesBetweenInstances)
+{
     set(0, 0.25f);
     set(1, 0.5f);
     char name[] = "Crunch";
@@ -167,7 +177,8 @@ TEST_F(ModelThroughHost, BankMovesBetweenInstances) {
     EXPECT_EQ(other.text(effGetParamDisplay, 2), "75");
 }
 
-TEST_F(ModelThroughHost, ShortChunksAreRefused) {
+TEST_F(ModelThroughHost, ShortChunksAreRefused)
+{
     std::vector<unsigned char> small(56, 0xFF);
     EXPECT_EQ(fx.dispatch(effSetChunk, 1, 56, small.data()), 0);
     EXPECT_EQ(fx.dispatch(effSetChunk, 0, 569, small.data()), 0);
@@ -186,7 +197,8 @@ TEST_F(ModelThroughHost, ShortChunksAreRefused) {
     EXPECT_EQ(get(0), 0.5f);
 }
 
-TEST_F(ModelThroughHost, NonFiniteValuesNeverReachTheEffect) {
+TEST_F(ModelThroughHost, NonFiniteValuesNeverReachTheEffect)
+{
     set(0, std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ(get(0), 0.0f);  // the default
     set(1, std::numeric_limits<float>::infinity());
@@ -208,7 +220,8 @@ TEST_F(ModelThroughHost, NonFiniteValuesNeverReachTheEffect) {
     EXPECT_EQ(get(2), 1.5f);
 }
 
-TEST_F(ModelThroughHost, BadParameterIndicesAreHarmless) {
+TEST_F(ModelThroughHost, BadParameterIndicesAreHarmless)
+{
     for (VstInt32 i : {-1, 4, 1000, -100000}) {
         set(i, 0.5f);
         EXPECT_EQ(get(i), 0.0f);

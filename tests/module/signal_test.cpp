@@ -13,7 +13,8 @@ namespace {
 
 class SignalThroughHost : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(sharedModule().loaded()) << sharedModule().error();
         RecordingHost::instance().clear();
         RecordingHost::instance().answer = nullptr;
@@ -21,13 +22,15 @@ protected:
         fx.dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
         fx.dispatch(effMainsChanged, 0, 1);
     }
-    void type(int index, const char* text) {
+    void type(int index, const char* text)
+    {
         std::string copy(text);
         fx.dispatch(effString2Parameter, index, 0, &copy[0]);
     }
     // Runs a block through one of the entries; the same input on both channels unless `right` is given.
     std::vector<double> run(const std::vector<double>& in, bool useDouble, std::vector<double>* rightOut = nullptr,
-                            const std::vector<double>* right = nullptr) {
+                            const std::vector<double>* right = nullptr)
+    {
         const int n = static_cast<int>(in.size());
         const std::vector<double>& inR = right ? *right : in;
         std::vector<double> outL(n), outR(n);
@@ -53,7 +56,8 @@ protected:
     Instance fx;
 };
 
-TEST_F(SignalThroughHost, DefaultsPassBelowFullScaleAndClipAbove) {
+TEST_F(SignalThroughHost, DefaultsPassBelowFullScaleAndClipAbove)
+{
     for (bool useDouble : {false, true}) {
         const std::vector<double> out = run({0.5, 1.5, -1.5, -0.25, 1.0}, useDouble);
         EXPECT_EQ(out[0], 0.5);
@@ -64,7 +68,8 @@ TEST_F(SignalThroughHost, DefaultsPassBelowFullScaleAndClipAbove) {
     }
 }
 
-TEST_F(SignalThroughHost, SoftKneeWorkedExample) {
+TEST_F(SignalThroughHost, SoftKneeWorkedExample)
+{
     type(1, "80");
     type(2, "50");
     const std::vector<double> in = {0.3, 0.4, 0.5, 0.8, 1.3, -0.5};
@@ -75,7 +80,8 @@ TEST_F(SignalThroughHost, SoftKneeWorkedExample) {
     for (size_t i = 0; i < in.size(); ++i) EXPECT_NEAR(outF[i], expected[i], 1e-6) << "input " << in[i];
 }
 
-TEST_F(SignalThroughHost, BypassReturnsTheInputExactly) {
+TEST_F(SignalThroughHost, BypassReturnsTheInputExactly)
+{
     type(0, "12");
     type(1, "30");
     std::mt19937 rng(7);
@@ -92,7 +98,8 @@ TEST_F(SignalThroughHost, BypassReturnsTheInputExactly) {
     }
 }
 
-TEST_F(SignalThroughHost, OversampledImpulse) {
+TEST_F(SignalThroughHost, OversampledImpulse)
+{
     type(3, "on");
     std::vector<double> in(8, 0.0);
     in[0] = 1.0;
@@ -110,7 +117,8 @@ TEST_F(SignalThroughHost, OversampledImpulse) {
     }
 }
 
-TEST_F(SignalThroughHost, OversampledOutputNeverExceedsTheClipLevel) {
+TEST_F(SignalThroughHost, OversampledOutputNeverExceedsTheClipLevel)
+{
     type(3, "on");
     type(0, "12");
     std::mt19937 rng(11);
@@ -125,7 +133,8 @@ TEST_F(SignalThroughHost, OversampledOutputNeverExceedsTheClipLevel) {
     }
 }
 
-TEST_F(SignalThroughHost, AccumulatingEntryAddsToTheOutput) {
+TEST_F(SignalThroughHost, AccumulatingEntryAddsToTheOutput)
+{
     type(1, "50");
     std::vector<float> inL = {0.2f, 0.9f, -0.9f}, inR = {0.1f, 0.0f, -0.3f};
     std::vector<float> outL = {1.0f, 1.0f, 1.0f}, outR = {-1.0f, 0.5f, 0.0f};
@@ -140,7 +149,8 @@ TEST_F(SignalThroughHost, AccumulatingEntryAddsToTheOutput) {
     EXPECT_FLOAT_EQ(outR[2], -0.3f);
 }
 
-TEST_F(SignalThroughHost, EmptyBlocksAndNullBuffersAreHarmless) {
+TEST_F(SignalThroughHost, EmptyBlocksAndNullBuffersAreHarmless)
+{
     std::vector<float> a(4, 0.9f), b(4, 0.9f);
     float* bufs[2] = {a.data(), b.data()};
     fx->processReplacing(fx.effect(), bufs, bufs, 0);
@@ -154,7 +164,8 @@ TEST_F(SignalThroughHost, EmptyBlocksAndNullBuffersAreHarmless) {
     EXPECT_EQ(b[3], 0.5f);
 }
 
-TEST_F(SignalThroughHost, NonFiniteInputDoesNotPoisonTheFilters) {
+TEST_F(SignalThroughHost, NonFiniteInputDoesNotPoisonTheFilters)
+{
     type(3, "on");
     const double bad[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                           -std::numeric_limits<double>::infinity()};
@@ -171,7 +182,8 @@ TEST_F(SignalThroughHost, NonFiniteInputDoesNotPoisonTheFilters) {
 
 // Hosts call in many orders: processing before any resume, suspending without a resume, a new rate
 // between suspend and resume, the category before open.
-TEST_F(SignalThroughHost, AnyHostCallOrderWorks) {
+TEST_F(SignalThroughHost, AnyHostCallOrderWorks)
+{
     Instance fresh;
     std::vector<float> silence(512, 0.0f), out(512, 1.0f);
     float* ins[2] = {silence.data(), silence.data()};

@@ -23,21 +23,25 @@ namespace {
 std::atomic<long> gAllocations{0};
 }
 
-void* operator new(std::size_t size) {
+void* operator new(std::size_t size)
+{
     gAllocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
+void* operator new[](std::size_t size)
+{
     gAllocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
     gAllocations.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(size ? size : 1);
 }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
     gAllocations.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(size ? size : 1);
 }
@@ -48,20 +52,23 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-VstIntPtr silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+VstIntPtr silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 struct EffectHandle {
     EffectHandle() : effect(static_cast<SarvoEffect*>(createEffectInstance(silentHost))) {}
-    ~EffectHandle() {
+    ~EffectHandle()
+    {
         AEffect* e = effect->getDescriptor();
         e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
     }
     SarvoEffect* effect;
 };
 
-TEST(RealtimeAudioPath, ProcessCallsAllocateNothing) {
+TEST(RealtimeAudioPath, ProcessCallsAllocateNothing)
+{
     EffectHandle h;
     SarvoEffect& fx = *h.effect;
     h.effect->editorOpened();  // capture on: the history path runs too
@@ -92,7 +99,8 @@ TEST(RealtimeAudioPath, ProcessCallsAllocateNothing) {
 // One thread plays random loud audio in random block sizes; another changes everything at random.
 // Whenever nothing changed during a block, every sample must be within the clip level of that moment
 // (or equal the input while bypassed). Runs SARVO_SOAK_SECONDS seconds (default 2).
-TEST(RealtimeAudioPath, SoakWithConcurrentChanges) {
+TEST(RealtimeAudioPath, SoakWithConcurrentChanges)
+{
     EffectHandle h;
     SarvoEffect& fx = *h.effect;
     fx.editorOpened();
@@ -139,8 +147,8 @@ TEST(RealtimeAudioPath, SoakWithConcurrentChanges) {
                 const double r = useDouble ? dOutR[i] : outR[i];
                 const double xl = useDouble ? dInL[i] : inL[i];
                 const double xr = useDouble ? dInR[i] : inR[i];
-                const bool ok = bypassed ? (l == xl && r == xr)
-                                         : (std::fabs(l) <= level + 1e-7 && std::fabs(r) <= level + 1e-7);
+                const bool ok =
+                    bypassed ? (l == xl && r == xr) : (std::fabs(l) <= level + 1e-7 && std::fabs(r) <= level + 1e-7);
                 if (!ok) violations.fetch_add(1, std::memory_order_relaxed);
             }
         }

@@ -4,14 +4,16 @@
 #include <sys/stat.h>
 
 namespace {
-std::string hostPath(std::string path) {
+std::string hostPath(std::string path)
+{
 #if defined(_WIN32)
     // Wine shows the Unix file system as drive Z:.
     if (!path.empty() && path[0] == '/') path = "Z:" + path;
 #endif
     return path;
 }
-std::string withSlash(std::string path) {
+std::string withSlash(std::string path)
+{
     if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
     return path;
 }
@@ -19,19 +21,22 @@ std::string withSlash(std::string path) {
 
 std::string sourceDir() { return withSlash(hostPath(SARVO_SOURCE_DIR)); }
 
-std::string testDataDir() {
+std::string testDataDir()
+{
     if (const char* env = std::getenv("SARVO_TESTDATA")) {
         if (*env) return withSlash(hostPath(env));
     }
     return sourceDir() + "../shared/testdata/";
 }
 
-bool pathExists(const std::string& path) {
+bool pathExists(const std::string& path)
+{
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string scratchDir() {
+std::string scratchDir()
+{
 #if defined(_WIN32)
     const char* tmp = std::getenv("TEMP");
     return withSlash(tmp && *tmp ? tmp : ".");

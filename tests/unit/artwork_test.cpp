@@ -24,12 +24,14 @@ using Bytes = std::vector<uint8_t>;
 
 std::string resourcePath(const char* name) { return sourceDir() + "src/resources/" + name; }
 
-Bytes readFile(const std::string& path) {
+Bytes readFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-uint32_t be32(const Bytes& b, size_t at) {
+uint32_t be32(const Bytes& b, size_t at)
+{
     return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
 }
 
@@ -39,7 +41,8 @@ struct Header {
 };
 
 // The IHDR fields, read straight from the file's first chunk.
-::testing::AssertionResult readHeader(const Bytes& file, Header& h) {
+::testing::AssertionResult readHeader(const Bytes& file, Header& h)
+{
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (file.size() < 33) return ::testing::AssertionFailure() << "file too short: " << file.size() << " bytes";
     for (int i = 0; i < 8; ++i)
@@ -59,13 +62,15 @@ struct Picture {
     int width = 0, height = 0;
     Bytes rgba;
     const uint8_t* at(int x, int y) const { return &rgba[(size_t(y) * width + x) * 4]; }
-    double lum(int x, int y) const {
+    double lum(int x, int y) const
+    {
         const uint8_t* p = at(x, y);
         return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
     }
 };
 
-::testing::AssertionResult decode(const char* name, Picture& pic) {
+::testing::AssertionResult decode(const char* name, Picture& pic)
+{
     Bytes file = readFile(resourcePath(name));
     if (file.empty()) return ::testing::AssertionFailure() << "cannot read " << resourcePath(name);
     PngInfo info;
@@ -85,7 +90,8 @@ constexpr double kCentreX = 21.0, kCentreY = 21.0;
 // Angle (degrees clockwise from up) of the pointer in one knob frame: the centroid of the
 // bright pixels on the cap, which nothing but the pointer lights up. Sets found = false if
 // there are none.
-double pointerAngle(const Picture& strip, int frame, bool& found, double& cx, double& cy) {
+double pointerAngle(const Picture& strip, int frame, bool& found, double& cx, double& cy)
+{
     double sx = 0, sy = 0, n = 0;
     for (int y = 0; y < kFrameH; ++y) {
         for (int x = 0; x < kFrameW; ++x) {
@@ -106,7 +112,8 @@ double pointerAngle(const Picture& strip, int frame, bool& found, double& cx, do
 }
 
 // Pixels of the lit arc in one frame: opaque, clearly blue, outside the cap.
-int litArcPixels(const Picture& strip, int frame) {
+int litArcPixels(const Picture& strip, int frame)
+{
     int n = 0;
     for (int y = 0; y < kFrameH; ++y) {
         for (int x = 0; x < kFrameW; ++x) {
@@ -121,7 +128,8 @@ int litArcPixels(const Picture& strip, int frame) {
 
 }  // namespace
 
-TEST(Artwork, FilesHaveTheSizesDepthsAndColourTypesTheSkinDeclares) {
+TEST(Artwork, FilesHaveTheSizesDepthsAndColourTypesTheSkinDeclares)
+{
     struct Expect {
         const char* name;
         uint32_t width, height;
@@ -147,7 +155,8 @@ TEST(Artwork, FilesHaveTheSizesDepthsAndColourTypesTheSkinDeclares) {
     }
 }
 
-TEST(Artwork, OurDecoderReadsEveryPictureAtItsFullSize) {
+TEST(Artwork, OurDecoderReadsEveryPictureAtItsFullSize)
+{
     const struct {
         const char* name;
         int width, height;
@@ -161,7 +170,8 @@ TEST(Artwork, OurDecoderReadsEveryPictureAtItsFullSize) {
     }
 }
 
-TEST(Artwork, KnobPointerTurnsClockwiseFromLowerLeftOverTopToLowerRight) {
+TEST(Artwork, KnobPointerTurnsClockwiseFromLowerLeftOverTopToLowerRight)
+{
     Picture strip;
     ASSERT_TRUE(decode("bigpot.png", strip));
     bool found = false;
@@ -190,7 +200,8 @@ TEST(Artwork, KnobPointerTurnsClockwiseFromLowerLeftOverTopToLowerRight) {
     }
 }
 
-TEST(Artwork, KnobLitArcGrowsWithTheFrameAndTheUprightFrameIsSymmetric) {
+TEST(Artwork, KnobLitArcGrowsWithTheFrameAndTheUprightFrameIsSymmetric)
+{
     Picture strip;
     ASSERT_TRUE(decode("bigpot.png", strip));
     EXPECT_EQ(litArcPixels(strip, 0), 0);
@@ -214,7 +225,8 @@ TEST(Artwork, KnobLitArcGrowsWithTheFrameAndTheUprightFrameIsSymmetric) {
     }
 }
 
-TEST(Artwork, KnobFramesAreTransparentAroundAndOpaqueInTheMiddleWithSoftEdges) {
+TEST(Artwork, KnobFramesAreTransparentAroundAndOpaqueInTheMiddleWithSoftEdges)
+{
     Picture strip;
     ASSERT_TRUE(decode("bigpot.png", strip));
     for (int f = 0; f < kFrames; ++f) {
@@ -238,7 +250,8 @@ TEST(Artwork, KnobFramesAreTransparentAroundAndOpaqueInTheMiddleWithSoftEdges) {
 }
 
 #if defined(SARVO_HAVE_LIBPNG)
-TEST(Artwork, KnobStripUsesItsSixteenBitPrecision) {
+TEST(Artwork, KnobStripUsesItsSixteenBitPrecision)
+{
     // libpng as an independent reader of the full 16-bit samples.
     const std::string path = resourcePath("bigpot.png");
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -264,7 +277,7 @@ TEST(Artwork, KnobStripUsesItsSixteenBitPrecision) {
     size_t samplesSeen = 0, fine = 0;
     for (const auto& row : rows) {
         for (size_t i = 0; i + 8 <= row.size(); i += 8) {
-            if (row[i + 6] == 0 && row[i + 7] == 0) continue; // transparent
+            if (row[i + 6] == 0 && row[i + 7] == 0) continue;  // transparent
             for (int c = 0; c < 4; ++c) {
                 ++samplesSeen;
                 fine += row[i + 2 * c] != row[i + 2 * c + 1];
@@ -276,7 +289,8 @@ TEST(Artwork, KnobStripUsesItsSixteenBitPrecision) {
 }
 #endif
 
-TEST(Artwork, SwitchShowsItsIndicatorLitOnlyInTheSecondFrame) {
+TEST(Artwork, SwitchShowsItsIndicatorLitOnlyInTheSecondFrame)
+{
     Picture sw;
     ASSERT_TRUE(decode("oversample.png", sw));
     const int fh = 21;
@@ -308,7 +322,8 @@ TEST(Artwork, SwitchShowsItsIndicatorLitOnlyInTheSecondFrame) {
     }
 }
 
-TEST(Artwork, BackgroundIsAnOpaqueSlatePanelInTheSkinColours) {
+TEST(Artwork, BackgroundIsAnOpaqueSlatePanelInTheSkinColours)
+{
     Picture bg;
     ASSERT_TRUE(decode("background.png", bg));
     for (size_t i = 3; i < bg.rgba.size(); i += 4) ASSERT_EQ(bg.rgba[i], 255);
@@ -326,7 +341,8 @@ TEST(Artwork, BackgroundIsAnOpaqueSlatePanelInTheSkinColours) {
     }
 }
 
-TEST(Artwork, BackgroundCarriesTheGraphAxesAlongThePlotEdges) {
+TEST(Artwork, BackgroundCarriesTheGraphAxesAlongThePlotEdges)
+{
     Picture bg;
     ASSERT_TRUE(decode("background.png", bg));
     // Graph at (17, 109), plot area from (10, 10), 183 x 116: the input axis lies on window row
@@ -337,7 +353,8 @@ TEST(Artwork, BackgroundCarriesTheGraphAxesAlongThePlotEdges) {
     EXPECT_LT(bg.lum(180, 225), 70.0);
 }
 
-TEST(Artwork, WaveDisplaysSitOnDarkScreensThatTheirColoursShowOn) {
+TEST(Artwork, WaveDisplaysSitOnDarkScreensThatTheirColoursShowOn)
+{
     Picture bg;
     ASSERT_TRUE(decode("background.png", bg));
     // The displays draw the input envelope in back (65, 75, 85) and the output in fore over a
@@ -355,7 +372,8 @@ TEST(Artwork, WaveDisplaysSitOnDarkScreensThatTheirColoursShowOn) {
     }
 }
 
-TEST(Artwork, BackgroundHasLabelsAboveTheKnobsAndTheProductName) {
+TEST(Artwork, BackgroundHasLabelsAboveTheKnobsAndTheProductName)
+{
     Picture bg;
     ASSERT_TRUE(decode("background.png", bg));
     // Text above each knob (rows 2..16), brighter than the panel, over the knob's columns.

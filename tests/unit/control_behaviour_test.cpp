@@ -25,12 +25,14 @@ constexpr int32_t kOversample = SarvoEffect::kOversample;
 class ControlTest : public ::testing::Test {
 protected:
     void SetUp() override { effect = makeEffect(); }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         host.reset();
     }
     // An open editor window over a skin with these controls.
-    void open(std::vector<ZControl*> controls) {
+    void open(std::vector<ZControl*> controls)
+    {
         window.reset(new ZEditorWindow(effect.get()));
         window->bindSkin(makeSkin(effect.get(), 200, 150, std::move(controls)));
         host.reset(new HostWindow);
@@ -44,7 +46,8 @@ protected:
     std::unique_ptr<ZEditorWindow> window;
 };
 
-TEST_F(ControlTest, PotDragArithmetic) {
+TEST_F(ControlTest, PotDragArithmetic)
+{
     TestPot pot(effect.get(), kGain);
     pot.reset();
     struct Case {
@@ -53,11 +56,11 @@ TEST_F(ControlTest, PotDragArithmetic) {
         double expected;
     };
     const Case cases[] = {
-        {0, -50, false, 0.7},    // 50 px up
-        {0, -50, true, 0.25},    // with shift
-        {30, 0, false, 0.275},   // 30 px right
-        {0, 40, false, 0.0},     // down past the bottom
-        {-40, 0, false, 0.1},    // 40 px left
+        {0, -50, false, 0.7},  // 50 px up
+        {0, -50, true, 0.25},  // with shift
+        {30, 0, false, 0.275},  // 30 px right
+        {0, 40, false, 0.0},  // down past the bottom
+        {-40, 0, false, 0.1},  // 40 px left
         {-80, -10, false, 0.1},  // mixed: -0.2 + 0.1
     };
     for (const Case& c : cases) {
@@ -69,7 +72,8 @@ TEST_F(ControlTest, PotDragArithmetic) {
     }
 }
 
-TEST_F(ControlTest, PotStopsAtTheEndsWithoutStoringTheOvershoot) {
+TEST_F(ControlTest, PotStopsAtTheEndsWithoutStoringTheOvershoot)
+{
     TestPot pot(effect.get(), kGain);
     pot.reset();
     effect->setParameterValue(kGain, 0.8);
@@ -85,7 +89,8 @@ TEST_F(ControlTest, PotStopsAtTheEndsWithoutStoringTheOvershoot) {
     EXPECT_FALSE(pot.leftUp(false, false, 0, 0));
 }
 
-TEST_F(ControlTest, PotGestureTellsTheHost) {
+TEST_F(ControlTest, PotGestureTellsTheHost)
+{
     auto* pot = place(new TestPot(effect.get(), kGain), 1, 20, 20, 42, 44);
     open({pot});
     effect->setParameterValue(kGain, 0.2);
@@ -106,7 +111,8 @@ TEST_F(ControlTest, PotGestureTellsTheHost) {
     EXPECT_EQ(window->capturedControl(), -1);
 }
 
-TEST_F(ControlTest, PotCtrlClickSetsTheDefaultAndDoesNotDrag) {
+TEST_F(ControlTest, PotCtrlClickSetsTheDefaultAndDoesNotDrag)
+{
     TestPot pot(effect.get(), kClip);
     pot.reset();
     effect->setParameterValue(kClip, 0.3);
@@ -125,7 +131,8 @@ TEST_F(ControlTest, PotCtrlClickSetsTheDefaultAndDoesNotDrag) {
     EXPECT_EQ(r[3].opcode, audioMasterEndEdit);
 }
 
-TEST_F(ControlTest, CaptureLossEndsAPotEditButNotASwitch) {
+TEST_F(ControlTest, CaptureLossEndsAPotEditButNotASwitch)
+{
     auto* pot = place(new TestPot(effect.get(), kGain), 1, 10, 10, 20, 20);
     auto* sw = place(new TestSwitch(effect.get(), kOversample), 1, 100, 10, 60, 20);
     open({pot, sw});
@@ -152,7 +159,8 @@ TEST_F(ControlTest, CaptureLossEndsAPotEditButNotASwitch) {
     EXPECT_EQ(editRequests().back().opcode, audioMasterEndEdit);
 }
 
-TEST_F(ControlTest, EffectDestroyedDuringADrag) {
+TEST_F(ControlTest, EffectDestroyedDuringADrag)
+{
     auto* pot = place(new TestPot(effect.get(), kGain), 1, 10, 10, 20, 20);
     ZEditor* editor = new ZEditor(effect.get());
     editor->setSkin(makeSkin(effect.get(), 200, 150, {pot}));
@@ -170,7 +178,8 @@ TEST_F(ControlTest, EffectDestroyedDuringADrag) {
     EXPECT_TRUE(editRequests().empty());  // nothing reaches a host that is closing the effect
 }
 
-TEST_F(ControlTest, SwitchTogglesOnTheKnobPosition) {
+TEST_F(ControlTest, SwitchTogglesOnTheKnobPosition)
+{
     TestSwitch sw(effect.get(), kOversample);
     sw.reset();
     effect->setParameterValue(kOversample, 1.0);
@@ -198,7 +207,8 @@ TEST_F(ControlTest, SwitchTogglesOnTheKnobPosition) {
     EXPECT_FALSE(sw.held);
 }
 
-TEST_F(ControlTest, NoHostCallbackMeansNoRequests) {
+TEST_F(ControlTest, NoHostCallbackMeansNoRequests)
+{
     SarvoEffect quiet(nullptr);
     TestPot pot(&quiet, kGain);
     pot.reset();
@@ -224,7 +234,8 @@ public:
     void reset() override {}
 };
 
-TEST(ControlComposite, RoutesToChildrenByTheWindowsRules) {
+TEST(ControlComposite, RoutesToChildrenByTheWindowsRules)
+{
     TestComposite box(nullptr);
     place(&box, 1, 100, 50, 60, 20);
     auto* a = place(new ProbeControl, 1, 100, 50, 20, 20);
@@ -269,7 +280,8 @@ TEST(ControlComposite, RoutesToChildrenByTheWindowsRules) {
     EXPECT_EQ(box.capturedChild, -1);
 }
 
-TEST(ControlComposite, DrawsChildrenClippedToTheirRectangles) {
+TEST(ControlComposite, DrawsChildrenClippedToTheirRectangles)
+{
     std::unique_ptr<ZSurface> surface(ZSurface::create(nullptr, 100, 60));
     ASSERT_NE(surface, nullptr);
     TestComposite box(nullptr);
@@ -296,7 +308,8 @@ TEST(ControlComposite, DrawsChildrenClippedToTheirRectangles) {
     EXPECT_EQ(c->window, &window);
 }
 
-TEST(ControlSnapshot, CopiesTheBackgroundOpaqueAndRestoresIt) {
+TEST(ControlSnapshot, CopiesTheBackgroundOpaqueAndRestoresIt)
+{
     std::unique_ptr<ZSurface> surface(ZSurface::create(nullptr, 40, 30));
     ASSERT_NE(surface, nullptr);
     for (int i = 0; i < 40 * 30; ++i) surface->pixels()[i] = 0x00123456u + i;

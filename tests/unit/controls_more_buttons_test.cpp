@@ -17,17 +17,17 @@ constexpr int32_t kMode = GalleryEffect::kMode;
 constexpr int32_t kBypass = GalleryEffect::kBypass;
 constexpr int32_t kTrigger = GalleryEffect::kTrigger;
 
-const char kRadios[] =
-    "AddControl 1 10 10 120 24 ZDefRadio Mode 0 2 Soft   font black off on held\n"
-    "AddControl 1 10 40 120 24 ZDefRadio Mode 1 2 Medium font black off on held\n"
-    "AddControl 1 10 70 120 24 ZDefRadio Mode 2 2 Hard   font black off on held\n"
-    "AddControl 1 150 10 20 20 ZImgRadio Mode 0 2 radio\n"
-    "AddControl 1 150 40 20 20 ZImgRadio Mode 1 2 radio\n"
-    "AddControl 1 150 70 20 20 ZImgRadio Mode 2 2 radio2\n";
+const char kRadios[] = "AddControl 1 10 10 120 24 ZDefRadio Mode 0 2 Soft   font black off on held\n"
+                       "AddControl 1 10 40 120 24 ZDefRadio Mode 1 2 Medium font black off on held\n"
+                       "AddControl 1 10 70 120 24 ZDefRadio Mode 2 2 Hard   font black off on held\n"
+                       "AddControl 1 150 10 20 20 ZImgRadio Mode 0 2 radio\n"
+                       "AddControl 1 150 40 20 20 ZImgRadio Mode 1 2 radio\n"
+                       "AddControl 1 150 70 20 20 ZImgRadio Mode 2 2 radio2\n";
 
 using MoreButtons = MoreControlsTest;
 
-TEST_F(MoreButtons, RadiosOnOneParameterSetTheirBandCentresAndSelectExactlyOne) {
+TEST_F(MoreButtons, RadiosOnOneParameterSetTheirBandCentresAndSelectExactlyOne)
+{
     open(kRadios, 6);
     const double centres[] = {1.0 / 6.0, 0.5, 5.0 / 6.0};
     for (int i = 0; i < 3; ++i) {
@@ -65,15 +65,16 @@ TEST_F(MoreButtons, RadiosOnOneParameterSetTheirBandCentresAndSelectExactlyOne) 
     EXPECT_DOUBLE_EQ(value(kMode), effect->parameter(kMode)->defaultValue());
 }
 
-TEST_F(MoreButtons, RadiosPaintTheirState) {
+TEST_F(MoreButtons, RadiosPaintTheirState)
+{
     open(kRadios, 6);
     effect->setParameterValue(kMode, 0.5);
     paint();
     // Drawn radios: the label box in the box colour (on), the selected one with a disc in it, the
     // others with a cross in the cross colour.
     EXPECT_EQ(px(10 + 119, 10 + 12), kBlack);  // right edge column: background colour
-    EXPECT_EQ(px(10 + 30, 10 + 3), kOn);       // label box
-    EXPECT_EQ(px(10 + 12, 40 + 12), kOn);      // disc of option 1
+    EXPECT_EQ(px(10 + 30, 10 + 3), kOn);  // label box
+    EXPECT_EQ(px(10 + 12, 40 + 12), kOn);  // disc of option 1
     EXPECT_GT(count(kOff, 10, 10, 34, 34), 10);  // cross of option 0
     EXPECT_EQ(count(kOff, 10, 40, 34, 64), 0);
     // Holding a radio paints it in the held colour.
@@ -102,19 +103,20 @@ TEST_F(MoreButtons, RadiosPaintTheirState) {
     EXPECT_EQ(px(160, 20), strip->pixels[0 * 400 + 10 * 20 + 10] & 0xFFFFFF);  // option 0 off (frame 0)
 }
 
-TEST_F(MoreButtons, TextSwitchAndDrawnSwitch) {
+TEST_F(MoreButtons, TextSwitchAndDrawnSwitch)
+{
     open("AddControl 1 10 10 100 30 ZTextSwitch Bypass Bypass font border off on held\n"
          "AddControl 1 10 50 160 24 ZDefSwitch Bypass font black off on held\n",
          2);
     paint();
     EXPECT_EQ(px(10, 10), kBorder);
-    EXPECT_EQ(px(11, 11), kBorder);   // the 2-pixel border
-    EXPECT_EQ(px(12, 12), kOff);      // the inner field: off
+    EXPECT_EQ(px(11, 11), kBorder);  // the 2-pixel border
+    EXPECT_EQ(px(12, 12), kOff);  // the inner field: off
     EXPECT_GT(count(kOff, 10, 50, 34, 74), 10);  // a cross when off
     press(20, 20);
     EXPECT_EQ(value(kBypass), 1.0);
     paint();
-    EXPECT_EQ(px(12, 12), kHeld);     // on and held
+    EXPECT_EQ(px(12, 12), kHeld);  // on and held
     EXPECT_EQ(window->capturedControl(), 0);
     release(20, 20);
     paint();
@@ -135,7 +137,8 @@ TEST_F(MoreButtons, TextSwitchAndDrawnSwitch) {
     EXPECT_STREQ(parameterTitle(effect.get(), 99), "");
 }
 
-TEST_F(MoreButtons, TextButtonIsMomentaryWithoutEditBrackets) {
+TEST_F(MoreButtons, TextButtonIsMomentaryWithoutEditBrackets)
+{
     open("AddControl 1 10 10 100 30 ZTextButton Trigger Fire font border off on\n", 1);
     effect->setParameterValue(kTrigger, 1.0);
     paint();
@@ -173,7 +176,8 @@ TEST_F(MoreButtons, TextButtonIsMomentaryWithoutEditBrackets) {
     EXPECT_FALSE(control<ZTextButton>(0)->held);
 }
 
-TEST_F(MoreButtons, CommandsReportModifiersSeenAtPressOrRelease) {
+TEST_F(MoreButtons, CommandsReportModifiersSeenAtPressOrRelease)
+{
     open("AddControl 1 10 10 100 30 ZTextCommand Randomise Go font border off on\n"
          "AddControl 1 10 50 32 32 ZImgCommand clear command\n",
          2);
@@ -208,7 +212,8 @@ TEST_F(MoreButtons, CommandsReportModifiersSeenAtPressOrRelease) {
     EXPECT_EQ(px(10 + 16, 50 + 16), strip->pixels[16 * 32 + 16] & 0xFFFFFF);
 }
 
-TEST_F(MoreButtons, LosingTheCaptureOnAHeldCommandRunsNothing) {
+TEST_F(MoreButtons, LosingTheCaptureOnAHeldCommandRunsNothing)
+{
     open("AddControl 1 10 10 100 30 ZTextCommand Randomise Go font border off on\n", 1);
     HostWindow other;
     press(20, 20);
@@ -224,15 +229,16 @@ TEST_F(MoreButtons, LosingTheCaptureOnAHeldCommandRunsNothing) {
     EXPECT_TRUE(effect->commandsRun.empty());
 }
 
-TEST_F(MoreButtons, PageSelectorsChangeThePageOnPress) {
+TEST_F(MoreButtons, PageSelectorsChangeThePageOnPress)
+{
     auto* probe = gui_test::place(new gui_test::ProbeControl(ZColour{1, 2, 3, 255}), 2, 200, 150, 20, 20);
     open("AddControl 0 10 10 80 24 ZTextPageSel 2 Two font border off on held\n"
          "AddControl 0 10 40 80 20 ZDefPageSel One 1 font off on held\n"
          "AddControl 0 100 10 22 22 ZImgPageSel pagesel 2\n",
          3, 3, {probe});
     paint();
-    EXPECT_EQ(px(12, 12), kOff);   // page 1: the text selector of page 2 is normal
-    EXPECT_EQ(px(10, 40), kOn);    // the drawn selector of page 1 is current
+    EXPECT_EQ(px(12, 12), kOff);  // page 1: the text selector of page 2 is normal
+    EXPECT_EQ(px(10, 40), kOn);  // the drawn selector of page 1 is current
     EXPECT_EQ(control<ZImgPageSel>(2)->currentFrame(), 0);
     EXPECT_EQ(probe->count("prepare"), 0);
 
@@ -273,7 +279,8 @@ TEST_F(MoreButtons, PageSelectorsChangeThePageOnPress) {
     EXPECT_EQ(control<ZImgPageSel>(2)->currentFrame(), 1);
 }
 
-TEST_F(MoreButtons, APageBeyondTheCountShowsFrameZeroAndItsOwnControls) {
+TEST_F(MoreButtons, APageBeyondTheCountShowsFrameZeroAndItsOwnControls)
+{
     auto* everyPage = gui_test::place(new gui_test::ProbeControl(ZColour{1, 2, 3, 255}), 0, 200, 100, 20, 20);
     auto* pageOne = gui_test::place(new gui_test::ProbeControl(ZColour{4, 5, 6, 255}), 1, 240, 100, 20, 20);
     auto* pageFive = gui_test::place(new gui_test::ProbeControl(ZColour{7, 8, 9, 255}), 5, 240, 140, 20, 20);
@@ -292,7 +299,7 @@ TEST_F(MoreButtons, APageBeyondTheCountShowsFrameZeroAndItsOwnControls) {
     EXPECT_EQ(px(205, 105), 0x010203u);
     EXPECT_EQ(px(245, 145), 0x070809u);
     EXPECT_EQ(px(245, 105), backgroundPixel(0));  // page 1's control is not shown
-    EXPECT_EQ(pageOne->count("prepare"), 1);       // only from the start page
+    EXPECT_EQ(pageOne->count("prepare"), 1);  // only from the start page
     EXPECT_EQ(px(12, 12), kOn);
 }
 

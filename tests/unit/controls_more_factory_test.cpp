@@ -32,11 +32,13 @@ struct ValidLine {
 };
 
 template <class T>
-std::function<bool(ZControl*)> is() {
+std::function<bool(ZControl*)> is()
+{
     return [](ZControl* c) { return dynamic_cast<T*>(c) != nullptr && typeid(*c) == typeid(T); };
 }
 
-const std::vector<ValidLine>& validLines() {
+const std::vector<ValidLine>& validLines()
+{
     static const std::vector<ValidLine> lines = {
         {"ZDefPot Drive extra on held", is<ZDefPot>()},
         {"ZKnob Drive font extra on held", is<ZKnob>()},
@@ -70,7 +72,8 @@ const std::vector<ValidLine>& validLines() {
     return lines;
 }
 
-std::vector<std::string> split(const std::string& line) {
+std::vector<std::string> split(const std::string& line)
+{
     std::istringstream in(line);
     std::vector<std::string> out;
     for (std::string t; in >> t;) out.push_back(t);
@@ -79,17 +82,19 @@ std::vector<std::string> split(const std::string& line) {
 
 class MoreFactory : public MoreControlsTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         MoreControlsTest::SetUp();
         skin.reset(parse("", 0));
         factory.reset(new GalleryFactory(effect.get()));
     }
     // The control of a line "Keyword arg arg ...", or null.
-    std::unique_ptr<ZControl> make(const std::vector<std::string>& tokens) {
+    std::unique_ptr<ZControl> make(const std::vector<std::string>& tokens)
+    {
         std::vector<const char*> argv;
         for (size_t i = 1; i < tokens.size(); ++i) argv.push_back(tokens[i].c_str());
-        return std::unique_ptr<ZControl>(factory->createControl(skin.get(), tokens[0].c_str(),
-                                                                static_cast<int32_t>(argv.size()), argv.data()));
+        return std::unique_ptr<ZControl>(
+            factory->createControl(skin.get(), tokens[0].c_str(), static_cast<int32_t>(argv.size()), argv.data()));
     }
     std::unique_ptr<ZControl> make(const std::string& line) { return make(split(line)); }
 
@@ -97,7 +102,8 @@ protected:
     std::unique_ptr<GalleryFactory> factory;
 };
 
-TEST_F(MoreFactory, EveryKeywordMakesItsControlFromAValidLine) {
+TEST_F(MoreFactory, EveryKeywordMakesItsControlFromAValidLine)
+{
     ASSERT_EQ(validLines().size(), 28u);
     std::size_t tableSize = 0;
     const ZControlKeyword* table = ZSkinFactory::standardKeywords(&tableSize);
@@ -120,7 +126,8 @@ TEST_F(MoreFactory, EveryKeywordMakesItsControlFromAValidLine) {
     }
 }
 
-TEST_F(MoreFactory, NoControlFromAWrongCountOrAnArgumentThatDoesNotResolve) {
+TEST_F(MoreFactory, NoControlFromAWrongCountOrAnArgumentThatDoesNotResolve)
+{
     std::size_t tableSize = 0;
     const ZControlKeyword* table = ZSkinFactory::standardKeywords(&tableSize);
     for (std::size_t k = 0; k < tableSize; ++k) {
@@ -135,9 +142,8 @@ TEST_F(MoreFactory, NoControlFromAWrongCountOrAnArgumentThatDoesNotResolve) {
             std::vector<std::string> bad = tokens;
             bad[i + 1] = "NoSuchName";
             const bool mustResolve = kind == ZArgKind::kParam || kind == ZArgKind::kCommand ||
-                                     kind == ZArgKind::kItem || kind == ZArgKind::kItemWithData ||
-                                     kind == ZArgKind::kImage || kind == ZArgKind::kFont ||
-                                     kind == ZArgKind::kColour;
+                kind == ZArgKind::kItem || kind == ZArgKind::kItemWithData || kind == ZArgKind::kImage ||
+                kind == ZArgKind::kFont || kind == ZArgKind::kColour;
             if (mustResolve) {
                 EXPECT_EQ(make(bad), nullptr) << tokens[0] << " argument " << i + 1;
             } else if (kind == ZArgKind::kText || kind == ZArgKind::kOrientation || kind == ZArgKind::kOptionalItem) {
@@ -157,7 +163,8 @@ TEST_F(MoreFactory, NoControlFromAWrongCountOrAnArgumentThatDoesNotResolve) {
     }
 }
 
-TEST_F(MoreFactory, BoundsOfNumbersAndItemsWithoutData) {
+TEST_F(MoreFactory, BoundsOfNumbersAndItemsWithoutData)
+{
     struct Case {
         const char* line;
         bool made;

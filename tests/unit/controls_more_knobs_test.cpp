@@ -21,19 +21,20 @@ constexpr int32_t kTrigger = GalleryEffect::kTrigger;
 
 using MoreKnobs = MoreControlsTest;
 
-TEST_F(MoreKnobs, DrawnPotShowsTicksAndADotOverItsTravel) {
+TEST_F(MoreKnobs, DrawnPotShowsTicksAndADotOverItsTravel)
+{
     open("AddControl 1 150 20 60 60 ZDefPot Drive extra on held\n", 1);
     const uint32_t bg = backgroundPixel(0);
     // Dot centres for the knob positions 0, 0.5 and 1: lower left, top, lower right.
     effect->setParameterValue(kDrive, 0.0);
     paint();
     EXPECT_EQ(px(150 + 16, 20 + 43), kExtra);  // the dot, toward the lower-left tick
-    EXPECT_EQ(px(150 + 43, 20 + 43), kOn);     // body where the maximum's dot would be
-    EXPECT_EQ(px(150 + 30, 20 + 30), kOn);     // body
-    EXPECT_EQ(px(150 + 9, 20 + 9), kExtra);    // the 2-pixel ring (28.99 from the centre)
-    EXPECT_EQ(px(150 + 3, 20 + 56), kExtra);   // lower-left tick outside the ring
+    EXPECT_EQ(px(150 + 43, 20 + 43), kOn);  // body where the maximum's dot would be
+    EXPECT_EQ(px(150 + 30, 20 + 30), kOn);  // body
+    EXPECT_EQ(px(150 + 9, 20 + 9), kExtra);  // the 2-pixel ring (28.99 from the centre)
+    EXPECT_EQ(px(150 + 3, 20 + 56), kExtra);  // lower-left tick outside the ring
     EXPECT_EQ(px(150 + 56, 20 + 56), kExtra);  // lower-right tick
-    EXPECT_EQ(px(150 + 57, 20 + 3), bg);       // no tick at the top
+    EXPECT_EQ(px(150 + 57, 20 + 3), bg);  // no tick at the top
     EXPECT_EQ(px(150 + 2, 20 + 2), bg);
     effect->setParameterValue(kDrive, 1.0);
     paint();
@@ -52,7 +53,8 @@ TEST_F(MoreKnobs, DrawnPotShowsTicksAndADotOverItsTravel) {
     EXPECT_EQ(px(150 + 30, 20 + 30), kOn);
 }
 
-TEST_F(MoreKnobs, KnobStripsAndBoxes) {
+TEST_F(MoreKnobs, KnobStripsAndBoxes)
+{
     open("AddControl 1 20 20 60 100 ZKnob Drive font extra on held\n", 1);
     auto* knob = control<ZKnob>(0);
     ASSERT_NE(knob, nullptr);
@@ -83,7 +85,8 @@ TEST_F(MoreKnobs, KnobStripsAndBoxes) {
     EXPECT_EQ(px(20 + 3, 41 + 20), kExtra);  // the pot's ring (27.83 from its centre)
 }
 
-TEST_F(MoreKnobs, KnobRoutesTheMouseToItsChildren) {
+TEST_F(MoreKnobs, KnobRoutesTheMouseToItsChildren)
+{
     open("AddControl 1 20 20 60 100 ZKnob Drive font extra on held\n"
          "AddControl 1 200 20 60 58 ZDefPot Drive extra on held\n",
          2);
@@ -135,7 +138,8 @@ TEST_F(MoreKnobs, KnobRoutesTheMouseToItsChildren) {
     EXPECT_NEAR(value(kDrive), 0.73, 0.011);
 }
 
-TEST_F(MoreKnobs, KnobButtonAndKnobCommand) {
+TEST_F(MoreKnobs, KnobButtonAndKnobCommand)
+{
     open("AddControl 1 20 20 60 100 ZKnobButton Trigger Hold font extra on held\n"
          "AddControl 1 100 20 60 100 ZKnobCommand Clear Wipe font extra on held\n",
          2);
@@ -150,7 +154,7 @@ TEST_F(MoreKnobs, KnobButtonAndKnobCommand) {
     EXPECT_EQ(bottom->y, 20 + 84);
     paint();
     if (textAvailable()) {
-        EXPECT_GT(count(0xFFFFFF, 22, 22, 78, 36), 0);    // label above
+        EXPECT_GT(count(0xFFFFFF, 22, 22, 78, 36), 0);  // label above
         EXPECT_GT(count(0xFFFFFF, 22, 104, 78, 118), 0);  // and below
         EXPECT_EQ(count(0xFFFFFF, 20, 41, 80, 99), 0);
     }
@@ -179,7 +183,8 @@ TEST_F(MoreKnobs, KnobButtonAndKnobCommand) {
     EXPECT_TRUE(effect->commandsRun[0].shift);
 }
 
-TEST_F(MoreKnobs, FieldsLayOutLabelValueAndDial) {
+TEST_F(MoreKnobs, FieldsLayOutLabelValueAndDial)
+{
     open("AddControl 1 10 10 200 24 ZField Mix 100 font extra on held\n"
          "AddControl 1 10 50 260 24 ZDialField Width 100 font extra on held\n",
          2);
@@ -192,9 +197,9 @@ TEST_F(MoreKnobs, FieldsLayOutLabelValueAndDial) {
     EXPECT_EQ(box(field->children[0]), (std::vector<int32_t>{12, 12, 97, 20}));
     EXPECT_EQ(box(field->children[1]), (std::vector<int32_t>{111, 12, 97, 20}));
     EXPECT_TRUE(dynamic_cast<ZValue*>(field->children[1]));
-    EXPECT_EQ(box(dialField->children[0]), (std::vector<int32_t>{34, 52, 100, 20}));   // label
+    EXPECT_EQ(box(dialField->children[0]), (std::vector<int32_t>{34, 52, 100, 20}));  // label
     EXPECT_EQ(box(dialField->children[1]), (std::vector<int32_t>{136, 52, 132, 20}));  // value
-    EXPECT_EQ(box(dialField->children[2]), (std::vector<int32_t>{12, 52, 20, 20}));    // dial
+    EXPECT_EQ(box(dialField->children[2]), (std::vector<int32_t>{12, 52, 20, 20}));  // dial
     EXPECT_TRUE(dynamic_cast<ZDial*>(dialField->children[2]));
     paint();
     EXPECT_EQ(px(10, 10), kExtra);
@@ -215,7 +220,8 @@ TEST_F(MoreKnobs, FieldsLayOutLabelValueAndDial) {
     EXPECT_NEAR(value(kWidth), 0.4, 1e-12);
 }
 
-TEST_F(MoreKnobs, TinyCompositesKeepOrderedBoxes) {
+TEST_F(MoreKnobs, TinyCompositesKeepOrderedBoxes)
+{
     open("AddControl 1 10 10 3 3 ZKnob Drive font extra on held\n"
          "AddControl 1 20 10 1 30 ZField Mix 5 font extra on held\n"
          "AddControl 1 30 10 2 2 ZDialField Width 1 font extra on held\n"

@@ -16,13 +16,15 @@ namespace {
 
 using MoreMeters = MoreControlsTest;
 
-std::string peak(double v) {
+std::string peak(double v)
+{
     char text[32];
     peakText(v, text, sizeof text);
     return text;
 }
 
-TEST(PeakText, LevelsInDecibels) {
+TEST(PeakText, LevelsInDecibels)
+{
     EXPECT_EQ(peak(1.0), "Peak: 0.0 dB");
     EXPECT_EQ(peak(1.5), "Peak: 3.5 dB");
     EXPECT_EQ(peak(0.5), "Peak: -6.0 dB");
@@ -35,7 +37,8 @@ TEST(PeakText, LevelsInDecibels) {
     EXPECT_EQ(peak(std::numeric_limits<double>::max()), "Peak: 6165.1 dB");
 }
 
-TEST_F(MoreMeters, PeakReadoutsPickFontAndFillByLevelAndResetOnClick) {
+TEST_F(MoreMeters, PeakReadoutsPickFontAndFillByLevelAndResetOnClick)
+{
     open("AddControl 1 10 10 200 24 ZTextPeak Peak font hotfont\n"
          "AddControl 1 10 50 200 30 ZDefPeak Peak border off on font hotfont\n",
          2);
@@ -87,7 +90,8 @@ TEST_F(MoreMeters, PeakReadoutsPickFontAndFillByLevelAndResetOnClick) {
     EXPECT_EQ(readout->lastValue, 0.002);
 }
 
-TEST_F(MoreMeters, SegmentMetersCountLightAndOrientSegments) {
+TEST_F(MoreMeters, SegmentMetersCountLightAndOrientSegments)
+{
     open("AddControl 1 10 10 102 12 ZDefFracMeter Fill LeftToRight border off on\n"
          "AddControl 1 10 30 102 12 ZDefFracMeter Fill righttoleft border off on\n"
          "AddControl 1 130 10 12 102 ZDefMeter Level TopToBottom border off on\n"
@@ -112,7 +116,7 @@ TEST_F(MoreMeters, SegmentMetersCountLightAndOrientSegments) {
         EXPECT_EQ(px(131, 10 + p + 1), i < 7 ? kOn : kOff) << i;
         EXPECT_EQ(px(151, 10 + p + 1), i >= 13 ? kOn : kOff) << i;
         EXPECT_EQ(px(10 + p + 1, 51), i < 7 ? kOn : kOff) << i;
-        EXPECT_EQ(px(10 + p, 10), kBorder);   // the segment's frame
+        EXPECT_EQ(px(10 + p, 10), kBorder);  // the segment's frame
         EXPECT_EQ(px(10 + p + 4, 11), backgroundPixel(0));  // the gap keeps the page
     }
     EXPECT_EQ(px(10 + 100, 11), backgroundPixel(0));  // after the last segment
@@ -136,7 +140,8 @@ TEST_F(MoreMeters, SegmentMetersCountLightAndOrientSegments) {
     }
 }
 
-TEST_F(MoreMeters, ImageMetersPickTheirFrames) {
+TEST_F(MoreMeters, ImageMetersPickTheirFrames)
+{
     open("AddControl 1 10 10 22 100 ZImgMeter Level 0.5 0 meter\n"
          "AddControl 1 40 10 22 100 ZImgFracMeter Fill meter\n"
          "AddControl 1 70 10 22 100 ZImgMeter Spare 1 0 meter\n"
@@ -184,7 +189,8 @@ TEST_F(MoreMeters, ImageMetersPickTheirFrames) {
     }
 }
 
-TEST_F(MoreMeters, FeatureTextShowsAtMost63CharactersAndNothingForNull) {
+TEST_F(MoreMeters, FeatureTextShowsAtMost63CharactersAndNothingForNull)
+{
     if (!textAvailable()) GTEST_SKIP() << "no text renderer here";
     open("AddControl 1 0 10 300 30 ZFeatureText Status font\n", 1);
     auto* feature = control<ZFeatureText>(0);

@@ -23,7 +23,8 @@ const ZColour kLt{125, 146, 163, 255};
 // The built-in skin's graph (203 x 136 at 17, 109; plot 10 10 183 116) on a patterned surface.
 class GraphTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         effect = makeEffect();
         graph.reset(new SarvoGraph(effect.get(), 10, 10, 183, 116, &kLt));
         place(graph.get(), 1, 17, 109, 203, 136);
@@ -36,7 +37,8 @@ protected:
         graph->draw(*surface);
     }
     // Draws again; answers whether anything was drawn (a marked pixel was restored).
-    bool redraws() {
+    bool redraws()
+    {
         uint32_t& p = surface->pixels()[110 * 402 + 18];
         const uint32_t before = p;
         p = 0x00FF00FF;
@@ -45,7 +47,8 @@ protected:
         p = before;
         return drawn;
     }
-    void expectVertex(int i, double x, double y) {
+    void expectVertex(int i, double x, double y)
+    {
         EXPECT_NEAR(graph->points[i].x, x, 1e-9) << "point " << i;
         EXPECT_NEAR(graph->points[i].y, y, 1e-9) << "point " << i;
     }
@@ -55,12 +58,13 @@ protected:
     std::unique_ptr<ZSurface> surface;
 };
 
-TEST_F(GraphTest, DefaultsRiseOnePixelPerPixelThenLieOnTheTopRow) {
+TEST_F(GraphTest, DefaultsRiseOnePixelPerPixelThenLieOnTheTopRow)
+{
     ASSERT_EQ(graph->pointCount, 36);
     for (int i = 0; i < 36; ++i) EXPECT_NEAR(graph->points[i].x, 10 + 5 * i, 1e-9) << i;
     expectVertex(0, 10, 126);
     for (int i = 0; i <= 23; ++i) expectVertex(i, 10 + 5 * i, 126 - 5 * i);  // up to (125, 11)
-    for (int i = 24; i < 36; ++i) expectVertex(i, 10 + 5 * i, 10);           // x = 130 .. 185
+    for (int i = 24; i < 36; ++i) expectVertex(i, 10 + 5 * i, 10);  // x = 130 .. 185
     // The line is drawn in lt: the pixel under a vertex far from the bend carries the colour.
     EXPECT_EQ(pixel(*surface, 17 + 59, 109 + 76), 0x7D92A3u);
     EXPECT_EQ(pixel(*surface, 17 + 160, 109 + 10), 0x7D92A3u);
@@ -68,11 +72,12 @@ TEST_F(GraphTest, DefaultsRiseOnePixelPerPixelThenLieOnTheTopRow) {
     EXPECT_EQ(pixel(*surface, 17 + 150, 109 + 100), 0x00101820u + ((109 + 100) * 402 + 17 + 150) % 7);
 }
 
-TEST_F(GraphTest, ClipAndGainMoveTheBend) {
+TEST_F(GraphTest, ClipAndGainMoveTheBend)
+{
     effect->setParameterValue(kClip, 0.5);
     graph->draw(*surface);
     for (int i = 0; i <= 11; ++i) expectVertex(i, 10 + 5 * i, 126 - 5 * i);  // up to (65, 71)
-    for (int i = 12; i < 36; ++i) expectVertex(i, 10 + 5 * i, 68);           // row 126 - 0.5 * 116
+    for (int i = 12; i < 36; ++i) expectVertex(i, 10 + 5 * i, 68);  // row 126 - 0.5 * 116
 
     effect->setParameterValue(kClip, 1.0);
     effect->setParameterValue(kGain, 1.0);  // 12 dB: factor about 3.98
@@ -91,7 +96,8 @@ TEST_F(GraphTest, ClipAndGainMoveTheBend) {
     }
 }
 
-TEST_F(GraphTest, RedrawsOnEveryParameterStepButNotForOversampling) {
+TEST_F(GraphTest, RedrawsOnEveryParameterStepButNotForOversampling)
+{
     EXPECT_FALSE(redraws());
     effect->setParameterValue(kOversample, 1.0);
     EXPECT_FALSE(redraws()) << "the switch does not change the curve";
@@ -112,7 +118,8 @@ TEST_F(GraphTest, RedrawsOnEveryParameterStepButNotForOversampling) {
     EXPECT_TRUE(redraws());
 }
 
-TEST(Graph, ANarrowOrFlatPlotDrawsNoLine) {
+TEST(Graph, ANarrowOrFlatPlotDrawsNoLine)
+{
     auto effect = makeEffect();
     std::unique_ptr<ZSurface> surface(ZSurface::create(nullptr, 60, 60));
     ASSERT_NE(surface, nullptr);
@@ -133,15 +140,17 @@ TEST(Graph, ANarrowOrFlatPlotDrawsNoLine) {
 }
 
 // A skin with the lt colour and one graph line.
-std::string graphSkin(const std::string& arguments) {
+std::string graphSkin(const std::string& arguments)
+{
     return "AddResource lt RGBColour 125 146 163\r\n"
            "AddResource img PngResource PNG_FILE XQ_OVERSAMP 101 21 2\r\n"
            "Set Width 300\r\nSet Height 200\r\nSet PageCount 1\r\n"
            "AddControl 1 17 109 203 136 SarvoGraph " +
-           arguments + "\r\nAddControl 1 0 0 42 44 ZImgPot Gain img\r\n";
+        arguments + "\r\nAddControl 1 0 0 42 44 ZImgPot Gain img\r\n";
 }
 
-TEST(Graph, OnlyACorrectLineMakesAGraph) {
+TEST(Graph, OnlyACorrectLineMakesAGraph)
+{
     SarvoEffect effect(nullptr);
     SarvoSkinFactory factory(&effect);
     struct Case {
@@ -149,9 +158,9 @@ TEST(Graph, OnlyACorrectLineMakesAGraph) {
         bool made;
     };
     const Case cases[] = {
-        {"10 10 183 116 lt", true},    {"10 10 183 116", false},       {"10 10 183 116 lt lt", false},
-        {"10 10 -183 116 lt", false},  {"-1 10 183 116 lt", false},    {"10 10 183 116 dark", false},
-        {"10 10 183 116 img", false},  {"0 0 0 0 LT", true},           {"10 10 2000000000 116 lt", false},
+        {"10 10 183 116 lt", true},   {"10 10 183 116", false},    {"10 10 183 116 lt lt", false},
+        {"10 10 -183 116 lt", false}, {"-1 10 183 116 lt", false}, {"10 10 183 116 dark", false},
+        {"10 10 183 116 img", false}, {"0 0 0 0 LT", true},        {"10 10 2000000000 116 lt", false},
     };
     for (const Case& c : cases) {
         const std::string text = graphSkin(c.arguments);

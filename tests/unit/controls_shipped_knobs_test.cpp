@@ -35,7 +35,8 @@ constexpr uint32_t kMarker = 0x00FF00FFu;
 // The built-in skin in an open editor window on the recording host.
 class ShippedSkinTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         effect = makeEffect();
         SarvoSkinFactory factory(effect.get());
         ZSkin* skin = parseModuleSkin(&factory);
@@ -48,7 +49,8 @@ protected:
         window->drawControls();
         hostRequests().clear();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         host.reset();
     }
@@ -57,7 +59,8 @@ protected:
     ZSurface& surface() const { return *window->surface(); }
 
     // The surface under a control's rectangle.
-    std::vector<uint32_t> area(int i) const {
+    std::vector<uint32_t> area(int i) const
+    {
         const ZControl* c = control(i);
         std::vector<uint32_t> out;
         for (int32_t y = c->y; y < c->y + c->height; ++y)
@@ -68,7 +71,8 @@ protected:
     void mark(int i) { surface().pixels()[(control(i)->y + 1) * surface().width() + control(i)->x + 1] = kMarker; }
     bool marked(int i) const { return pixel(surface(), control(i)->x + 1, control(i)->y + 1) == kMarker; }
 
-    void click(int32_t x, int32_t y, uint32_t keys = 0) {
+    void click(int32_t x, int32_t y, uint32_t keys = 0)
+    {
         mouse(window->handle(), kWmLeftButtonDown, x, y, keys);
         mouse(window->handle(), kWmLeftButtonUp, x, y, keys);
     }
@@ -78,7 +82,8 @@ protected:
     std::unique_ptr<ZEditorWindow> window;
 };
 
-TEST_F(ShippedSkinTest, ParsesCompletelyIntoItsTenControls) {
+TEST_F(ShippedSkinTest, ParsesCompletelyIntoItsTenControls)
+{
     const ZSkin& skin = *window->skin();
     EXPECT_EQ(skin.width, 402);
     EXPECT_EQ(skin.height, 321);
@@ -118,7 +123,8 @@ TEST_F(ShippedSkinTest, ParsesCompletelyIntoItsTenControls) {
     EXPECT_EQ(graph->colour, &lookupColour(&skin, "lt")->colour);
 }
 
-TEST_F(ShippedSkinTest, KnobFramesFollowTheKnobPosition) {
+TEST_F(ShippedSkinTest, KnobFramesFollowTheKnobPosition)
+{
     EXPECT_EQ(ZImgPot::frameFor(0.0, 91), 0);
     EXPECT_EQ(ZImgPot::frameFor(0.5, 91), 45);
     EXPECT_EQ(ZImgPot::frameFor(1.0, 91), 90);
@@ -139,7 +145,8 @@ TEST_F(ShippedSkinTest, KnobFramesFollowTheKnobPosition) {
     EXPECT_EQ(pot->lastFrame, 45);
 }
 
-TEST_F(ShippedSkinTest, ATinyDragThatKeepsTheFrameDoesNotRepaintTheKnob) {
+TEST_F(ShippedSkinTest, ATinyDragThatKeepsTheFrameDoesNotRepaintTheKnob)
+{
     auto* pot = static_cast<ZImgPot*>(control(kGainPot));
     // Gain steps 2 and 3 of 120 share frame 2.
     effect->setParameterValue(kGain, 2.0 / 120.0);
@@ -164,7 +171,8 @@ TEST_F(ShippedSkinTest, ATinyDragThatKeepsTheFrameDoesNotRepaintTheKnob) {
     for (int i = 0; i < 10; ++i) EXPECT_TRUE(marked(i)) << i;
 }
 
-TEST_F(ShippedSkinTest, PageChangeAndNewSurfaceRedrawAnUnchangedKnob) {
+TEST_F(ShippedSkinTest, PageChangeAndNewSurfaceRedrawAnUnchangedKnob)
+{
     const std::vector<uint32_t> shown = area(kClipPot);
     window->setPage(1);  // paints the page background over every control
     window->drawControls();
@@ -181,7 +189,8 @@ TEST_F(ShippedSkinTest, PageChangeAndNewSurfaceRedrawAnUnchangedKnob) {
     EXPECT_TRUE(pot->dirty);
 }
 
-TEST_F(ShippedSkinTest, CtrlClickShowsTheDefaultFrameAtTheNextPaint) {
+TEST_F(ShippedSkinTest, CtrlClickShowsTheDefaultFrameAtTheNextPaint)
+{
     const std::vector<uint32_t> atDefault = area(kClipPot);  // Clip 100 %
     effect->setParameterValue(kClip, 0.25);
     window->drawControls();
@@ -198,7 +207,8 @@ TEST_F(ShippedSkinTest, CtrlClickShowsTheDefaultFrameAtTheNextPaint) {
     EXPECT_EQ(r[3].opcode, audioMasterEndEdit);
 }
 
-TEST_F(ShippedSkinTest, TheSwitchFlipsOversamplingAndShowsItsFrame) {
+TEST_F(ShippedSkinTest, TheSwitchFlipsOversamplingAndShowsItsFrame)
+{
     auto* sw = static_cast<ZImgSwitch*>(control(kSwitch));
     const std::vector<uint32_t> off = area(kSwitch);
     EXPECT_EQ(sw->lastFrame, 0);
@@ -226,14 +236,16 @@ TEST_F(ShippedSkinTest, TheSwitchFlipsOversamplingAndShowsItsFrame) {
 }
 
 // Strips whose frames are solid colours: frame f is red 10 * (f + 1).
-ZImageResource* solidStrip(int32_t w, int32_t h, int32_t frames) {
+ZImageResource* solidStrip(int32_t w, int32_t h, int32_t frames)
+{
     ZBitmap* image = new ZBitmap(w, h * frames);
     for (int32_t i = 0; i < w * h * frames; ++i)
         image->pixels[i] = 0xFF000000u | (uint32_t(10 * (i / (w * h) + 1)) << 16);
     return new ZImageResource(image, w, h, frames);
 }
 
-TEST_F(ShippedSkinTest, ThreeFrameSwitchShowsFrameTwoWhileHeldAndLongerStripsStopAtOne) {
+TEST_F(ShippedSkinTest, ThreeFrameSwitchShowsFrameTwoWhileHeldAndLongerStripsStopAtOne)
+{
     for (const int32_t frames : {3, 4}) {
         std::unique_ptr<ZImageResource> strip(solidStrip(20, 10, frames));
         auto* sw = place(new ZImgSwitch(effect.get(), kOversample, strip.get()), 1, 10, 10, 20, 10);
@@ -258,7 +270,8 @@ TEST_F(ShippedSkinTest, ThreeFrameSwitchShowsFrameTwoWhileHeldAndLongerStripsSto
     }
 }
 
-TEST_F(ShippedSkinTest, ValueTextsRedrawWhenTheKnobPositionMoves) {
+TEST_F(ShippedSkinTest, ValueTextsRedrawWhenTheKnobPositionMoves)
+{
     auto* value = static_cast<ZValue*>(control(kGainValue));
     const std::vector<uint32_t> before = area(kGainValue);
     effect->setParameterValue(kGain, 0.5);
@@ -274,7 +287,8 @@ TEST_F(ShippedSkinTest, ValueTextsRedrawWhenTheKnobPositionMoves) {
 }
 
 #if defined(SARVO_WIN32)
-void pressKey(uint32_t key) {
+void pressKey(uint32_t key)
+{
     INPUT in[2] = {};
     in[0].type = INPUT_KEYBOARD;
     in[0].ki.wVk = static_cast<WORD>(key);
@@ -287,13 +301,15 @@ void pressKey(uint32_t key) {
     }
 }
 #else
-void pressKey(uint32_t key) {
+void pressKey(uint32_t key)
+{
     headless::keystroke(key, false);
     headless::keystroke(key, true);
 }
 #endif
 
-TEST_F(ShippedSkinTest, ClickingAValueOpensTheEntryAndEnterSetsTheParameter) {
+TEST_F(ShippedSkinTest, ClickingAValueOpensTheEntryAndEnterSetsTheParameter)
+{
     auto* value = static_cast<ZValue*>(control(kGainValue));
     click(40, 66);
     EXPECT_EQ(window->capturedControl(), -1) << "the value does not capture the mouse";

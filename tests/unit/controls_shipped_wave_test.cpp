@@ -29,7 +29,8 @@ uint32_t backgroundAt(int32_t x, int32_t y) { return 0x000A0A0Au + static_cast<u
 struct OneFrameHistory {
     ZHistory history;
     OneFrameHistory() { history.configure(10.0); }
-    void add(double inMin, double inMax, double outMin, double outMax) {
+    void add(double inMin, double inMax, double outMin, double outMax)
+    {
         history.push(inMin, outMin);
         // The entry's maxima, set directly (one-frame entries have min = max).
         history.inputMax[history.indexBack(0)].store(inMax);
@@ -42,13 +43,15 @@ class WaveTest : public ::testing::Test {
 protected:
     void SetUp() override { effect = makeEffect(); }
 
-    void makeSurface(int32_t w, int32_t h) {
+    void makeSurface(int32_t w, int32_t h)
+    {
         surface.reset(ZSurface::create(nullptr, w, h));
         ASSERT_NE(surface, nullptr);
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x) surface->pixels()[y * w + x] = backgroundAt(x, y);
     }
-    std::unique_ptr<ZWave> wave(int32_t w, int32_t h, const std::atomic<double>* a, const std::atomic<double>* b) {
+    std::unique_ptr<ZWave> wave(int32_t w, int32_t h, const std::atomic<double>* a, const std::atomic<double>* b)
+    {
         makeSurface(w, h);
         std::unique_ptr<ZWave> d(new ZWave(effect.get(), &data.history, a, b, &kBack, &kFore, &kAxis));
         place(d.get(), 1, 0, 0, w, h);
@@ -59,19 +62,22 @@ protected:
     }
     uint32_t at(int32_t x, int32_t y) const { return pixel(*surface, x, y); }
     // Rows of a column in one colour, as "first..last" pairs.
-    std::vector<int32_t> rowsOf(int32_t x, uint32_t colour) const {
+    std::vector<int32_t> rowsOf(int32_t x, uint32_t colour) const
+    {
         std::vector<int32_t> rows;
         for (int32_t y = 0; y < surface->height(); ++y)
             if (at(x, y) == colour) rows.push_back(y);
         return rows;
     }
-    static std::vector<int32_t> range(int32_t first, int32_t last, std::vector<int32_t> except = {}) {
+    static std::vector<int32_t> range(int32_t first, int32_t last, std::vector<int32_t> except = {})
+    {
         std::vector<int32_t> out;
         for (int32_t y = first; y <= last; ++y)
             if (std::find(except.begin(), except.end(), y) == except.end()) out.push_back(y);
         return out;
     }
-    bool redraws(ZControl& d) {
+    bool redraws(ZControl& d)
+    {
         const uint32_t before = surface->pixels()[0];
         surface->pixels()[0] = 0x00FF00FF;
         d.draw(*surface);
@@ -85,7 +91,8 @@ protected:
     std::unique_ptr<ZSurface> surface;
 };
 
-TEST_F(WaveTest, EmptyHistoryDrawsTheAxisAndTheLevelLinesOnly) {
+TEST_F(WaveTest, EmptyHistoryDrawsTheAxisAndTheLevelLinesOnly)
+{
     std::atomic<double> level{0.5};
     auto d = wave(136, 93, &level, nullptr);
     EXPECT_EQ(d->mid, 46);
@@ -97,7 +104,8 @@ TEST_F(WaveTest, EmptyHistoryDrawsTheAxisAndTheLevelLinesOnly) {
         }
 }
 
-TEST_F(WaveTest, ColumnsRunNewestAtTheRightWithRoundedAndClampedRows) {
+TEST_F(WaveTest, ColumnsRunNewestAtTheRightWithRoundedAndClampedRows)
+{
     // Oldest first: entry j has its own height; the newest is a full-scale overload.
     for (int j = 0; j < 300; ++j) data.add(-0.5, 0.5, -0.25, 0.25);
     data.add(-2.0, 3.0, -1.0, 1.0);
@@ -115,17 +123,18 @@ TEST_F(WaveTest, ColumnsRunNewestAtTheRightWithRoundedAndClampedRows) {
     EXPECT_EQ(rowsOf(0, kAxisPx), std::vector<int32_t>{46});
 }
 
-TEST_F(WaveTest, AHistoryShorterThanTheDisplayLeavesItsLeftPart) {
+TEST_F(WaveTest, AHistoryShorterThanTheDisplayLeavesItsLeftPart)
+{
     for (int j = 0; j < 300; ++j) data.add(-0.5, 0.5, -0.25, 0.25);
     auto d = wave(320, 93, nullptr, nullptr);
     for (int32_t x = 0; x < 20; ++x)
-        for (int32_t y = 0; y < 93; ++y)
-            ASSERT_EQ(at(x, y), y == 46 ? kAxisPx : backgroundAt(x, y)) << x << "," << y;
+        for (int32_t y = 0; y < 93; ++y) ASSERT_EQ(at(x, y), y == 46 ? kAxisPx : backgroundAt(x, y)) << x << "," << y;
     EXPECT_EQ(rowsOf(20, kForePx), range(34, 57, {46}));
     EXPECT_EQ(rowsOf(319, kForePx), range(34, 57, {46}));
 }
 
-TEST_F(WaveTest, OnlyTheNewestWidthEntriesAreShown) {
+TEST_F(WaveTest, OnlyTheNewestWidthEntriesAreShown)
+{
     // Entry j (0 oldest .. 349 newest) reaches j / 1000 of full scale upwards.
     for (int j = 0; j < 350; ++j) data.add(0.0, j / 1000.0, 0.0, 0.0);
     auto d = wave(136, 93, nullptr, nullptr);
@@ -136,7 +145,8 @@ TEST_F(WaveTest, OnlyTheNewestWidthEntriesAreShown) {
     }
 }
 
-TEST_F(WaveTest, LevelLines) {
+TEST_F(WaveTest, LevelLines)
+{
     std::atomic<double> a{1.5}, b{0.0}, zero{0.0};
     auto d = wave(100, 60, &a, nullptr);
     EXPECT_EQ(rowsOf(50, kAxisPx), std::vector<int32_t>{30}) << "a level above 1 draws no lines";
@@ -152,7 +162,8 @@ TEST_F(WaveTest, LevelLines) {
     EXPECT_EQ(rowsOf(50, kAxisPx), std::vector<int32_t>{30}) << "a negative level draws nothing";
 }
 
-TEST_F(WaveTest, RedrawsOnNewEntriesAndLevelChangesOnly) {
+TEST_F(WaveTest, RedrawsOnNewEntriesAndLevelChangesOnly)
+{
     std::atomic<double> level{0.5};
     auto d = wave(50, 40, &level, nullptr);
     EXPECT_FALSE(redraws(*d));
@@ -170,7 +181,8 @@ TEST_F(WaveTest, RedrawsOnNewEntriesAndLevelChangesOnly) {
     EXPECT_TRUE(redraws(*d));
 }
 
-TEST_F(WaveTest, BypassShowsEqualInputAndOutputBounds) {
+TEST_F(WaveTest, BypassShowsEqualInputAndOutputBounds)
+{
     auto render = [&](bool bypass) {
         effect.reset(new SarvoEffect(&recordingHost));
         effect->setSampleRate(44100.0f);
@@ -206,7 +218,8 @@ TEST_F(WaveTest, BypassShowsEqualInputAndOutputBounds) {
 
 // ---------------------------------------------------------------- zoom
 
-TEST(WaveZoom, FastLogarithm) {
+TEST(WaveZoom, FastLogarithm)
+{
     EXPECT_EQ(fastLog2(1.0), 0.0);
     EXPECT_EQ(fastLog2(2.0), 1.0);
     EXPECT_EQ(fastLog2(1024.0), 10.0);
@@ -219,7 +232,8 @@ TEST(WaveZoom, FastLogarithm) {
 
 class ZoomTest : public WaveTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WaveTest::SetUp();
         font.reset(ZDefFont::create(12, ZColour{255, 255, 255, 255}));
         ASSERT_NE(font, nullptr);
@@ -238,7 +252,8 @@ protected:
     std::unique_ptr<ZZoomWave> zoom;
 };
 
-TEST_F(ZoomTest, LayoutAndTheHandleAtOneX) {
+TEST_F(ZoomTest, LayoutAndTheHandleAtOneX)
+{
     EXPECT_EQ(zoom->waveArea.bottom, 93);
     EXPECT_EQ(zoom->sliderStrip.top, 93);
     EXPECT_EQ(zoom->sliderStrip.bottom, 109);
@@ -254,7 +269,8 @@ TEST_F(ZoomTest, LayoutAndTheHandleAtOneX) {
     EXPECT_EQ(rowsOf(3, kAxisPx), (std::vector<int32_t>{23, 46, 69}));
 }
 
-TEST_F(ZoomTest, TheSliderSetsTheZoomFromTheColumn) {
+TEST_F(ZoomTest, TheSliderSetsTheZoomFromTheColumn)
+{
     struct Case {
         int32_t x;
         const char* text;
@@ -280,7 +296,8 @@ TEST_F(ZoomTest, TheSliderSetsTheZoomFromTheColumn) {
     EXPECT_FALSE(zoom->leftUp(false, false, 0, 0));
 }
 
-TEST_F(ZoomTest, CtrlClickReturnsToOneXAndShowsTheHeldHandle) {
+TEST_F(ZoomTest, CtrlClickReturnsToOneXAndShowsTheHeldHandle)
+{
     zoom->leftDown(false, false, 115, 100);
     zoom->leftUp(false, false, 115, 100);
     zoom->draw(*surface);
@@ -298,7 +315,8 @@ TEST_F(ZoomTest, CtrlClickReturnsToOneXAndShowsTheHeldHandle) {
     EXPECT_EQ(handleOffset(), 47);
 }
 
-TEST_F(ZoomTest, ClicksAboveTheStripAreNotCaptured) {
+TEST_F(ZoomTest, ClicksAboveTheStripAreNotCaptured)
+{
     auto* z = place(new ZZoomWave(effect.get(), &data.history, &level, nullptr, &kBack, &kFore, &kAxis, font.get(),
                                   &kHandle, &kHeld),
                     1, 10, 10, 136, 109);
@@ -318,7 +336,8 @@ TEST_F(ZoomTest, ClicksAboveTheStripAreNotCaptured) {
     window.destroy();
 }
 
-TEST_F(ZoomTest, TheZoomScalesTheEnvelopeAndTheLevelLines) {
+TEST_F(ZoomTest, TheZoomScalesTheEnvelopeAndTheLevelLines)
+{
     data.add(-0.1, 0.1, -0.05, 0.05);
     zoom->setZoom(10.0f);
     zoom->draw(*surface);

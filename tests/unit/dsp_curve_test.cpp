@@ -11,6 +11,7 @@
 
 #include "dsp/clip_curve.h"
 #include "model/parameter.h"
+#include "model/sarvo_effect.h"
 
 namespace {
 
@@ -103,8 +104,7 @@ TEST(DspCurve, GainMapping)
 {
     EXPECT_EQ(clipCurveFromNormalised(0.0, 1.0, 0.0).gainFactor, 1.0);
     EXPECT_NEAR(clipCurveFromNormalised(1.0, 1.0, 0.0).gainFactor, 3.98107170553497, 1e-13);
-    EXPECT_NEAR(clipCurveFromNormalised(1.0 / 120.0, 1.0, 0.0).gainFactor, 1.0115794542598986,
-                1e-15);
+    EXPECT_NEAR(clipCurveFromNormalised(1.0 / 120.0, 1.0, 0.0).gainFactor, 1.0115794542598986, 1e-15);
     // Stored 0.123 snaps to 1.5 dB; half a step snaps up.
     EXPECT_EQ(clipCurveFromNormalised(0.123, 1.0, 0.0).gainFactor, std::pow(10.0, 1.5 * 0.05));
     EXPECT_EQ(clipCurveFromNormalised(0.5 / 120.0, 1.0, 0.0).gainFactor,
@@ -123,15 +123,14 @@ TEST(DspCurve, OversamplingSwitchAtHalf)
     EXPECT_FALSE(oversamplingFromNormalised(std::numeric_limits<double>::quiet_NaN()));
 }
 
-TEST(DspCurve, NormalisedMappingAgreesWithRangeParameters)
+// The curve snaps stored values to the parameters' grid itself; it must agree with the display
+// values the effect's own parameters show.
+TEST(DspCurve, NormalisedMappingAgreesWithTheEffectsParameters)
 {
-    ZRangeParameter gain, clip, soft;
-    gain.setRange(0.0, 12.0);
-    gain.setSteps(120);
-    clip.setRange(0.0, 100.0);
-    clip.setSteps(100);
-    soft.setRange(0.0, 100.0);
-    soft.setSteps(100);
+    SarvoEffect effect(nullptr);
+    const ZParameter& gain = *effect.parameter(SarvoEffect::kGain);
+    const ZParameter& clip = *effect.parameter(SarvoEffect::kClip);
+    const ZParameter& soft = *effect.parameter(SarvoEffect::kSoftness);
     std::mt19937_64 rng(7);
     std::uniform_real_distribution<double> dist(-0.1, 1.1);
     for (int i = 0; i < 2000; ++i) {
@@ -165,8 +164,7 @@ TEST(DspCurve, InvariantsOverTheParameterGrid)
             // the clip level by a few dozen ulps (large quadB and quadC
             // cancel); the oversampled path clamps exactly.
             for (double v = -2.5; v <= 2.5; v += 0.01) {
-                ASSERT_LE(std::fabs(clipSample(c, v)), c.clipLevel * (1.0 + 64.0 * DBL_EPSILON))
-                    << clip << " " << soft;
+                ASSERT_LE(std::fabs(clipSample(c, v)), c.clipLevel * (1.0 + 64.0 * DBL_EPSILON)) << clip << " " << soft;
             }
         }
     }
@@ -199,26 +197,22 @@ TEST(DspCurve, PairFormMatchesScalarBitForBit)
 {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double settings[][3] = {
-        {0, 100, 0}, {0, 80, 50}, {6, 37, 100}, {12, 0, 40}, {3.3, 100, 1}};
+    const double settings[][3] = {{0, 100, 0}, {0, 80, 50}, {6, 37, 100}, {12, 0, 40}, {3.3, 100, 1}};
     std::mt19937_64 rng(11);
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
     for (const auto& s : settings) {
         const ClipCurveValues c = clipCurveFromDisplay(s[0], s[1], s[2]);
         const sarvo_dsp::PairCurve pc(c);
-        std::vector<double> values = {
-            0.0, -0.0, c.kneeStart, -c.kneeStart, c.kneeEnd, -c.kneeEnd, c.clipLevel, -c.clipLevel,
-            inf, -inf, nan,         1e-310,       -1e-310,   1e300,      -1e300};
+        std::vector<double> values = {0.0,        -0.0,        c.kneeStart,  -c.kneeStart, c.kneeEnd,
+                                      -c.kneeEnd, c.clipLevel, -c.clipLevel, inf,          -inf,
+                                      nan,        1e-310,      -1e-310,      1e300,        -1e300};
         values.push_back(std::nextafter(c.kneeStart, 9.0));
         values.push_back(std::nextafter(c.kneeEnd, -9.0));
         for (int i = 0; i < 5000; ++i) values.push_back(dist(rng));
         for (size_t i = 0; i + 1 < values.size(); ++i) {
-            const sarvo_dsp::LanePair r =
-                sarvo_dsp::clipPair(pc, sarvo_dsp::pairOf(values[i], values[i + 1]));
-            ASSERT_EQ(bitsOf(sarvo_dsp::pairLeft(r)), bitsOf(clipSample(c, values[i])))
-                << values[i];
-            ASSERT_EQ(bitsOf(sarvo_dsp::pairRight(r)), bitsOf(clipSample(c, values[i + 1])))
-                << values[i + 1];
+            const sarvo_dsp::LanePair r = sarvo_dsp::clipPair(pc, sarvo_dsp::pairOf(values[i], values[i + 1]));
+            ASSERT_EQ(bitsOf(sarvo_dsp::pairLeft(r)), bitsOf(clipSample(c, values[i]))) << values[i];
+            ASSERT_EQ(bitsOf(sarvo_dsp::pairRight(r)), bitsOf(clipSample(c, values[i + 1]))) << values[i + 1];
         }
     }
 }

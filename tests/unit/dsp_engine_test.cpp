@@ -53,8 +53,7 @@ struct Stereo {
 // Which of the engine's loops the current test runs.
 ClipperLoops gLoops = ClipperLoops::TwoLane;
 
-std::unique_ptr<ClipperEngine> makeEngine(double gain, double clip, double soft, double oversmp,
-                                          double rate = 44100.0)
+std::unique_ptr<ClipperEngine> makeEngine(double gain, double clip, double soft, double oversmp, double rate = 44100.0)
 {
     auto e = std::make_unique<ClipperEngine>();
     e->loops = gLoops;
@@ -84,27 +83,23 @@ bool sameBytes(const void* a, const void* b, size_t n) { return std::memcmp(a, b
 bool sameFilter(const HalfBandFilter& a, const HalfBandFilter& b)
 {
     return sameBytes(a.branchA.stages, b.branchA.stages, sizeof a.branchA.stages) &&
-           sameBytes(a.branchB.stages, b.branchB.stages, sizeof a.branchB.stages) &&
-           sameBytes(a.branchA.value, b.branchA.value, sizeof a.branchA.value) &&
-           sameBytes(a.branchB.value, b.branchB.value, sizeof a.branchB.value) &&
-           sameBytes(a.out, b.out, sizeof a.out) &&
-           sameBytes(a.delayedB, b.delayedB, sizeof a.delayedB);
+        sameBytes(a.branchB.stages, b.branchB.stages, sizeof a.branchB.stages) &&
+        sameBytes(a.branchA.value, b.branchA.value, sizeof a.branchA.value) &&
+        sameBytes(a.branchB.value, b.branchB.value, sizeof a.branchB.value) && sameBytes(a.out, b.out, sizeof a.out) &&
+        sameBytes(a.delayedB, b.delayedB, sizeof a.delayedB);
 }
 
 bool sameHistory(const ZHistory& a, const ZHistory& b)
 {
     bool same = a.length == b.length && a.writePosition.load() == b.writePosition.load() &&
-                a.samplesInEntry.load() == b.samplesInEntry.load() &&
-                a.entriesWritten.load() == b.entriesWritten.load() &&
-                sameBits(a.runningInputMin.load(), b.runningInputMin.load()) &&
-                sameBits(a.runningInputMax.load(), b.runningInputMax.load()) &&
-                sameBits(a.runningOutputMin.load(), b.runningOutputMin.load()) &&
-                sameBits(a.runningOutputMax.load(), b.runningOutputMax.load());
+        a.samplesInEntry.load() == b.samplesInEntry.load() && a.entriesWritten.load() == b.entriesWritten.load() &&
+        sameBits(a.runningInputMin.load(), b.runningInputMin.load()) &&
+        sameBits(a.runningInputMax.load(), b.runningInputMax.load()) &&
+        sameBits(a.runningOutputMin.load(), b.runningOutputMin.load()) &&
+        sameBits(a.runningOutputMax.load(), b.runningOutputMax.load());
     for (int32_t i = 0; same && i < a.length; ++i) {
-        same = sameBits(a.inputMinAt(i), b.inputMinAt(i)) &&
-               sameBits(a.inputMaxAt(i), b.inputMaxAt(i)) &&
-               sameBits(a.outputMinAt(i), b.outputMinAt(i)) &&
-               sameBits(a.outputMaxAt(i), b.outputMaxAt(i));
+        same = sameBits(a.inputMinAt(i), b.inputMinAt(i)) && sameBits(a.inputMaxAt(i), b.inputMaxAt(i)) &&
+            sameBits(a.outputMinAt(i), b.outputMinAt(i)) && sameBits(a.outputMaxAt(i), b.outputMaxAt(i));
     }
     return same;
 }
@@ -129,10 +124,8 @@ void expectSameOutput(const Stereo<Sample>& a, const Stereo<Sample>& b)
 {
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i) {
-        ASSERT_TRUE(sameBits(a.l[i], b.l[i]))
-            << "frame " << i << ": " << a.l[i] << " vs " << b.l[i];
-        ASSERT_TRUE(sameBits(a.r[i], b.r[i]))
-            << "frame " << i << ": " << a.r[i] << " vs " << b.r[i];
+        ASSERT_TRUE(sameBits(a.l[i], b.l[i])) << "frame " << i << ": " << a.l[i] << " vs " << b.l[i];
+        ASSERT_TRUE(sameBits(a.r[i], b.r[i])) << "frame " << i << ": " << a.r[i] << " vs " << b.r[i];
     }
 }
 
@@ -150,8 +143,8 @@ void compareWithReference(uint64_t seed)
 
     size_t pos = 0;
     while (pos < in.size()) {
-        const int32_t block = static_cast<int32_t>(
-            std::min<size_t>(in.size() - pos, std::uniform_int_distribution<int>(0, 700)(rng)));
+        const int32_t block =
+            static_cast<int32_t>(std::min<size_t>(in.size() - pos, std::uniform_int_distribution<int>(0, 700)(rng)));
         std::uniform_real_distribution<double> unit(0.0, 1.0);
         if (unit(rng) < 0.3) {
             const double p[4] = {unit(rng), unit(rng), unit(rng), unit(rng)};
@@ -201,12 +194,9 @@ std::vector<ClipperLoops> availableLoops()
 std::string loopsName(const ::testing::TestParamInfo<ClipperLoops>& info)
 {
     switch (info.param) {
-    case ClipperLoops::Avx:
-        return "Avx";
-    case ClipperLoops::Avx512:
-        return "Avx512";
-    default:
-        return "TwoLane";
+        case ClipperLoops::Avx: return "Avx";
+        case ClipperLoops::Avx512: return "Avx512";
+        default: return "TwoLane";
     }
 }
 
@@ -249,8 +239,7 @@ TEST_P(DspEngine, BypassReturnsTheInputExactly)
 
         Stereo<double> ind = noise<double>(5000, 3.0, 9);
         Stereo<double> outd(ind.size());
-        e->processDoubleReplacing(ind.inputs(), outd.outputs(), static_cast<int32_t>(ind.size()),
-                                  capture);
+        e->processDoubleReplacing(ind.inputs(), outd.outputs(), static_cast<int32_t>(ind.size()), capture);
         expectSameOutput(ind, outd);
 
         // The history saw the dry input on both sides.
@@ -291,15 +280,13 @@ TEST_P(DspEngine, OversampledImpulseAndSettling)
 TEST_P(DspEngine, OversampledOutputNeverExceedsTheClipLevel)
 {
     std::atomic<bool> off{false};
-    const double settings[][3] = {
-        {1.0, 0.5, 0.0}, {1.0, 0.8, 1.0}, {0.5, 1.0, 0.3}, {0.0, 0.0, 0.5}};
+    const double settings[][3] = {{1.0, 0.5, 0.0}, {1.0, 0.8, 1.0}, {0.5, 1.0, 0.3}, {0.0, 0.0, 0.5}};
     for (const auto& p : settings) {
         auto e = makeEngine(p[0], p[1], p[2], 1.0);
         const double clip = e->curve.clipLevel.load();
         Stereo<double> s = noise<double>(20000, 2.0, 4);
         for (size_t i = 0; i < s.size(); i += 40) {  // hard square bursts ring the most
-            for (size_t j = i; j < i + 20 && j < s.size(); ++j)
-                s.l[j] = s.r[j] = ((i / 40) & 1) ? 1.5 : -1.5;
+            for (size_t j = i; j < i + 20 && j < s.size(); ++j) s.l[j] = s.r[j] = ((i / 40) & 1) ? 1.5 : -1.5;
         }
         e->processDoubleReplacing(s.inputs(), s.outputs(), static_cast<int32_t>(s.size()), off);
         for (size_t i = 0; i < s.size(); ++i) {
@@ -413,8 +400,7 @@ TEST_P(DspEngine, HugeInputAndBrokenParametersAreContained)
         Stereo<double> y(x.size()), yRef(x.size());
         for (int step = 0; step < 3; ++step) {
             if (step == 1) {
-                a->applyParameters(broken == 0 ? kNaN : 0.2, broken == 1 ? kInf : 0.7,
-                                   broken == 2 ? kNaN : 0.4, 1.0);
+                a->applyParameters(broken == 0 ? kNaN : 0.2, broken == 1 ? kInf : 0.7, broken == 2 ? kNaN : 0.4, 1.0);
                 ref->applyParameters(0.2, broken == 1 ? kInf : 0.7, broken == 2 ? kNaN : 0.4, 1.0);
             }
             if (step == 2) {
@@ -441,8 +427,7 @@ TEST_P(DspEngine, HugeInputAndBrokenParametersAreContained)
         Stereo<double> t = noise<double>(64, 1.0, 3);
         big->processDoubleReplacing(t.inputs(), t.outputs(), 64, off);
         for (size_t i = 0; i < t.size(); ++i) {
-            ASSERT_TRUE(std::isfinite(hot.l[i]) && std::isfinite(t.l[i]) && std::isfinite(t.r[i]))
-                << i;
+            ASSERT_TRUE(std::isfinite(hot.l[i]) && std::isfinite(t.l[i]) && std::isfinite(t.r[i])) << i;
         }
         for (const HalfBandFilter* f : {&big->upsampler.filter, &big->downsampler.filter}) {
             for (const AllpassChain* c : {&f->branchA, &f->branchB}) {

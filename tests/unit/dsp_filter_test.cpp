@@ -23,12 +23,11 @@ bool sameBytes(const void* a, const void* b, size_t n) { return std::memcmp(a, b
 bool sameFilter(const HalfBandFilter& a, const HalfBandFilter& b)
 {
     return a.branchA.stageCount == b.branchA.stageCount &&
-           sameBytes(a.branchA.stages, b.branchA.stages, sizeof a.branchA.stages) &&
-           sameBytes(a.branchB.stages, b.branchB.stages, sizeof a.branchB.stages) &&
-           sameBytes(a.branchA.value, b.branchA.value, sizeof a.branchA.value) &&
-           sameBytes(a.branchB.value, b.branchB.value, sizeof a.branchB.value) &&
-           sameBytes(a.out, b.out, sizeof a.out) &&
-           sameBytes(a.delayedB, b.delayedB, sizeof a.delayedB);
+        sameBytes(a.branchA.stages, b.branchA.stages, sizeof a.branchA.stages) &&
+        sameBytes(a.branchB.stages, b.branchB.stages, sizeof a.branchB.stages) &&
+        sameBytes(a.branchA.value, b.branchA.value, sizeof a.branchA.value) &&
+        sameBytes(a.branchB.value, b.branchB.value, sizeof a.branchB.value) && sameBytes(a.out, b.out, sizeof a.out) &&
+        sameBytes(a.delayedB, b.delayedB, sizeof a.delayedB);
 }
 
 // Gain in dB of the filter at a frequency given as a fraction of its rate,

@@ -11,7 +11,8 @@ namespace {
 
 class EditorTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         effect = makeEffect();
         editor = new ZEditor(effect.get());
         probe = place(new ProbeControl, 2, 10, 10, 20, 20);
@@ -19,12 +20,14 @@ protected:
         effect->setEditor(editor);  // owned by the effect from now on
         host.reset(new HostWindow);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         effect.reset();
         host.reset();
     }
     WindowHandle editorHandle() { return editor->window()->handle(); }
-    void processSomething() {
+    void processSomething()
+    {
         float a[64] = {}, b[64] = {};
         float* in[2] = {a, b};
         float* out[2] = {a, b};
@@ -37,7 +40,8 @@ protected:
     ProbeControl* probe = nullptr;
 };
 
-TEST_F(EditorTest, RectangleIsTheSkinPlusTheStrip) {
+TEST_F(EditorTest, RectangleIsTheSkinPlusTheStrip)
+{
     ERect* rect = nullptr;
     ASSERT_TRUE(editor->getRect(&rect));
     ASSERT_NE(rect, nullptr);
@@ -52,7 +56,8 @@ TEST_F(EditorTest, RectangleIsTheSkinPlusTheStrip) {
     EXPECT_EQ(editor->effect(), effect.get());
 }
 
-TEST_F(EditorTest, OpenCloseAndOpenAgain) {
+TEST_F(EditorTest, OpenCloseAndOpenAgain)
+{
     EXPECT_EQ(effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f), 1);
     EXPECT_TRUE(effect->isEditorOpen());
     ASSERT_TRUE(editor->window()->exists());
@@ -84,7 +89,8 @@ TEST_F(EditorTest, OpenCloseAndOpenAgain) {
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
 }
 
-TEST_F(EditorTest, IdleRepaintsAtMostEvery40Milliseconds) {
+TEST_F(EditorTest, IdleRepaintsAtMostEvery40Milliseconds)
+{
     effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f);
     updateWindow(editorHandle());
     // Nothing processed: idle does nothing.
@@ -114,7 +120,8 @@ TEST_F(EditorTest, IdleRepaintsAtMostEvery40Milliseconds) {
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
 }
 
-TEST_F(EditorTest, ParameterChangesRepaintAtOnce) {
+TEST_F(EditorTest, ParameterChangesRepaintAtOnce)
+{
     effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f);
     updateWindow(editorHandle());
     effect->setParameter(SarvoEffect::kClip, 0.5f);
@@ -125,7 +132,8 @@ TEST_F(EditorTest, ParameterChangesRepaintAtOnce) {
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
 }
 
-TEST_F(EditorTest, DestroyingTheEffectWithTheEditorOpenDestroysTheWindow) {
+TEST_F(EditorTest, DestroyingTheEffectWithTheEditorOpenDestroysTheWindow)
+{
     effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f);
     WindowHandle h = editorHandle();
     ASSERT_TRUE(isWindow(h));
@@ -136,7 +144,8 @@ TEST_F(EditorTest, DestroyingTheEffectWithTheEditorOpenDestroysTheWindow) {
 #if defined(SARVO_WIN32)
 // Where GetGuiResources does not answer (Wine), the slot a new GDI object gets tells whether the
 // table of GDI objects has grown: freed slots are handed out again first.
-int32_t gdiSlot() {
+int32_t gdiSlot()
+{
     HBRUSH probe = CreateSolidBrush(0);
     const int32_t slot = static_cast<int32_t>(reinterpret_cast<std::uintptr_t>(probe) & 0xFFFF);
     DeleteObject(probe);
@@ -144,7 +153,8 @@ int32_t gdiSlot() {
 }
 #endif
 
-TEST_F(EditorTest, ThousandOpeningsLeaveNothingBehind) {
+TEST_F(EditorTest, ThousandOpeningsLeaveNothingBehind)
+{
     effect->dispatcher(effEditOpen, 0, 0, host->handle(), 0.0f);
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
     const int32_t gdi = gdiObjectCount();
@@ -169,7 +179,8 @@ TEST_F(EditorTest, ThousandOpeningsLeaveNothingBehind) {
 #endif
 }
 
-TEST(EditorWithoutSkin, NullSkinGivesNoWindow) {
+TEST(EditorWithoutSkin, NullSkinGivesNoWindow)
+{
     std::unique_ptr<SarvoEffect> effect = makeEffect();
     ZEditor editor(effect.get());
     editor.setSkin(nullptr);

@@ -11,13 +11,15 @@ namespace {
 class EditorWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { effect = makeEffect(); }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         host.reset();
     }
 
     // Binds a skin of 200 x 150 with the controls and opens the window in the host.
-    void open(std::vector<ZControl*> controls, int32_t pages = 1, ZImageResource* background = nullptr) {
+    void open(std::vector<ZControl*> controls, int32_t pages = 1, ZImageResource* background = nullptr)
+    {
         ZSkin* skin = makeSkin(effect.get(), 200, 150, std::move(controls), pages);
         if (background) addBackground(skin, background);
         window.reset(new ZEditorWindow(effect.get()));
@@ -32,7 +34,8 @@ protected:
     std::unique_ptr<ZEditorWindow> window;
 };
 
-TEST_F(EditorWindowTest, ChildAtTheTopLeftCornerWithTheCreditStrip) {
+TEST_F(EditorWindowTest, ChildAtTheTopLeftCornerWithTheCreditStrip)
+{
     auto* probe = place(new ProbeControl, 1, 10, 10, 20, 20);
     open({probe});
     int32_t x, y, w, hh;
@@ -63,7 +66,8 @@ TEST_F(EditorWindowTest, ChildAtTheTopLeftCornerWithTheCreditStrip) {
     EXPECT_EQ(probe->snapshot()->pixels[0] >> 24, 0xFFu);
 }
 
-TEST_F(EditorWindowTest, PaintDrawsEveryControlAndCopiesTheSurface) {
+TEST_F(EditorWindowTest, PaintDrawsEveryControlAndCopiesTheSurface)
+{
     auto* a = place(new ProbeControl(ZColour{255, 0, 0, 255}), 1, 10, 10, 20, 20);
     auto* b = place(new ProbeControl(ZColour{0, 0, 255, 255}), 0, 100, 50, 30, 10);
     open({a, b}, 1, gradientBackground(200, 150, 1));
@@ -89,7 +93,8 @@ TEST_F(EditorWindowTest, PaintDrawsEveryControlAndCopiesTheSurface) {
     }
 }
 
-TEST_F(EditorWindowTest, InvalidateAndPaintSuppression) {
+TEST_F(EditorWindowTest, InvalidateAndPaintSuppression)
+{
     open({place(new ProbeControl, 1, 0, 0, 5, 5)});
     updateWindow(h());
     EXPECT_FALSE(needsPaint(h()));
@@ -108,7 +113,8 @@ TEST_F(EditorWindowTest, InvalidateAndPaintSuppression) {
     EXPECT_EQ(window->surface(), nullptr);
 }
 
-TEST_F(EditorWindowTest, PagesFilterDrawingAndTheMouse) {
+TEST_F(EditorWindowTest, PagesFilterDrawingAndTheMouse)
+{
     auto* page1 = place(new ProbeControl(ZColour{255, 0, 0, 255}), 1, 10, 10, 20, 20);
     auto* page2 = place(new ProbeControl(ZColour{0, 255, 0, 255}), 2, 10, 10, 20, 20);
     auto* always = place(new ProbeControl(ZColour{0, 0, 255, 255}), 0, 50, 10, 20, 20);
@@ -145,7 +151,8 @@ TEST_F(EditorWindowTest, PagesFilterDrawingAndTheMouse) {
     EXPECT_EQ(page2->count("prepare"), 2);
 }
 
-TEST_F(EditorWindowTest, HitTestIncludesRightAndBottomEdgesAndPrefersTheEarlierControl) {
+TEST_F(EditorWindowTest, HitTestIncludesRightAndBottomEdgesAndPrefersTheEarlierControl)
+{
     auto* first = place(new ProbeControl, 1, 10, 10, 20, 20);
     auto* second = place(new ProbeControl, 1, 25, 25, 20, 20);
     open({first, second});
@@ -172,7 +179,8 @@ TEST_F(EditorWindowTest, HitTestIncludesRightAndBottomEdgesAndPrefersTheEarlierC
     EXPECT_EQ(focusWindow(), h());
 }
 
-TEST_F(EditorWindowTest, CaptureKeepsTheControlUntilItsRelease) {
+TEST_F(EditorWindowTest, CaptureKeepsTheControlUntilItsRelease)
+{
     auto* target = place(new ProbeControl, 1, 10, 10, 20, 20);
     auto* other = place(new ProbeControl, 1, 100, 10, 20, 20);
     open({target, other});
@@ -201,7 +209,8 @@ TEST_F(EditorWindowTest, CaptureKeepsTheControlUntilItsRelease) {
     EXPECT_EQ(target->count("cancel"), 0);  // an ended gesture is not cancelled
 }
 
-TEST_F(EditorWindowTest, LosingCaptureOrFocusCancels) {
+TEST_F(EditorWindowTest, LosingCaptureOrFocusCancels)
+{
     auto* target = place(new ProbeControl, 1, 10, 10, 20, 20);
     open({target});
     HostWindow other;
@@ -225,7 +234,8 @@ TEST_F(EditorWindowTest, LosingCaptureOrFocusCancels) {
     EXPECT_EQ(target->count("cancel"), 2);
 }
 
-TEST_F(EditorWindowTest, ReopeningKeepsThePageAndRebuildsTheSurface) {
+TEST_F(EditorWindowTest, ReopeningKeepsThePageAndRebuildsTheSurface)
+{
     auto* probe = place(new ProbeControl, 2, 10, 10, 20, 20);
     open({probe}, 3);
     window->setPage(2);
@@ -249,7 +259,8 @@ struct StripInk {
     int right = 0;
 };
 
-StripInk stripInk(const ZSurface& s, int32_t top, int32_t split) {
+StripInk stripInk(const ZSurface& s, int32_t top, int32_t split)
+{
     StripInk ink;
     for (int32_t y = top; y < top + 12; ++y)
         for (int32_t x = 0; x < s.width(); ++x) {
@@ -260,7 +271,8 @@ StripInk stripInk(const ZSurface& s, int32_t top, int32_t split) {
     return ink;
 }
 
-TEST_F(EditorWindowTest, CreditStripFitsItsTexts) {
+TEST_F(EditorWindowTest, CreditStripFitsItsTexts)
+{
     // Text widths as the strip measures them.
     ZSurface* measure = ZSurface::create(nullptr, 8, 8);
     ZDefFont* font = ZDefFont::create(12, ZColour{127, 127, 127, 255});
@@ -283,9 +295,9 @@ TEST_F(EditorWindowTest, CreditStripFitsItsTexts) {
     };
     const Case cases[] = {
         {names + longForm + 4 + 20, true, longForm},  // everything
-        {names + longForm + 4, false, longForm},      // names and long form do not fit together
-        {longForm + 4, false, shortForm},             // long form does not fit: the short one
-        {shortForm + 4, false, 0},                    // nothing fits
+        {names + longForm + 4, false, longForm},  // names and long form do not fit together
+        {longForm + 4, false, shortForm},  // long form does not fit: the short one
+        {shortForm + 4, false, 0},  // nothing fits
         {8, false, 0},
     };
     for (const Case& c : cases) {
@@ -311,7 +323,8 @@ public:
     ShapeControl() : ZControl(nullptr) {}
     void reset() override {}
     void prepare(ZSurface& s) override { takeSnapshot(s); }
-    void draw(ZSurface& s) override {
+    void draw(ZSurface& s) override
+    {
         restoreSnapshot(s);
         s.fillDisc(ZColour{250, 200, 20, 180}, width / 2.0, height / 2.0, height / 2.5);
         const ZPointD line[] = {{1.5, 2.0}, {width - 3.0, height / 3.0}, {width / 3.0, height - 2.5}};
@@ -322,7 +335,8 @@ public:
 
 // FNV-1a of the pixels above the credit strip (the strip holds text, which each platform renders
 // with its own font engine).
-uint64_t pictureHash(const std::vector<uint32_t>& pixels, int32_t width, int32_t rows) {
+uint64_t pictureHash(const std::vector<uint32_t>& pixels, int32_t width, int32_t rows)
+{
     uint64_t h = 1469598103934665603ull;
     for (int32_t i = 0; i < width * rows; ++i) {
         h ^= pixels[i] & 0xFFFFFFu;
@@ -331,7 +345,8 @@ uint64_t pictureHash(const std::vector<uint32_t>& pixels, int32_t width, int32_t
     return h;
 }
 
-TEST(EditorRendering, SamePicturesOnEveryPlatform) {
+TEST(EditorRendering, SamePicturesOnEveryPlatform)
+{
     std::unique_ptr<SarvoEffect> effect = makeEffect();
     ZEditorWindow window(effect.get());
     ZSkin* skin = makeSkin(effect.get(), 160, 120,

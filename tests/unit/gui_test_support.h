@@ -19,6 +19,7 @@
 #include "gui/window.h"
 #include "model/sarvo_effect.h"
 #include "platform/window_system.h"
+#include "skin/resource_registry.h"
 #include "skin/resources.h"
 #include "skin/skin.h"
 
@@ -37,19 +38,22 @@ struct HostRequest {
 };
 
 // Every request the effect sends (one recorder for the test program).
-inline std::vector<HostRequest>& hostRequests() {
+inline std::vector<HostRequest>& hostRequests()
+{
     static std::vector<HostRequest> requests;
     return requests;
 }
 
-inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+{
     if (opcode == audioMasterVersion) return 2400;
     hostRequests().push_back(HostRequest{opcode, index, opt});
     return 0;
 }
 
 // Only begin-edit, automate and end-edit, in order.
-inline std::vector<HostRequest> editRequests() {
+inline std::vector<HostRequest> editRequests()
+{
     std::vector<HostRequest> out;
     for (const HostRequest& r : hostRequests())
         if (r.opcode == audioMasterAutomate || r.opcode == audioMasterBeginEdit || r.opcode == audioMasterEndEdit)
@@ -60,7 +64,8 @@ inline std::vector<HostRequest> editRequests() {
 // ------------------------------------------------------------------ messages
 
 // Lets queued messages run (Windows); nothing to do on the headless system.
-inline void pumpMessages() {
+inline void pumpMessages()
+{
 #if defined(SARVO_WIN32)
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -70,11 +75,14 @@ inline void pumpMessages() {
 #endif
 }
 
-inline platform::LParam point(int32_t x, int32_t y) {
-    return static_cast<platform::LParam>((static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16));
+inline platform::LParam point(int32_t x, int32_t y)
+{
+    return static_cast<platform::LParam>((static_cast<uint32_t>(x) & 0xFFFFu) |
+                                         ((static_cast<uint32_t>(y) & 0xFFFFu) << 16));
 }
 
-inline void mouse(platform::WindowHandle window, uint32_t message, int32_t x, int32_t y, uint32_t keys = 0) {
+inline void mouse(platform::WindowHandle window, uint32_t message, int32_t x, int32_t y, uint32_t keys = 0)
+{
     platform::sendMessage(window, message, keys, point(x, y));
 }
 
@@ -95,12 +103,14 @@ public:
     ~HostWindow() override { destroy(); }
 
     // The top-level window of the test program.
-    static HostWindow& top() {
+    static HostWindow& top()
+    {
         static HostWindow* window = new HostWindow(true);
         return *window;
     }
 
-    void fillCreateParams(platform::CreateParams& p) override {
+    void fillCreateParams(platform::CreateParams& p) override
+    {
         p.style = static_cast<int32_t>((topLevel_ ? platform::kWsOverlappedWindow : platform::kWsChild) |
                                        platform::kWsVisible);
         p.x = topLevel_ ? 40 : 0;
@@ -109,12 +119,14 @@ public:
         p.cy = 520;
         p.name = "Sarvo test host";
     }
-    LResult onCommand(WParam id, uint32_t code, LParam control) override {
+    LResult onCommand(WParam id, uint32_t code, LParam control) override
+    {
         received.push_back({platform::kWmCommand, id, control});
         (void)code;
         return 0;
     }
-    LResult onAppMessage(uint32_t message, WParam wParam, LParam lParam) override {
+    LResult onAppMessage(uint32_t message, WParam wParam, LParam lParam) override
+    {
         received.push_back({message, wParam, lParam});
         return 0x5A5A;
     }
@@ -140,34 +152,37 @@ public:
     };
 
     explicit ProbeControl(ZColour colour = ZColour{200, 40, 40, 255}, ZPlugin* effect = nullptr)
-        : ZControl(effect), colour(colour) {}
+        : ZControl(effect), colour(colour)
+    {}
 
     void reset() override { calls.push_back({"reset", false, false, 0, 0}); }
-    void prepare(ZSurface& s) override {
+    void prepare(ZSurface& s) override
+    {
         calls.push_back({"prepare", false, false, s.clipX(), s.clipY()});
         preparedClip = {s.clipX(), s.clipY(), s.clipWidth(), s.clipHeight()};
         takeSnapshot(s);
     }
-    void draw(ZSurface& s) override {
+    void draw(ZSurface& s) override
+    {
         calls.push_back({"draw", false, false, s.clipX(), s.clipY()});
         ++draws;
         s.fillRect(colour, 0, 0, width, height);
     }
     bool leftDown(bool sh, bool ct, int32_t x, int32_t y) override { return note("leftDown", sh, ct, x, y, capture); }
     bool leftUp(bool sh, bool ct, int32_t x, int32_t y) override { return note("leftUp", sh, ct, x, y, release); }
-    bool rightDown(bool sh, bool ct, int32_t x, int32_t y) override {
-        return note("rightDown", sh, ct, x, y, capture);
-    }
+    bool rightDown(bool sh, bool ct, int32_t x, int32_t y) override { return note("rightDown", sh, ct, x, y, capture); }
     bool rightUp(bool sh, bool ct, int32_t x, int32_t y) override { return note("rightUp", sh, ct, x, y, release); }
     void mouseMove(bool sh, bool ct, int32_t x, int32_t y) override { note("mouseMove", sh, ct, x, y, false); }
     void cancel() override { calls.push_back({"cancel", false, false, 0, 0}); }
 
-    int count(const std::string& what) const {
+    int count(const std::string& what) const
+    {
         int n = 0;
         for (const Call& c : calls) n += c.what == what;
         return n;
     }
-    const Call* last(const std::string& what) const {
+    const Call* last(const std::string& what) const
+    {
         for (auto it = calls.rbegin(); it != calls.rend(); ++it)
             if (it->what == what) return &*it;
         return nullptr;
@@ -184,14 +199,16 @@ public:
     std::vector<Call> calls;
 
 private:
-    bool note(const char* what, bool sh, bool ct, int32_t x, int32_t y, bool result) {
+    bool note(const char* what, bool sh, bool ct, int32_t x, int32_t y, bool result)
+    {
         calls.push_back({what, sh, ct, x, y});
         return result;
     }
 };
 
 template <class T>
-T* place(T* control, int32_t page, int32_t x, int32_t y, int32_t w, int32_t h) {
+T* place(T* control, int32_t page, int32_t x, int32_t y, int32_t w, int32_t h)
+{
     control->page = page;
     control->x = x;
     control->y = y;
@@ -202,7 +219,8 @@ T* place(T* control, int32_t page, int32_t x, int32_t y, int32_t w, int32_t h) {
 
 // A skin of the given size and page count with the given controls (owned by the skin).
 inline ZSkin* makeSkin(ZPlugin* owner, int32_t width, int32_t height, std::vector<ZControl*> controls,
-                       int32_t pages = 1) {
+                       int32_t pages = 1)
+{
     ZSkin* skin = new ZSkin(owner);
     skin->width = width;
     skin->height = height;
@@ -214,26 +232,28 @@ inline ZSkin* makeSkin(ZPlugin* owner, int32_t width, int32_t height, std::vecto
 }
 
 // A background image resource of `frames` frames stacked vertically, each a gradient of its own.
-inline ZImageResource* gradientBackground(int32_t width, int32_t height, int32_t frames) {
+inline ZImageResource* gradientBackground(int32_t width, int32_t height, int32_t frames)
+{
     ZBitmap* image = new ZBitmap(width, height * frames);
     for (int32_t f = 0; f < frames; ++f)
         for (int32_t y = 0; y < height; ++y)
             for (int32_t x = 0; x < width; ++x)
-                image->pixels[(f * height + y) * width + x] =
-                    0xFF000000u | (uint32_t((x * 255) / width) << 16) | (uint32_t((y * 255) / height) << 8) |
-                    uint32_t(f * 97 & 0xFF);
+                image->pixels[(f * height + y) * width + x] = 0xFF000000u | (uint32_t((x * 255) / width) << 16) |
+                    (uint32_t((y * 255) / height) << 8) | uint32_t(f * 97 & 0xFF);
     ZImageResource* r = new ZImageResource(image, width, height, frames);
     r->setName("background");
     return r;
 }
 
-inline void addBackground(ZSkin* skin, ZImageResource* image) {
+inline void addBackground(ZSkin* skin, ZImageResource* image)
+{
     skin->resources.push_back(image);
     skin->background = image;
 }
 
 // The effect with the recording host.
-inline std::unique_ptr<SarvoEffect> makeEffect() {
+inline std::unique_ptr<SarvoEffect> makeEffect()
+{
     hostRequests().clear();
     return std::unique_ptr<SarvoEffect>(new SarvoEffect(&recordingHost));
 }
@@ -242,7 +262,8 @@ inline std::unique_ptr<SarvoEffect> makeEffect() {
 inline uint32_t pixel(const ZSurface& s, int32_t x, int32_t y) { return s.pixels()[y * s.width() + x] & 0xFFFFFFu; }
 
 // What the window shows, read back from the screen (Windows) or from the headless window.
-inline std::vector<uint32_t> windowPicture(platform::WindowHandle window, int32_t& width, int32_t& height) {
+inline std::vector<uint32_t> windowPicture(platform::WindowHandle window, int32_t& width, int32_t& height)
+{
     std::vector<uint32_t> out;
     width = height = 0;
 #if defined(SARVO_WIN32)
@@ -280,7 +301,8 @@ inline std::vector<uint32_t> windowPicture(platform::WindowHandle window, int32_
 }
 
 // Whether pictures read back from the screen can hold exact 24-bit colours.
-inline bool screenIsTrueColour() {
+inline bool screenIsTrueColour()
+{
 #if defined(SARVO_WIN32)
     HDC dc = GetDC(nullptr);
     const int bits = GetDeviceCaps(dc, BITSPIXEL);

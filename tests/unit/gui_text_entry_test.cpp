@@ -21,14 +21,16 @@ class EntryControl : public ZControl {
 public:
     EntryControl(ZPlugin* effect, int32_t index) : ZControl(effect) { entry.parameterIndex = index; }
     ~EntryControl() override { entry.destroy(); }
-    void attach(ZEditorWindow* w) override {
+    void attach(ZControlHost* w) override
+    {
         ZControl::attach(w);
         entry.editorWindow = w;
         entry.effect = effect;
     }
     void reset() override {}
     void draw(ZSurface&) override { ++draws; }
-    bool leftDown(bool, bool, int32_t, int32_t) override {
+    bool leftDown(bool, bool, int32_t, int32_t) override
+    {
         entry.open(x, y, x + width, y + height);
         return false;
     }
@@ -41,7 +43,8 @@ int32_t gHostKeys = 0;
 #endif
 
 // Keys as the keyboard delivers them; counts the ones that reach the host's message loop.
-int32_t hostKeys() {
+int32_t hostKeys()
+{
 #if defined(SARVO_WIN32)
     return gHostKeys;
 #else
@@ -49,7 +52,8 @@ int32_t hostKeys() {
 #endif
 }
 
-void press(uint32_t key) {
+void press(uint32_t key)
+{
 #if defined(SARVO_WIN32)
     INPUT in[2] = {};
     in[0].type = INPUT_KEYBOARD;
@@ -85,11 +89,13 @@ void press(uint32_t key) {
 #endif
 }
 
-void type(const char* keys) {
+void type(const char* keys)
+{
     for (const char* k = keys; *k; ++k) press(static_cast<unsigned char>(*k));
 }
 
-std::string fieldText(ZTextEntry& entry) {
+std::string fieldText(ZTextEntry& entry)
+{
     char text[256] = {};
     windowText(entry.handle(), text, sizeof text);
     return text;
@@ -97,7 +103,8 @@ std::string fieldText(ZTextEntry& entry) {
 
 class TextEntryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         effect = makeEffect();
         gain = place(new EntryControl(effect.get(), kGain), 1, 16, 61, 56, 14);
         none = place(new EntryControl(effect.get(), -1), 1, 100, 61, 56, 14);
@@ -114,15 +121,18 @@ protected:
         effect->setParameterValue(kGain, 0.25);  // 3.0 dB
         hostRequests().clear();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         window.reset();
         host.reset();
     }
-    void click(int32_t x, int32_t y) {
+    void click(int32_t x, int32_t y)
+    {
         mouse(window->handle(), kWmLeftButtonDown, x, y);
         mouse(window->handle(), kWmLeftButtonUp, x, y);
     }
-    std::vector<HostRequest> automations() {
+    std::vector<HostRequest> automations()
+    {
         std::vector<HostRequest> out;
         for (const HostRequest& r : editRequests()) out.push_back(r);
         return out;
@@ -135,7 +145,8 @@ protected:
     EntryControl* none = nullptr;
 };
 
-TEST_F(TextEntryTest, OpensOverTheValueWithItsTextSelected) {
+TEST_F(TextEntryTest, OpensOverTheValueWithItsTextSelected)
+{
     click(20, 65);
     ZTextEntry& e = gain->entry;
     ASSERT_TRUE(e.exists());
@@ -159,7 +170,8 @@ TEST_F(TextEntryTest, OpensOverTheValueWithItsTextSelected) {
     EXPECT_EQ(fieldText(e), "6");
 }
 
-TEST_F(TextEntryTest, EnterCommitsWithTwoAutomationReports) {
+TEST_F(TextEntryTest, EnterCommitsWithTwoAutomationReports)
+{
     click(20, 65);
     const int32_t keysBefore = hostKeys();
     type("6");
@@ -189,7 +201,8 @@ TEST_F(TextEntryTest, EnterCommitsWithTwoAutomationReports) {
     press(kVkEscape);
 }
 
-TEST_F(TextEntryTest, EscapeClosesWithoutAChange) {
+TEST_F(TextEntryTest, EscapeClosesWithoutAChange)
+{
     click(20, 65);
     type("9");
     press(kVkEscape);
@@ -200,7 +213,8 @@ TEST_F(TextEntryTest, EscapeClosesWithoutAChange) {
     EXPECT_FALSE(window->paintSuppressed());
 }
 
-TEST_F(TextEntryTest, ClickingTheEditorCommitsAndCloses) {
+TEST_F(TextEntryTest, ClickingTheEditorCommitsAndCloses)
+{
     click(20, 65);
     type("9");
     click(150, 120);  // background
@@ -220,7 +234,8 @@ TEST_F(TextEntryTest, ClickingTheEditorCommitsAndCloses) {
     press(kVkEscape);
 }
 
-TEST_F(TextEntryTest, NoParameterShowsAnEmptyFieldAndCommitsNothing) {
+TEST_F(TextEntryTest, NoParameterShowsAnEmptyFieldAndCommitsNothing)
+{
     click(110, 65);
     ASSERT_TRUE(none->entry.exists());
     EXPECT_EQ(fieldText(none->entry), "");
@@ -233,7 +248,8 @@ TEST_F(TextEntryTest, NoParameterShowsAnEmptyFieldAndCommitsNothing) {
 }
 
 #if !defined(SARVO_WIN32)
-TEST_F(TextEntryTest, MenuKeysAreNotRedirected) {
+TEST_F(TextEntryTest, MenuKeysAreNotRedirected)
+{
     click(20, 65);
     const int32_t before = hostKeys();
     EXPECT_FALSE(headless::keystroke('4', false, true));
@@ -243,7 +259,8 @@ TEST_F(TextEntryTest, MenuKeysAreNotRedirected) {
 }
 #endif
 
-TEST_F(TextEntryTest, DestroyingTheOwnerRemovesTheHook) {
+TEST_F(TextEntryTest, DestroyingTheOwnerRemovesTheHook)
+{
     click(20, 65);
     ASSERT_TRUE(keyboardHookInstalled());
     WindowHandle field = gain->entry.handle();
@@ -252,7 +269,8 @@ TEST_F(TextEntryTest, DestroyingTheOwnerRemovesTheHook) {
     EXPECT_FALSE(isWindow(field));
 }
 
-TEST(TextEntryTeardown, EffectDestroyedWhileTypingTakesEverythingAlong) {
+TEST(TextEntryTeardown, EffectDestroyedWhileTypingTakesEverythingAlong)
+{
     std::unique_ptr<SarvoEffect> effect = makeEffect();
     auto* value = place(new EntryControl(effect.get(), kGain), 1, 16, 61, 56, 14);
     ZEditor* editor = new ZEditor(effect.get());

@@ -17,32 +17,38 @@ public:
         WParam wParam;
         LParam lParam;
     };
-    LResult onUserMessage(uint32_t m, WParam w, LParam l) override {
+    LResult onUserMessage(uint32_t m, WParam w, LParam l) override
+    {
         handler = "user";
         return ZMessageHandler::onUserMessage(m, w, l);
     }
-    LResult onAppMessage(uint32_t m, WParam w, LParam l) override {
+    LResult onAppMessage(uint32_t m, WParam w, LParam l) override
+    {
         handler = "app";
         return ZMessageHandler::onAppMessage(m, w, l);
     }
-    LResult onMouseMove(WParam keys, int32_t x, int32_t y) override {
+    LResult onMouseMove(WParam keys, int32_t x, int32_t y) override
+    {
         handler = "move";
         mx = x;
         my = y;
         return ZMessageHandler::onMouseMove(keys, x, y);
     }
-    LResult onCommand(WParam id, uint32_t code, LParam control) override {
+    LResult onCommand(WParam id, uint32_t code, LParam control) override
+    {
         handler = "command";
         commandCode = code;
         return ZMessageHandler::onCommand(id, code, control);
     }
-    LResult onSize(WParam type, uint32_t w, uint32_t h) override {
+    LResult onSize(WParam type, uint32_t w, uint32_t h) override
+    {
         handler = "size";
         sw = w;
         sh = h;
         return ZMessageHandler::onSize(type, w, h);
     }
-    LResult defaultProc(uint32_t m, WParam w, LParam l) override {
+    LResult defaultProc(uint32_t m, WParam w, LParam l) override
+    {
         seen.push_back({m, w, l});
         return 77;
     }
@@ -52,13 +58,15 @@ public:
     std::vector<Seen> seen;
 };
 
-LResult dispatchTo(Recorder& r, uint32_t m, WParam w, LParam l) {
+LResult dispatchTo(Recorder& r, uint32_t m, WParam w, LParam l)
+{
     r.handler.clear();
     r.seen.clear();
     return dispatchMessage(r, m, w, l);
 }
 
-TEST(GuiDispatch, MessageRangesReachTheirHandlers) {
+TEST(GuiDispatch, MessageRangesReachTheirHandlers)
+{
     Recorder r;
     EXPECT_EQ(dispatchTo(r, 0x0400, 1, 2), 77);
     EXPECT_EQ(r.handler, "user");
@@ -78,7 +86,8 @@ TEST(GuiDispatch, MessageRangesReachTheirHandlers) {
     }
 }
 
-TEST(GuiDispatch, ArgumentsAreSplitAndRebuilt) {
+TEST(GuiDispatch, ArgumentsAreSplitAndRebuilt)
+{
     Recorder r;
     // Mouse coordinates are signed 16-bit halves; the default cuts wParam to 16 bits.
     dispatchTo(r, kWmMouseMove, 0x10008, static_cast<LParam>(0xFFFEFFFFu));
@@ -118,19 +127,22 @@ TEST(GuiDispatch, ArgumentsAreSplitAndRebuilt) {
 class PlainWindow : public ZWindow {
 public:
     ~PlainWindow() override { destroy(); }
-    void fillCreateParams(CreateParams& p) override {
+    void fillCreateParams(CreateParams& p) override
+    {
         p.style = static_cast<int32_t>(topLevel ? 0u : kWsChild | kWsVisible);
         p.x = 5;
         p.y = 7;
         p.cx = 50;
         p.cy = 30;
     }
-    LResult onUserMessage(uint32_t m, WParam w, LParam l) override {
+    LResult onUserMessage(uint32_t m, WParam w, LParam l) override
+    {
         if (w == 666) throw std::runtime_error("handler failed");
         if (w == 1) return 4321;
         return ZWindow::onUserMessage(m, w, l);
     }
-    LResult onDestroy() override {
+    LResult onDestroy() override
+    {
         ++destroyed;
         return ZWindow::onDestroy();
     }
@@ -138,7 +150,8 @@ public:
     bool topLevel = false;
 };
 
-TEST(GuiWindow, ClassIsRegisteredOnceAndShared) {
+TEST(GuiWindow, ClassIsRegisteredOnceAndShared)
+{
     HostWindow host;
     ASSERT_TRUE(host.exists());
     PlainWindow a, b;
@@ -169,7 +182,8 @@ TEST(GuiWindow, ClassIsRegisteredOnceAndShared) {
 #endif
 }
 
-TEST(GuiWindow, WindowWithoutObjectIsRefused) {
+TEST(GuiWindow, WindowWithoutObjectIsRefused)
+{
     PlainWindow a;
     CreateParams p;
     p.className = a.className();
@@ -179,7 +193,8 @@ TEST(GuiWindow, WindowWithoutObjectIsRefused) {
     EXPECT_EQ(createWindow(p), nullptr);
 }
 
-TEST(GuiWindow, HandlersAnswerThroughTheProcedure) {
+TEST(GuiWindow, HandlersAnswerThroughTheProcedure)
+{
     HostWindow host;
     PlainWindow a;
     ASSERT_NE(a.create(host.handle()), nullptr);
@@ -189,7 +204,8 @@ TEST(GuiWindow, HandlersAnswerThroughTheProcedure) {
     EXPECT_EQ(sendMessage(a.handle(), 0x0401, 1, 0), 4321);
 }
 
-TEST(GuiWindow, CommandsAndApplicationMessagesGoToTheParent) {
+TEST(GuiWindow, CommandsAndApplicationMessagesGoToTheParent)
+{
     HostWindow host;
     PlainWindow a;
     ASSERT_NE(a.create(host.handle()), nullptr);
@@ -213,7 +229,8 @@ TEST(GuiWindow, CommandsAndApplicationMessagesGoToTheParent) {
     EXPECT_EQ(host.received.size(), 2u);
 }
 
-TEST(GuiWindow, DestroyForgetsAndObjectsTakeTheirWindowAlong) {
+TEST(GuiWindow, DestroyForgetsAndObjectsTakeTheirWindowAlong)
+{
     HostWindow host;
     WindowHandle h;
     {

@@ -26,7 +26,7 @@ std::string number(int decimals, double value, int size = 64)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ModelFormatters, FloatHasEightCharacters)
 {
@@ -34,7 +34,7 @@ TEST(ModelFormatters, FloatHasEightCharacters)
     EXPECT_EQ(run(formatFloat, -1.5f), "-1.50000");
     EXPECT_EQ(run(formatFloat, 123.25f), "123.2500");
     EXPECT_EQ(run(formatFloat, 0.0f), "0.000000");
-    EXPECT_EQ(run(formatFloat, 0.7f), "0.699999"); // digits truncated, not rounded
+    EXPECT_EQ(run(formatFloat, 0.7f), "0.699999");  // digits truncated, not rounded
     EXPECT_EQ(run(formatFloat, 1234567.0f), "1234567.");
     // Integer digits that do not fit are dropped from the front; the point comes last.
     EXPECT_EQ(run(formatFloat, 12345678.0f), "2345678.");
@@ -58,18 +58,18 @@ TEST(ModelFormatters, CutAtMaxLenAndTerminatedThere)
     std::memset(text, '#', sizeof text);
     formatFloat(123.25f, text, 4);
     EXPECT_STREQ(text, "123.");
-    EXPECT_EQ(text[5], '#'); // nothing written past text[maxLen]
+    EXPECT_EQ(text[5], '#');  // nothing written past text[maxLen]
 
     std::memset(text, '#', sizeof text);
     formatInteger(5.0f, text, 3);
     EXPECT_STREQ(text, "5");
-    EXPECT_EQ(text[3], '\0'); // the zero at text[maxLen] is always stored
+    EXPECT_EQ(text[3], '\0');  // the zero at text[maxLen] is always stored
     EXPECT_EQ(text[4], '#');
 
     formatDecibels(0.0f, text, 0);
     EXPECT_STREQ(text, "");
-    formatFloat(1.0f, nullptr, 8);   // no buffer: nothing happens
-    formatInteger(1.0f, text, -1);   // negative size: nothing happens
+    formatFloat(1.0f, nullptr, 8);  // no buffer: nothing happens
+    formatInteger(1.0f, text, -1);  // negative size: nothing happens
 }
 
 TEST(ModelFormatters, Decibels)
@@ -115,8 +115,8 @@ TEST(ModelFormatters, NumberText)
     EXPECT_EQ(number(1, -std::numeric_limits<double>::infinity()), "-Inf");
     EXPECT_EQ(number(1, std::numeric_limits<double>::infinity()), "Inf");
     EXPECT_EQ(number(1, std::nan("")), "NaN");
-    EXPECT_EQ(number(-3, 2.25), "2");          // negative decimals count as none
-    EXPECT_EQ(number(3, 1234.5678, 5), "1234"); // size includes the terminator
+    EXPECT_EQ(number(-3, 2.25), "2");  // negative decimals count as none
+    EXPECT_EQ(number(3, 1234.5678, 5), "1234");  // size includes the terminator
     EXPECT_EQ(number(1, -std::numeric_limits<double>::infinity(), 3), "-I");
     // A huge value stays inside the buffer.
     EXPECT_EQ(number(1, 1.0e300, 10).size(), 9u);

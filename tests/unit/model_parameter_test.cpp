@@ -33,7 +33,7 @@ protected:
 const double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-} // namespace
+}  // namespace
 
 TEST_F(ModelParameter, GainSnapsForDisplayButKeepsStoredValue)
 {
@@ -57,18 +57,18 @@ TEST_F(ModelParameter, ExactHalfStepSnapsUp)
 TEST_F(ModelParameter, RangeConversions)
 {
     const ZParameter& gain = param(kGain);
-    EXPECT_EQ(gain.toNormalised(-3.0), 0.0); // clamped below
-    EXPECT_EQ(gain.toNormalised(24.0), 1.0); // clamped above
+    EXPECT_EQ(gain.toNormalised(-3.0), 0.0);  // clamped below
+    EXPECT_EQ(gain.toNormalised(24.0), 1.0);  // clamped above
     EXPECT_DOUBLE_EQ(gain.toNormalised(3.0), 0.25);
     EXPECT_EQ(gain.toNormalised(kNaN), 0.0);
-    EXPECT_DOUBLE_EQ(gain.toDisplay(1.5), 18.0); // not clamped
+    EXPECT_DOUBLE_EQ(gain.toDisplay(1.5), 18.0);  // not clamped
     EXPECT_DOUBLE_EQ(gain.toDisplay(-0.5), -6.0);
     EXPECT_DOUBLE_EQ(gain.quantise(0.123), 0.125);
 
-    ZRangeParameter free; // no steps: no snapping
+    ZRangeParameter free;  // no steps: no snapping
     free.setRange(-1.0, 1.0);
     EXPECT_DOUBLE_EQ(free.toDisplay(0.123), -0.754);
-    ZRangeParameter empty; // a range of zero width cannot divide into NaN
+    ZRangeParameter empty;  // a range of zero width cannot divide into NaN
     empty.setRange(2.0, 2.0);
     EXPECT_EQ(empty.toNormalised(2.0), 0.0);
     EXPECT_EQ(empty.toNormalised(3.0), 1.0);
@@ -86,10 +86,10 @@ TEST_F(ModelParameter, RangeTextEntry)
     EXPECT_DOUBLE_EQ(typed(kSoftness, "  42 %"), 0.42);
     EXPECT_EQ(typed(kSoftness, "-5"), 0.0);
     EXPECT_EQ(typed(kSoftness, "infinity"), 1.0);
-    EXPECT_EQ(typed(kSoftness, "nan"), 0.0); // not a number: 0.0, never NaN
+    EXPECT_EQ(typed(kSoftness, "nan"), 0.0);  // not a number: 0.0, never NaN
     EXPECT_EQ(typed(kSoftness, ""), 0.0);
     EXPECT_EQ(typed(kClip, "50"), 0.5);
-    EXPECT_EQ(typed(kClip, nullptr), 0.5); // a null text changes nothing
+    EXPECT_EQ(typed(kClip, nullptr), 0.5);  // a null text changes nothing
 }
 
 TEST_F(ModelParameter, SwitchTextEntryAndTexts)
@@ -100,7 +100,7 @@ TEST_F(ModelParameter, SwitchTextEntryAndTexts)
     EXPECT_EQ(typed(kOversmp, "yes"), 0.0);
     EXPECT_EQ(typed(kOversmp, "On"), 1.0);
     EXPECT_EQ(typed(kOversmp, "Off"), 0.0);
-    EXPECT_EQ(typed(kOversmp, "on "), 0.0); // whole text only
+    EXPECT_EQ(typed(kOversmp, "on "), 0.0);  // whole text only
 
     // Stored 0.3: the text says "On" while display value and knob say off.
     param(kOversmp).store(ref(kOversmp), 0.3);
@@ -124,7 +124,7 @@ TEST_F(ModelParameter, DisplayTextAppendsUnitWithinSize)
     param(kGain).displayText(text, 3, ref(kGain));
     EXPECT_STREQ(text, "12");
     param(kOversmp).displayText(text, sizeof text, ref(kOversmp));
-    EXPECT_STREQ(text, "Off"); // no unit, no blank
+    EXPECT_STREQ(text, "Off");  // no unit, no blank
 }
 
 TEST_F(ModelParameter, NonFiniteValuesBecomeTheDefault)
@@ -164,6 +164,6 @@ TEST_F(ModelParameter, UnterminatedTextIsReadOnlyUpToTheCacheSize)
     // 275 digits and no terminator: exactly what the parser may read.
     std::vector<char> digits(ZParameter::kMaxTextLength, '1');
     EXPECT_EQ(typed(kSoftness, digits.data()), 1.0);
-    std::vector<char> word{'o', 'n', 'x'}; // the switch stops at the first difference
+    std::vector<char> word{'o', 'n', 'x'};  // the switch stops at the first difference
     EXPECT_EQ(typed(kOversmp, word.data()), 0.0);
 }

@@ -17,8 +17,7 @@ namespace {
 double readDouble(const unsigned char* at)
 {
     std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i)
-        bits |= static_cast<std::uint64_t>(at[i]) << (8 * i);
+    for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(at[i]) << (8 * i);
     double v;
     std::memcpy(&v, &bits, sizeof v);
     return v;
@@ -28,8 +27,7 @@ void writeDouble(unsigned char* at, double v)
 {
     std::uint64_t bits;
     std::memcpy(&bits, &v, sizeof v);
-    for (int i = 0; i < 8; ++i)
-        at[i] = static_cast<unsigned char>(bits >> (8 * i));
+    for (int i = 0; i < 8; ++i) at[i] = static_cast<unsigned char>(bits >> (8 * i));
 }
 
 class ModelProgramStore : public ::testing::Test, public SarvoModel {
@@ -42,7 +40,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ModelProgramStore, FreshStoreReportsTheDefinitions)
 {
@@ -71,8 +69,7 @@ TEST_F(ModelProgramStore, BankLayout)
     EXPECT_EQ(store.totalSize(), 570);
     EXPECT_EQ(store.cellCount(), 40);
     const int offsets[] = {25, 33, 41, 49};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(store.valueOffset(i), offsets[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(store.valueOffset(i), offsets[i]);
 
     store.setValue(2, kGain, 0.25);
     store.setValue(9, kOversmp, 1.0);
@@ -126,7 +123,7 @@ TEST_F(ModelProgramStore, ProgramNamesAreCutAt24AndKeepTrailingBytes)
     const std::vector<unsigned char> saved = bank();
     const unsigned char* rec = saved.data() + 4 * 57;
     EXPECT_EQ(rec[2], 0);
-    EXPECT_EQ(rec[3], 'D'); // left from the longer name
+    EXPECT_EQ(rec[3], 'D');  // left from the longer name
     EXPECT_EQ(rec[24], 0);
 
     // An unterminated name of 24 characters is read no further.
@@ -164,8 +161,7 @@ TEST_F(ModelProgramStore, PresetChunkGoesIntoOneProgram)
     store.setProgramName(2, "Half");
     void* data = nullptr;
     ASSERT_EQ(store.getChunk(2, &data, true), 57);
-    const std::vector<unsigned char> preset(static_cast<unsigned char*>(data),
-                                            static_cast<unsigned char*>(data) + 57);
+    const std::vector<unsigned char> preset(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + 57);
 
     SarvoModel other;
     EXPECT_EQ(other.store.setChunk(6, preset.data(), 57, true), 57);
@@ -174,21 +170,20 @@ TEST_F(ModelProgramStore, PresetChunkGoesIntoOneProgram)
     char text[32];
     other.store.copyProgramName(6, text);
     EXPECT_STREQ(text, "Half");
-    EXPECT_EQ(other.store.value(2, kClip), 1.0); // other programs untouched
+    EXPECT_EQ(other.store.value(2, kClip), 1.0);  // other programs untouched
 }
 
 TEST_F(ModelProgramStore, ShortOrMissingChunksAreRefused)
 {
     std::vector<unsigned char> saved = bank();
-    for (unsigned char& b : saved)
-        b = 0;
+    for (unsigned char& b : saved) b = 0;
     EXPECT_EQ(store.setChunk(0, saved.data(), 569, false), 0);
     EXPECT_EQ(store.setChunk(0, saved.data(), 56, true), 0);
     EXPECT_EQ(store.setChunk(0, saved.data(), -1, false), 0);
     EXPECT_EQ(store.setChunk(0, nullptr, 570, false), 0);
     EXPECT_EQ(store.setChunk(10, saved.data(), 57, true), 0);
     EXPECT_EQ(store.setChunk(-1, saved.data(), 57, true), 0);
-    EXPECT_EQ(store.value(0, kClip), 1.0); // nothing was taken
+    EXPECT_EQ(store.value(0, kClip), 1.0);  // nothing was taken
     EXPECT_EQ(programName(0), "Defaults");
 
     // A larger buffer: only the expected bytes are taken.
@@ -212,7 +207,7 @@ TEST_F(ModelProgramStore, NonFiniteChunkValuesBecomeDefaults)
     writeDouble(saved.data() + 25, std::numeric_limits<double>::quiet_NaN());
     writeDouble(saved.data() + 33, std::numeric_limits<double>::infinity());
     writeDouble(saved.data() + 41, 0.3);
-    writeDouble(saved.data() + 57 + 25, 2.0); // finite, outside 0..1: kept
+    writeDouble(saved.data() + 57 + 25, 2.0);  // finite, outside 0..1: kept
     writeDouble(saved.data() + 57 + 33, -std::numeric_limits<double>::infinity());
     ASSERT_EQ(store.setChunk(0, saved.data(), 570, false), 570);
     EXPECT_EQ(store.value(0, kGain), 0.0);
@@ -221,7 +216,7 @@ TEST_F(ModelProgramStore, NonFiniteChunkValuesBecomeDefaults)
     EXPECT_EQ(store.value(1, kGain), 2.0);
     EXPECT_STREQ(store.valueText(1, kGain), "24.0");
     EXPECT_EQ(store.value(1, kClip), 1.0);
-    EXPECT_EQ(readDouble(bank().data() + 25), 0.0); // the next chunk carries the mended value
+    EXPECT_EQ(readDouble(bank().data() + 25), 0.0);  // the next chunk carries the mended value
 
     store.setValue(0, kSoftness, std::numeric_limits<double>::quiet_NaN());
     EXPECT_EQ(store.value(0, kSoftness), 0.0);
@@ -232,7 +227,7 @@ TEST_F(ModelProgramStore, NonFiniteChunkValuesBecomeDefaults)
 TEST_F(ModelProgramStore, UnterminatedNameInChunkIsCut)
 {
     std::vector<unsigned char> saved = bank();
-    std::memset(saved.data(), 'x', 25); // no terminator in the name field
+    std::memset(saved.data(), 'x', 25);  // no terminator in the name field
     ASSERT_EQ(store.setChunk(0, saved.data(), 570, false), 570);
     EXPECT_EQ(programName(0), std::string(24, 'x'));
 }
@@ -292,23 +287,23 @@ TEST(ModelProgramStoreDisplay, LongValueTextIsCutWithDots)
 {
     ZRangeParameter wide;
     wide.setName("Wide");
-    wide.setRange(0.0, 1099511627776.0); // 2^40: every product below is exact
+    wide.setRange(0.0, 1099511627776.0);  // 2^40: every product below is exact
     wide.setDecimals(20);
     ZProgramStore store;
     store.build(1, {&wide});
     store.setValue(0, 0, 1.0);
-    EXPECT_STREQ(store.valueText(0, 0), "1099511627776.00000000000000000000"); // 34 characters
+    EXPECT_STREQ(store.valueText(0, 0), "1099511627776.00000000000000000000");  // 34 characters
 
     char text[40];
     std::memset(text, '#', sizeof text);
     store.copyParamDisplay(0, 0, text);
     EXPECT_STREQ(text, "1099511627776.00000000000000...");
-    EXPECT_EQ(text[32], '#'); // 32 bytes at most
+    EXPECT_EQ(text[32], '#');  // 32 bytes at most
 
-    store.setValue(0, 0, 1.0 / 64); // 2^34 = 17179869184: 11 + 1 + 20 = 32 characters
+    store.setValue(0, 0, 1.0 / 64);  // 2^34 = 17179869184: 11 + 1 + 20 = 32 characters
     store.copyParamDisplay(0, 0, text);
     EXPECT_STREQ(text, "17179869184.0000000000000000...");
-    store.setValue(0, 0, 1.0 / 1024); // 2^30: 31 characters pass unchanged
+    store.setValue(0, 0, 1.0 / 1024);  // 2^30: 31 characters pass unchanged
     store.copyParamDisplay(0, 0, text);
     EXPECT_STREQ(text, "1073741824.00000000000000000000");
 }
@@ -319,15 +314,13 @@ TEST(ModelProgramStoreDisplay, ValuesAreReadWholeWhileAnotherThreadWrites)
     ZProgramStore& store = sarvo.store;
     std::atomic<bool> stop{false};
     std::thread writer([&] {
-        for (int n = 0; n < 20000; ++n)
-            store.setValue(0, kGain, (n & 1) ? 0.25 : 0.75);
+        for (int n = 0; n < 20000; ++n) store.setValue(0, kGain, (n & 1) ? 0.25 : 0.75);
         stop = true;
     });
     int odd = 0;
     while (!stop.load()) {
         const double v = loadValue(*store.valueRef(0, kGain));
-        if (v != 0.0 && v != 0.25 && v != 0.75)
-            ++odd;
+        if (v != 0.0 && v != 0.25 && v != 0.75) ++odd;
     }
     writer.join();
     EXPECT_EQ(odd, 0);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dsp/clipper_parameters.h"
 #include "model/parameter.h"
 #include "model/program_store.h"
 
@@ -14,33 +15,20 @@ enum SarvoParam { kGain = 0, kClip = 1, kSoftness = 2, kOversmp = 3 };
 struct SarvoModel {
     explicit SarvoModel(int programs = 10)
     {
-        struct Range {
-            const char* name;
-            const char* unit;
-            double maximum;
-            int steps;
-            int decimals;
-            double defaultDisplay;
-        };
-        const Range ranges[] = {
-            {"Gain", "dB", 12.0, 120, 1, 0.0},
-            {"Clip", "%", 100.0, 100, 0, 100.0},
-            {"Softness", "%", 100.0, 100, 0, 0.0},
-        };
-        for (const Range& r : ranges) {
+        for (const ClipperParameterInfo* r : {&clipper::kGain, &clipper::kClip, &clipper::kSoftness}) {
             auto p = std::make_unique<ZRangeParameter>();
-            p->setName(r.name);
-            p->setUnitLabel(r.unit);
-            p->setRange(0.0, r.maximum);
-            p->setSteps(r.steps);
-            p->setDefaultDisplay(r.defaultDisplay);
-            p->setDecimals(r.decimals);
+            p->setName(r->name);
+            p->setUnitLabel(r->unitLabel);
+            p->setRange(r->minimum, r->maximum);
+            p->setSteps(r->steps);
+            p->setDefaultDisplay(r->defaultDisplay);
+            p->setDecimals(r->decimals);
             add(std::move(p));
         }
         auto oversample = std::make_unique<ZSwitchParameter>();
-        oversample->setName("Oversmp");
-        oversample->setCaption("2x Oversample");
-        oversample->setDefaultDisplay(0.0);
+        oversample->setName(clipper::kOversample.name);
+        oversample->setCaption(clipper::kOversampleCaption);
+        oversample->setDefaultDisplay(clipper::kOversample.defaultDisplay);
         add(std::move(oversample));
         store.build(programs, params);
     }

@@ -21,10 +21,11 @@ namespace {
 
 struct CorpusFile {
     std::string name;  // without extension
-    std::string dir;   // ends with '/'
+    std::string dir;  // ends with '/'
 };
 
-std::vector<CorpusFile> corpusFiles(const std::string& sub) {
+std::vector<CorpusFile> corpusFiles(const std::string& sub)
+{
     std::vector<CorpusFile> files;
     const std::string dir = testDataDir() + sub + "/";
     std::error_code ec;
@@ -35,7 +36,8 @@ std::vector<CorpusFile> corpusFiles(const std::string& sub) {
 }
 
 // Reads expected/NAME.rgba: "<w> <h>\n" then w*h*4 bytes.
-bool readExpected(const std::string& path, uint32_t& w, uint32_t& h, Bytes& pixels) {
+bool readExpected(const std::string& path, uint32_t& w, uint32_t& h, Bytes& pixels)
+{
     const Bytes file = readFile(path);
     const auto nl = std::find(file.begin(), file.end(), uint8_t('\n'));
     if (nl == file.end()) return false;
@@ -45,24 +47,25 @@ bool readExpected(const std::string& path, uint32_t& w, uint32_t& h, Bytes& pixe
     return pixels.size() == size_t(w) * h * 4;
 }
 
-#define REQUIRE_CORPUS(sub)                                                                   \
-    if (!pathExists(testDataDir() + sub))                                                     \
-    GTEST_SKIP() << "test data not found at " << testDataDir() << sub                         \
+#define REQUIRE_CORPUS(sub)                                                                                            \
+    if (!pathExists(testDataDir() + sub))                                                                              \
+    GTEST_SKIP() << "test data not found at " << testDataDir() << sub                                                  \
                  << " (set SARVO_TESTDATA to the shared testdata folder)"
 
 // First differing pixel, for a readable failure message.
-std::string firstDifference(const Bytes& got, const Bytes& want, uint32_t w) {
+std::string firstDifference(const Bytes& got, const Bytes& want, uint32_t w)
+{
     for (size_t i = 0; i < std::min(got.size(), want.size()); ++i)
         if (got[i] != want[i]) {
             const size_t px = i / 4;
             return "pixel (" + std::to_string(px % w) + "," + std::to_string(px / w) + ") channel " +
-                   std::to_string(i % 4) + ": got " + std::to_string(got[i]) + ", want " +
-                   std::to_string(want[i]);
+                std::to_string(i % 4) + ": got " + std::to_string(got[i]) + ", want " + std::to_string(want[i]);
         }
     return "sizes " + std::to_string(got.size()) + " vs " + std::to_string(want.size());
 }
 
-void checkValidFiles(const std::string& sub, size_t minimumCount) {
+void checkValidFiles(const std::string& sub, size_t minimumCount)
+{
     size_t checked = 0;
     for (const CorpusFile& f : corpusFiles(sub)) {
         uint32_t w = 0, h = 0;
@@ -83,24 +86,36 @@ void checkValidFiles(const std::string& sub, size_t minimumCount) {
 
 }  // namespace
 
-TEST(PngCorpus, EveryPngSuiteImageMatchesTheIndependentDecode) {
+TEST(PngCorpus, EveryPngSuiteImageMatchesTheIndependentDecode)
+{
     REQUIRE_CORPUS("pngsuite");
     checkValidFiles("pngsuite", 162);
 }
 
-TEST(PngCorpus, EverySyntheticEdgeCaseMatches) {
+TEST(PngCorpus, EverySyntheticEdgeCaseMatches)
+{
     REQUIRE_CORPUS("synthetic");
     checkValidFiles("synthetic", 13);
 }
 
-TEST(PngCorpus, CorruptFilesFailWithTheirStatusOrDecodeWhenOnlyACrcIsWrong) {
+TEST(PngCorpus, CorruptFilesFailWithTheirStatusOrDecodeWhenOnlyACrcIsWrong)
+{
     REQUIRE_CORPUS("pngsuite");
     const std::map<std::string, int32_t> expected = {
-        {"xs1n0g01", kPngBadSignature},  {"xs2n0g01", kPngBadSignature}, {"xs4n0g01", kPngBadSignature},
-        {"xs7n0g01", kPngBadSignature},  {"xcrn0g04", kPngBadSignature}, {"xlfn0g04", kPngBadSignature},
-        {"xc1n0g08", kPngBadColourType}, {"xc9n2c08", kPngBadColourType}, {"xd0n2c08", kPngBadBitDepth},
-        {"xd3n2c08", kPngBadBitDepth},   {"xd9n2c08", kPngBadBitDepth},   {"xdtn0g01", kPngZlibCheck},
-        {"xhdn0g08", kPngOk},            {"xcsn0g01", kPngOk},
+        {"xs1n0g01", kPngBadSignature},
+        {"xs2n0g01", kPngBadSignature},
+        {"xs4n0g01", kPngBadSignature},
+        {"xs7n0g01", kPngBadSignature},
+        {"xcrn0g04", kPngBadSignature},
+        {"xlfn0g04", kPngBadSignature},
+        {"xc1n0g08", kPngBadColourType},
+        {"xc9n2c08", kPngBadColourType},
+        {"xd0n2c08", kPngBadBitDepth},
+        {"xd3n2c08", kPngBadBitDepth},
+        {"xd9n2c08", kPngBadBitDepth},
+        {"xdtn0g01", kPngZlibCheck},
+        {"xhdn0g08", kPngOk},
+        {"xcsn0g01", kPngOk},
     };
     const std::string dir = testDataDir() + "pngsuite/";
     size_t seen = 0;
@@ -128,7 +143,8 @@ TEST(PngCorpus, CorruptFilesFailWithTheirStatusOrDecodeWhenOnlyACrcIsWrong) {
     }
 }
 
-TEST(PngCorpus, InfoDescribesHeaderPaletteKeyAndBackground) {
+TEST(PngCorpus, InfoDescribesHeaderPaletteKeyAndBackground)
+{
     REQUIRE_CORPUS("pngsuite");
     const std::string dir = testDataDir() + "pngsuite/";
 
@@ -181,7 +197,8 @@ TEST(PngCorpus, InfoDescribesHeaderPaletteKeyAndBackground) {
     EXPECT_EQ(d.info[kPngInfoKeyRed], 15u);
 }
 
-TEST(PngCorpus, TruncatedAndDamagedFilesNeverCrash) {
+TEST(PngCorpus, TruncatedAndDamagedFilesNeverCrash)
+{
     REQUIRE_CORPUS("pngsuite");
     // Every prefix of a few files of each kind, and single-byte damage at many
     // places of every file: each must end with a status and, on success, a
@@ -219,7 +236,8 @@ TEST(PngCorpus, TruncatedAndDamagedFilesNeverCrash) {
 #if SARVO_HAVE_LIBPNG
 namespace {
 // libpng's decode of a file to 8-bit RGBA (expand, strip 16, grey to RGB, add alpha).
-bool libpngRgba(const std::string& path, Bytes& rgba) {
+bool libpngRgba(const std::string& path, Bytes& rgba)
+{
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -248,7 +266,8 @@ bool libpngRgba(const std::string& path, Bytes& rgba) {
 }
 }  // namespace
 
-TEST(PngCorpus, ShippedSkinImagesMatchLibpng) {
+TEST(PngCorpus, ShippedSkinImagesMatchLibpng)
+{
     // The module's own images, as the skin loads them.
     size_t seen = 0;
     std::error_code ec;

@@ -14,7 +14,8 @@ Bytes px(uint8_t r, uint8_t g, uint8_t b, uint8_t a) { return Bytes{r, g, b, a};
 Bytes pixelAt(const Bytes& rgba, size_t i) { return Bytes(rgba.begin() + 4 * i, rgba.begin() + 4 * i + 4); }
 
 // Length and distance codes with their extra bits (RFC 1951, 3.2.5).
-void fixedMatch(BitWriter& w, unsigned length, unsigned distance) {
+void fixedMatch(BitWriter& w, unsigned length, unsigned distance)
+{
     static const unsigned lbase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                        31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
     static const unsigned lextra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
@@ -35,7 +36,8 @@ void fixedMatch(BitWriter& w, unsigned length, unsigned distance) {
 }
 
 // Filters one line with PNG filter `type` (the encoder's side).
-Bytes filterLine(unsigned type, const Bytes& line, const Bytes& above, unsigned bpp) {
+Bytes filterLine(unsigned type, const Bytes& line, const Bytes& above, unsigned bpp)
+{
     Bytes out(line.size() + 1);
     out[0] = uint8_t(type);
     for (size_t i = 0; i < line.size(); ++i) {
@@ -57,7 +59,8 @@ Bytes filterLine(unsigned type, const Bytes& line, const Bytes& above, unsigned 
 
 // ------------------------------------------------------------------ conversion
 
-TEST(PngDecode, SubByteGreyScalesToFullRangeAndIgnoresRowPadding) {
+TEST(PngDecode, SubByteGreyScalesToFullRangeAndIgnoresRowPadding)
+{
     // 1-bit, 3 x 2: the five unused bits of each row byte are set and must not matter.
     Decoded d = decode(simplePng(ihdrData(3, 2, 1, 0), Bytes{0, 0xBF, 0, 0x7F}));
     ASSERT_EQ(d.status, 0);
@@ -77,7 +80,8 @@ TEST(PngDecode, SubByteGreyScalesToFullRangeAndIgnoresRowPadding) {
     for (int v = 0; v < 16; ++v) EXPECT_EQ(pixelAt(d.rgba, v), px(v * 17, v * 17, v * 17, 255));
 }
 
-TEST(PngDecode, SixteenBitSamplesGiveTheirFirstByte) {
+TEST(PngDecode, SixteenBitSamplesGiveTheirFirstByte)
+{
     // 16-bit RGBA like the skin's 42 x 4004 knob strip (both bytes equal), and
     // a grey+alpha and an RGB line whose low bytes differ from the high ones.
     Bytes pixels(size_t(42) * 4004 * 8);
@@ -97,7 +101,8 @@ TEST(PngDecode, SixteenBitSamplesGiveTheirFirstByte) {
     EXPECT_EQ(d.rgba, px(0xAB, 0x01, 0xFE, 255));
 }
 
-TEST(PngDecode, TransparencyKeysMatchExactlyTheKeyedPixels) {
+TEST(PngDecode, TransparencyKeysMatchExactlyTheKeyedPixels)
+{
     // 8-bit RGB with key (10, 20, 30): only the exact match turns transparent, colour kept.
     const Bytes rgbKey = chunk("tRNS", Bytes{0, 10, 0, 20, 0, 30});
     Decoded d = decode(simplePng(ihdrData(3, 1, 8, 2), Bytes{0, 10, 20, 30, 10, 20, 31, 30, 20, 10}, {rgbKey}));
@@ -122,10 +127,10 @@ TEST(PngDecode, TransparencyKeysMatchExactlyTheKeyedPixels) {
     for (int v = 0; v < 4; ++v) EXPECT_EQ(d.rgba[4 * v + 3], v == 2 ? 0 : 255) << v;
 }
 
-TEST(PngDecode, PaletteTakesAlphaFromAShortTrnsChunk) {
+TEST(PngDecode, PaletteTakesAlphaFromAShortTrnsChunk)
+{
     const Bytes plte{255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
-    const std::vector<Bytes> before{chunk("PLTE", plte), chunk("tRNS", Bytes{0, 128, 255}),
-                                    chunk("bKGD", Bytes{2})};
+    const std::vector<Bytes> before{chunk("PLTE", plte), chunk("tRNS", Bytes{0, 128, 255}), chunk("bKGD", Bytes{2})};
     Decoded d = decode(simplePng(ihdrData(4, 1, 8, 3), Bytes{0, 0, 1, 2, 3}, before));
     ASSERT_EQ(d.status, 0);
     EXPECT_EQ(d.rgba, (Bytes{255, 0, 0, 0, 0, 255, 0, 128, 0, 0, 255, 255, 9, 9, 9, 255}));
@@ -143,21 +148,22 @@ TEST(PngDecode, PaletteTakesAlphaFromAShortTrnsChunk) {
     EXPECT_EQ(d.rgba, (Bytes{255, 0, 0, 0, 0, 255, 0, 128, 0, 0, 255, 255, 9, 9, 9, 255}));
 }
 
-TEST(PngDecode, InterlacedImagesEqualTheirNonInterlacedTwins) {
+TEST(PngDecode, InterlacedImagesEqualTheirNonInterlacedTwins)
+{
     // Sizes with empty passes (1 x 1, 3 x 3) and with every pass partly filled.
     const struct {
         uint32_t w, h;
         uint8_t depth, colourType;
         unsigned bytesPerPixel;
-    } cases[] = {{1, 1, 8, 6, 4}, {3, 3, 8, 6, 4}, {3, 3, 16, 4, 4}, {2, 7, 8, 2, 3},
+    } cases[] = {{1, 1, 8, 6, 4}, {3, 3, 8, 6, 4},   {3, 3, 16, 4, 4},  {2, 7, 8, 2, 3},
                  {9, 9, 8, 0, 1}, {13, 5, 16, 6, 8}, {17, 19, 16, 2, 6}};
     uint32_t seed = 7;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
         Bytes pixels(size_t(c.w) * c.h * c.bytesPerPixel);
         for (uint8_t& b : pixels) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
-        const Decoded flat =
-            decode(simplePng(ihdrData(c.w, c.h, c.depth, c.colourType), unfilteredLines(pixels, c.w * c.bytesPerPixel)));
+        const Decoded flat = decode(
+            simplePng(ihdrData(c.w, c.h, c.depth, c.colourType), unfilteredLines(pixels, c.w * c.bytesPerPixel)));
         const Decoded laced = decode(
             simplePng(ihdrData(c.w, c.h, c.depth, c.colourType, 1), adam7Lines(pixels, c.w, c.h, c.bytesPerPixel)));
         ASSERT_EQ(flat.status, 0);
@@ -167,7 +173,8 @@ TEST(PngDecode, InterlacedImagesEqualTheirNonInterlacedTwins) {
     }
 }
 
-TEST(PngDecode, EveryFilterTypeRoundTripsForEveryPixelWidth) {
+TEST(PngDecode, EveryFilterTypeRoundTripsForEveryPixelWidth)
+{
     // Random lines filtered with each type in turn (first line included, where
     // the line above counts as zeros), for 1, 2, 3, 4, 6 and 8 bytes per pixel
     // and for a sub-byte depth.
@@ -200,7 +207,8 @@ TEST(PngDecode, EveryFilterTypeRoundTripsForEveryPixelWidth) {
 
 // ------------------------------------------------------------------ chunk walk
 
-TEST(PngDecode, IdatSplitAcrossChunksAndSkippedChunksGiveTheSamePicture) {
+TEST(PngDecode, IdatSplitAcrossChunksAndSkippedChunksGiveTheSamePicture)
+{
     const Bytes lines{0, 1, 2, 3, 0, 4, 5, 6};
     const Bytes z = zlibStored(lines);
     const Decoded whole = decode(simplePng(ihdrData(3, 2, 8, 0), lines));
@@ -221,7 +229,8 @@ TEST(PngDecode, IdatSplitAcrossChunksAndSkippedChunksGiveTheSamePicture) {
     EXPECT_EQ(split.rgba, whole.rgba);
 }
 
-TEST(PngDecode, ChecksumsAreNotChecked) {
+TEST(PngDecode, ChecksumsAreNotChecked)
+{
     Bytes file = simplePng(ihdrData(3, 2, 8, 0), Bytes{0, 1, 2, 3, 0, 4, 5, 6});
     const Decoded good = decode(file);
     ASSERT_EQ(good.status, 0);
@@ -238,12 +247,14 @@ TEST(PngDecode, ChecksumsAreNotChecked) {
     EXPECT_EQ(bad.rgba, good.rgba);
 }
 
-TEST(PngDecode, StreamEndingBeforeTheLastLineLeavesZeroLines) {
+TEST(PngDecode, StreamEndingBeforeTheLastLineLeavesZeroLines)
+{
     // Only the first of three lines is in the stream: the other two are zero
     // bytes with filter type 0.
     Decoded d = decode(simplePng(ihdrData(2, 3, 8, 0), Bytes{0, 50, 60}));
     ASSERT_EQ(d.status, 0);
-    EXPECT_EQ(d.rgba, (Bytes{50, 50, 50, 255, 60, 60, 60, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}));
+    EXPECT_EQ(d.rgba,
+              (Bytes{50, 50, 50, 255, 60, 60, 60, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}));
 
     // A palette image shows entry 0 there; an interlaced one fills its missing passes the same way.
     d = decode(simplePng(ihdrData(2, 2, 8, 3), Bytes{0, 1, 1}, {chunk("PLTE", Bytes{7, 8, 9, 1, 2, 3})}));
@@ -259,7 +270,8 @@ TEST(PngDecode, StreamEndingBeforeTheLastLineLeavesZeroLines) {
     EXPECT_EQ(d.rgba, (Bytes{0, 0, 0, 255, 0, 0, 0, 255}));
 }
 
-TEST(PngDecode, StreamEndingAnywhereEqualsTheStreamPaddedWithZeros) {
+TEST(PngDecode, StreamEndingAnywhereEqualsTheStreamPaddedWithZeros)
+{
     // Lines past the end of the data are zero lines, whatever pass or line the
     // data ends in; compare every cut with the same data padded explicitly.
     const struct {
@@ -302,7 +314,8 @@ TEST(PngDecode, StreamEndingAnywhereEqualsTheStreamPaddedWithZeros) {
 
 // ------------------------------------------------------------------ DEFLATE
 
-TEST(PngDecode, BackReferencesOfEveryShortDistanceAndLength) {
+TEST(PngDecode, BackReferencesOfEveryShortDistanceAndLength)
+{
     // A fixed-Huffman stream of literals and matches (distances 1..40 and a
     // few long ones, lengths 3..258), checked against a plain expansion.
     BitWriter w;
@@ -337,14 +350,15 @@ TEST(PngDecode, BackReferencesOfEveryShortDistanceAndLength) {
     EXPECT_TRUE(same);
 }
 
-TEST(PngDecode, MixedBlockTypesAndFifteenBitCodes) {
+TEST(PngDecode, MixedBlockTypesAndFifteenBitCodes)
+{
     // A stored block, a fixed block and a dynamic block whose literal and
     // distance codes run up to 15 bits (second-level table lookups).
     BitWriter w;
     Bytes want{0, 'a', 'b'};
     w.bits(0, 1);
     w.bits(0, 2);  // stored
-    w.used = 0;    // byte-aligned: next bits start a new byte
+    w.used = 0;  // byte-aligned: next bits start a new byte
     for (uint8_t b : Bytes{3, 0, 0xFC, 0xFF, 0, 'a', 'b'}) w.bytes.push_back(b);
     w.bits(0, 1);
     w.bits(1, 2);  // fixed
@@ -380,14 +394,15 @@ TEST(PngDecode, MixedBlockTypesAndFifteenBitCodes) {
     for (uint32_t x = 0; x < width; ++x) EXPECT_EQ(d.rgba[4 * x], want[x + 1]) << x;
 }
 
-TEST(PngDecode, LongDistanceCodesDecodeThroughSecondLevelTables) {
+TEST(PngDecode, LongDistanceCodesDecodeThroughSecondLevelTables)
+{
     // Distance code of 15 bits for the farthest distance symbol in use.
     std::vector<uint8_t> lit(258, 0), dist(30, 0);
-    lit[0] = 1;    // literal 0: "0"
+    lit[0] = 1;  // literal 0: "0"
     lit[256] = 2;  // end: "10"
     lit[257] = 2;  // length 3: "11"
     for (int i = 0; i < 14; ++i) dist[29 - i] = uint8_t(i + 1);  // symbol 29 shortest
-    dist[0] = 15;                                               // distance 1: 15 bits
+    dist[0] = 15;  // distance 1: 15 bits
     dist[15] = 15;
     const std::vector<uint32_t> lc = canonicalCodes(lit), dc = canonicalCodes(dist);
     BitWriter w;

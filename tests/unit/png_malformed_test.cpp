@@ -9,7 +9,8 @@ using namespace pngtest;
 
 namespace {
 
-int32_t statusOf(const Bytes& file) {
+int32_t statusOf(const Bytes& file)
+{
     const Decoded d = decode(file);
     EXPECT_EQ(d.status, pngStatus);
     if (d.status != 0) {
@@ -18,11 +19,12 @@ int32_t statusOf(const Bytes& file) {
     return d.status;
 }
 
-const Bytes kGrey1x1 = ihdrData(1, 1, 8, 0);    // scanline buffer bound: 9 bytes
+const Bytes kGrey1x1 = ihdrData(1, 1, 8, 0);  // scanline buffer bound: 9 bytes
 const Bytes kGrey10x1 = ihdrData(10, 1, 8, 0);  // bound: 26 bytes
 
 // A fixed-Huffman block header (final).
-BitWriter fixedBlock() {
+BitWriter fixedBlock()
+{
     BitWriter w;
     w.bits(1, 1);
     w.bits(1, 2);
@@ -30,7 +32,8 @@ BitWriter fixedBlock() {
 }
 
 // A dynamic block header (final) with the given code-length items.
-BitWriter dynamicBlock(unsigned hlit, unsigned hdist, const std::vector<CodeLengthItem>& items) {
+BitWriter dynamicBlock(unsigned hlit, unsigned hdist, const std::vector<CodeLengthItem>& items)
+{
     BitWriter w;
     w.bits(1, 1);
     w.bits(2, 2);
@@ -41,7 +44,8 @@ BitWriter dynamicBlock(unsigned hlit, unsigned hdist, const std::vector<CodeLeng
 // 256 zero code lengths as two repeat-18 items.
 std::vector<CodeLengthItem> zeros256() { return {{18, 127}, {18, 107}}; }
 
-Bytes withIhdrByte(size_t index, uint8_t value) {
+Bytes withIhdrByte(size_t index, uint8_t value)
+{
     Bytes f = simplePng(kGrey1x1, Bytes{0, 0});
     f[16 + index] = value;
     return f;
@@ -49,7 +53,8 @@ Bytes withIhdrByte(size_t index, uint8_t value) {
 
 }  // namespace
 
-TEST(PngMalformed, FileStructure) {
+TEST(PngMalformed, FileStructure)
+{
     EXPECT_EQ(statusOf({}), kPngEmptyInput);
     const Bytes good = simplePng(kGrey1x1, Bytes{0, 77});
     ASSERT_EQ(statusOf(good), kPngOk);
@@ -72,15 +77,16 @@ TEST(PngMalformed, FileStructure) {
     EXPECT_EQ(statusOf(f), kPngChunkTooLong);
     for (uint8_t over = 1; over <= 3; ++over) {
         f = good;
-        f.resize(f.size() - 12);               // drop IEND
-        const uint32_t len = 8 + over;         // "tEXt" chunk: 4 type bytes, then len data bytes
+        f.resize(f.size() - 12);  // drop IEND
+        const uint32_t len = 8 + over;  // "tEXt" chunk: 4 type bytes, then len data bytes
         put32(f, len);
         f.insert(f.end(), {'t', 'E', 'X', 't', 1, 2, 3, 4, 5, 6, 7, 8});
         EXPECT_EQ(statusOf(f), kPngChunkTooLong) << int(over);
     }
 }
 
-TEST(PngMalformed, HeaderFieldsAreCheckedInOrder) {
+TEST(PngMalformed, HeaderFieldsAreCheckedInOrder)
+{
     EXPECT_EQ(statusOf(withIhdrByte(10, 1)), kPngBadCompressionMethod);
     EXPECT_EQ(statusOf(withIhdrByte(11, 1)), kPngBadFilterMethod);
     EXPECT_EQ(statusOf(withIhdrByte(12, 2)), kPngBadInterlaceMethod);
@@ -95,7 +101,7 @@ TEST(PngMalformed, HeaderFieldsAreCheckedInOrder) {
     }
     // Several faults at once: the earliest in the order wins.
     Bytes f = withIhdrByte(8, 3);  // depth 3
-    f[25] = 5;                     // colour type 5
+    f[25] = 5;  // colour type 5
     EXPECT_EQ(statusOf(f), kPngBadColourType);
     f[28] = 9;  // interlace 9
     EXPECT_EQ(statusOf(f), kPngBadInterlaceMethod);
@@ -109,7 +115,8 @@ TEST(PngMalformed, HeaderFieldsAreCheckedInOrder) {
     EXPECT_EQ(statusOf(f), kPngBadSignature);
 }
 
-TEST(PngMalformed, ImageSizeLimits) {
+TEST(PngMalformed, ImageSizeLimits)
+{
     EXPECT_EQ(statusOf(simplePng(ihdrData(0, 1, 8, 0), Bytes{0})), kPngEmptyImage);
     EXPECT_EQ(statusOf(simplePng(ihdrData(1, 0, 8, 0), Bytes{0})), kPngEmptyImage);
     // Products that pass 2^26 pixels, or wrap in 32 bits, fail before any allocation.
@@ -125,7 +132,8 @@ TEST(PngMalformed, ImageSizeLimits) {
     EXPECT_EQ(d.rgba.back(), 255);
 }
 
-TEST(PngMalformed, PaletteTransparencyAndBackgroundChunks) {
+TEST(PngMalformed, PaletteTransparencyAndBackgroundChunks)
+{
     const Bytes plte4{1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4};
     const Bytes pal8 = ihdrData(2, 1, 8, 3);
     EXPECT_EQ(statusOf(simplePng(pal8, Bytes{0, 0, 1}, {chunk("PLTE", Bytes(771, 0))})), kPngPaletteTooLarge);
@@ -155,7 +163,8 @@ TEST(PngMalformed, PaletteTransparencyAndBackgroundChunks) {
               kPngBackgroundRgbLength);
 }
 
-TEST(PngMalformed, PaletteIndexOutsideThePalette) {
+TEST(PngMalformed, PaletteIndexOutsideThePalette)
+{
     const Bytes plte4{1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4};
     EXPECT_EQ(statusOf(simplePng(ihdrData(2, 1, 8, 3), Bytes{0, 3, 5}, {chunk("PLTE", plte4)})), kPngPaletteIndex8);
     EXPECT_EQ(statusOf(simplePng(ihdrData(2, 1, 4, 3), Bytes{0, 0x35}, {chunk("PLTE", plte4)})),
@@ -169,7 +178,8 @@ TEST(PngMalformed, PaletteIndexOutsideThePalette) {
               kPngBadFilterType);
 }
 
-TEST(PngMalformed, FilterTypeAboveFour) {
+TEST(PngMalformed, FilterTypeAboveFour)
+{
     EXPECT_EQ(statusOf(simplePng(ihdrData(2, 2, 8, 0), Bytes{4, 1, 2, 5, 1, 2})), kPngBadFilterType);
     // Interlaced 3 x 3: passes 1, 4, 5, 6 (two lines) and 7; the last line is bad.
     const Bytes laced{0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 255, 1, 2, 3};
@@ -179,7 +189,8 @@ TEST(PngMalformed, FilterTypeAboveFour) {
     EXPECT_EQ(statusOf(simplePng(ihdrData(3, 3, 8, 0, 1), good)), kPngOk);
 }
 
-TEST(PngMalformed, ZlibHeader) {
+TEST(PngMalformed, ZlibHeader)
+{
     // FLG's low five bits are set so that the check value is right, unless `bad`.
     auto withZlibHeader = [](uint8_t cmf, uint8_t flagBits, bool bad = false) {
         uint8_t flg = flagBits;
@@ -199,7 +210,8 @@ TEST(PngMalformed, ZlibHeader) {
     EXPECT_EQ(statusOf(pngFile(kGrey1x1, {})), kPngZlibCheck);
 }
 
-TEST(PngMalformed, StoredBlocks) {
+TEST(PngMalformed, StoredBlocks)
+{
     // LEN 10 into a 9-byte scanline buffer; LEN and NLEN not complementary;
     // a block cut short, and a header cut short.
     EXPECT_EQ(statusOf(pngWithDeflate(kGrey1x1, storedDeflate(Bytes(10, 0)))), kPngStoredOverrun);
@@ -211,7 +223,8 @@ TEST(PngMalformed, StoredBlocks) {
     EXPECT_EQ(statusOf(pngWithDeflate(kGrey1x1, Bytes{0, 1, 0, 0xFE, 0xFF, 0})), kPngBitsDataEnd);
 }
 
-TEST(PngMalformed, HuffmanBlockWrites) {
+TEST(PngMalformed, HuffmanBlockWrites)
+{
     BitWriter w = fixedBlock();
     for (int i = 0; i < 9; ++i) fixedLiteral(w, 0);
     fixedLiteral(w, 256);
@@ -264,7 +277,8 @@ TEST(PngMalformed, HuffmanBlockWrites) {
     EXPECT_EQ(statusOf(pngWithDeflate(kGrey1x1, w.bytes)), kPngReservedBlockType);
 }
 
-TEST(PngMalformed, DataEndingInsideCodesAndExtraBits) {
+TEST(PngMalformed, DataEndingInsideCodesAndExtraBits)
+{
     // Nothing after the zlib header.
     EXPECT_EQ(statusOf(pngWithDeflate(kGrey1x1, {})), kPngBitsDataEnd);
 
@@ -304,7 +318,8 @@ TEST(PngMalformed, DataEndingInsideCodesAndExtraBits) {
     EXPECT_EQ(statusOf(pngWithDeflate(kGrey10x1, w.bytes)), kPngBitsDataEnd);
 }
 
-TEST(PngMalformed, IncompleteCodeTellsNoCodeFromDataEnd) {
+TEST(PngMalformed, IncompleteCodeTellsNoCodeFromDataEnd)
+{
     // Literal code: end of block "0", literal 65 "100", literal 66 "101"; the
     // prefix "11" leads to no code. The data ends on a byte boundary, so the
     // stream is padded with 3-bit literals until the tail lands on it.
@@ -326,8 +341,7 @@ TEST(PngMalformed, IncompleteCodeTellsNoCodeFromDataEnd) {
     // "11" then the end: the second bit already leaves the tree.
     EXPECT_EQ(statusOf(pngWithDeflate(ihdrData(40, 1, 8, 0), stream({1, 1}))), kPngHuffmanNoCode);
     // "11" followed by more data.
-    EXPECT_EQ(statusOf(pngWithDeflate(ihdrData(40, 1, 8, 0), stream({1, 1, 0, 0, 0, 0, 0, 0, 0}))),
-              kPngHuffmanNoCode);
+    EXPECT_EQ(statusOf(pngWithDeflate(ihdrData(40, 1, 8, 0), stream({1, 1, 0, 0, 0, 0, 0, 0, 0}))), kPngHuffmanNoCode);
 
     // A block with no distance codes at all that uses a back-reference.
     std::vector<CodeLengthItem> items;
@@ -341,7 +355,8 @@ TEST(PngMalformed, IncompleteCodeTellsNoCodeFromDataEnd) {
     EXPECT_EQ(statusOf(pngWithDeflate(kGrey10x1, w.bytes)), kPngHuffmanNoCode);
 }
 
-TEST(PngMalformed, CodeLengthSequences) {
+TEST(PngMalformed, CodeLengthSequences)
+{
     std::vector<CodeLengthItem> items = zeros256();
     items.push_back({5, 0});
     items.push_back({16, 0});  // 257 + 3 > 258

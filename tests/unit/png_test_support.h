@@ -16,7 +16,8 @@ namespace pngtest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline uint32_t crc32(const uint8_t* p, size_t n) {
+inline uint32_t crc32(const uint8_t* p, size_t n)
+{
     uint32_t c = 0xFFFFFFFFu;
     for (size_t i = 0; i < n; ++i) {
         c ^= p[i];
@@ -25,7 +26,8 @@ inline uint32_t crc32(const uint8_t* p, size_t n) {
     return ~c;
 }
 
-inline uint32_t adler32(const Bytes& data) {
+inline uint32_t adler32(const Bytes& data)
+{
     uint32_t a = 1, b = 0;
     for (uint8_t v : data) {
         a = (a + v) % 65521;
@@ -34,11 +36,13 @@ inline uint32_t adler32(const Bytes& data) {
     return (b << 16) | a;
 }
 
-inline void put32(Bytes& out, uint32_t v) {
+inline void put32(Bytes& out, uint32_t v)
+{
     for (int s = 24; s >= 0; s -= 8) out.push_back(uint8_t(v >> s));
 }
 
-inline Bytes chunk(const char* type, const Bytes& data) {
+inline Bytes chunk(const char* type, const Bytes& data)
+{
     Bytes out;
     put32(out, uint32_t(data.size()));
     out.insert(out.end(), type, type + 4);
@@ -47,7 +51,8 @@ inline Bytes chunk(const char* type, const Bytes& data) {
     return out;
 }
 
-inline Bytes ihdrData(uint32_t w, uint32_t h, uint8_t depth, uint8_t colourType, uint8_t interlace = 0) {
+inline Bytes ihdrData(uint32_t w, uint32_t h, uint8_t depth, uint8_t colourType, uint8_t interlace = 0)
+{
     Bytes d;
     put32(d, w);
     put32(d, h);
@@ -62,7 +67,8 @@ inline Bytes ihdrData(uint32_t w, uint32_t h, uint8_t depth, uint8_t colourType,
 inline Bytes signature() { return Bytes{137, 80, 78, 71, 13, 10, 26, 10}; }
 
 // Signature, IHDR, the given chunks, IEND.
-inline Bytes pngFile(const Bytes& ihdr, const std::vector<Bytes>& chunks) {
+inline Bytes pngFile(const Bytes& ihdr, const std::vector<Bytes>& chunks)
+{
     Bytes out = signature();
     const Bytes h = chunk("IHDR", ihdr);
     out.insert(out.end(), h.begin(), h.end());
@@ -73,7 +79,8 @@ inline Bytes pngFile(const Bytes& ihdr, const std::vector<Bytes>& chunks) {
 }
 
 // zlib stream around raw DEFLATE data (default header 0x78 0x01).
-inline Bytes zlibWrap(const Bytes& deflate, const Bytes& uncompressed) {
+inline Bytes zlibWrap(const Bytes& deflate, const Bytes& uncompressed)
+{
     Bytes out{0x78, 0x01};
     out.insert(out.end(), deflate.begin(), deflate.end());
     put32(out, adler32(uncompressed));
@@ -81,7 +88,8 @@ inline Bytes zlibWrap(const Bytes& deflate, const Bytes& uncompressed) {
 }
 
 // DEFLATE stored blocks holding `raw`.
-inline Bytes storedDeflate(const Bytes& raw, size_t blockSize = 65535) {
+inline Bytes storedDeflate(const Bytes& raw, size_t blockSize = 65535)
+{
     Bytes out;
     size_t pos = 0;
     do {
@@ -101,14 +109,16 @@ inline Bytes storedDeflate(const Bytes& raw, size_t blockSize = 65535) {
 inline Bytes zlibStored(const Bytes& raw) { return zlibWrap(storedDeflate(raw), raw); }
 
 // A whole PNG holding `lines` (filtered scanlines, filter bytes included).
-inline Bytes simplePng(const Bytes& ihdr, const Bytes& lines, const std::vector<Bytes>& before = {}) {
+inline Bytes simplePng(const Bytes& ihdr, const Bytes& lines, const std::vector<Bytes>& before = {})
+{
     std::vector<Bytes> chunks = before;
     chunks.push_back(chunk("IDAT", zlibStored(lines)));
     return pngFile(ihdr, chunks);
 }
 
 // Prefixes every row of `pixels` (rows of `stride` bytes) with filter type 0.
-inline Bytes unfilteredLines(const Bytes& pixels, size_t stride) {
+inline Bytes unfilteredLines(const Bytes& pixels, size_t stride)
+{
     Bytes out;
     for (size_t p = 0; p < pixels.size(); p += stride) {
         out.push_back(0);
@@ -118,7 +128,8 @@ inline Bytes unfilteredLines(const Bytes& pixels, size_t stride) {
 }
 
 // Adam7 lines (filter type 0) of an image with whole-byte pixels.
-inline Bytes adam7Lines(const Bytes& pixels, uint32_t w, uint32_t h, unsigned bytesPerPixel) {
+inline Bytes adam7Lines(const Bytes& pixels, uint32_t w, uint32_t h, unsigned bytesPerPixel)
+{
     static const uint32_t kPass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                                          {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     Bytes out;
@@ -141,21 +152,24 @@ struct BitWriter {
     Bytes bytes;
     unsigned used = 0;  // bits used in the last byte
 
-    void bits(uint32_t value, unsigned count) {
+    void bits(uint32_t value, unsigned count)
+    {
         for (unsigned i = 0; i < count; ++i) {
             if (used == 0) bytes.push_back(0);
             bytes.back() |= uint8_t(((value >> i) & 1) << used);
             used = (used + 1) & 7;
         }
     }
-    void code(uint32_t code, unsigned length) {
+    void code(uint32_t code, unsigned length)
+    {
         for (unsigned i = length; i-- > 0;) bits((code >> i) & 1, 1);
     }
     size_t bitPosition() const { return bytes.size() * 8 - (used ? 8 - used : 0); }
 };
 
 // Canonical Huffman codes for the given code lengths.
-inline std::vector<uint32_t> canonicalCodes(const std::vector<uint8_t>& lengths) {
+inline std::vector<uint32_t> canonicalCodes(const std::vector<uint8_t>& lengths)
+{
     unsigned count[16] = {};
     for (uint8_t l : lengths) count[l]++;
     count[0] = 0;
@@ -172,11 +186,16 @@ inline std::vector<uint32_t> canonicalCodes(const std::vector<uint8_t>& lengths)
 }
 
 // Fixed Huffman codes.
-inline void fixedLiteral(BitWriter& w, unsigned sym) {
-    if (sym < 144) w.code(0x30 + sym, 8);
-    else if (sym < 256) w.code(0x190 + sym - 144, 9);
-    else if (sym < 280) w.code(sym - 256, 7);
-    else w.code(0xC0 + sym - 280, 8);
+inline void fixedLiteral(BitWriter& w, unsigned sym)
+{
+    if (sym < 144)
+        w.code(0x30 + sym, 8);
+    else if (sym < 256)
+        w.code(0x190 + sym - 144, 9);
+    else if (sym < 280)
+        w.code(sym - 256, 7);
+    else
+        w.code(0xC0 + sym - 280, 8);
 }
 inline void fixedDistance(BitWriter& w, unsigned sym) { w.code(sym, 5); }
 
@@ -187,7 +206,8 @@ struct CodeLengthItem {
     unsigned symbol;
     unsigned extra;
 };
-inline void dynamicHeader(BitWriter& w, unsigned hlit, unsigned hdist, const std::vector<CodeLengthItem>& items) {
+inline void dynamicHeader(BitWriter& w, unsigned hlit, unsigned hdist, const std::vector<CodeLengthItem>& items)
+{
     w.bits(hlit - 257, 5);
     w.bits(hdist - 1, 5);
     w.bits(19 - 4, 4);
@@ -200,14 +220,16 @@ inline void dynamicHeader(BitWriter& w, unsigned hlit, unsigned hdist, const std
     }
 }
 // The same with plain code lengths, no repeat codes.
-inline void dynamicHeader(BitWriter& w, const std::vector<uint8_t>& lit, const std::vector<uint8_t>& dist) {
+inline void dynamicHeader(BitWriter& w, const std::vector<uint8_t>& lit, const std::vector<uint8_t>& dist)
+{
     std::vector<CodeLengthItem> items;
     for (uint8_t l : lit) items.push_back({l, 0});
     for (uint8_t l : dist) items.push_back({l, 0});
     dynamicHeader(w, unsigned(lit.size()), unsigned(dist.size()), items);
 }
 
-inline Bytes readFile(const std::string& path) {
+inline Bytes readFile(const std::string& path)
+{
     std::ifstream f(path, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
@@ -218,14 +240,16 @@ struct Decoded {
     PngInfo info;
 };
 
-inline Decoded decode(Bytes file) {
+inline Decoded decode(Bytes file)
+{
     Decoded d;
     d.status = decodePng(file, d.rgba, d.info);
     return d;
 }
 
 // A PNG whose IDAT holds `deflate` behind a zlib header (no trailer).
-inline Bytes pngWithDeflate(const Bytes& ihdr, const Bytes& deflate, const std::vector<Bytes>& before = {}) {
+inline Bytes pngWithDeflate(const Bytes& ihdr, const Bytes& deflate, const std::vector<Bytes>& before = {})
+{
     Bytes z{0x78, 0x01};
     z.insert(z.end(), deflate.begin(), deflate.end());
     std::vector<Bytes> chunks = before;

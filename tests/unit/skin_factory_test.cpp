@@ -15,7 +15,8 @@ namespace {
 
 class SkinFactory : public ::testing::Test {
 protected:
-    SkinFactory() : factory(&effect), skin(&effect) {
+    SkinFactory() : factory(&effect), skin(&effect)
+    {
         addResource(skin, "img", gradientImage(20, 20, 10, 10, 4));
         addResource(skin, "col", colour(1, 2, 3));
         addResource(skin, "col2", colour(4, 5, 6));
@@ -23,7 +24,8 @@ protected:
     }
 
     // The resolved arguments, or null when the line would make no control.
-    std::unique_ptr<ZControlArgs> resolve(const char* keyword, std::vector<const char*> args) {
+    std::unique_ptr<ZControlArgs> resolve(const char* keyword, std::vector<const char*> args)
+    {
         auto out = std::make_unique<ZControlArgs>();
         const ZControlKeyword* row = factory.resolveStandard(&skin, keyword, int32_t(args.size()), args.data(), *out);
         return row ? std::move(out) : nullptr;
@@ -38,16 +40,17 @@ std::string keywordOf(const ZControlKeyword* row) { return row ? row->keyword : 
 
 }  // namespace
 
-TEST_F(SkinFactory, TableHoldsThe28KeywordsInDispatchOrderWithTheirCounts) {
+TEST_F(SkinFactory, TableHoldsThe28KeywordsInDispatchOrderWithTheirCounts)
+{
     std::size_t n = 0;
     const ZControlKeyword* table = ZSkinFactory::standardKeywords(&n);
     const std::vector<std::pair<std::string, int>> expected = {
-        {"ZDefPot", 4},      {"ZKnob", 5},        {"ZField", 6},       {"ZDialField", 6},   {"ZDefSwitch", 6},
-        {"ZKnobButton", 6},  {"ZTextButton", 6},  {"ZTextCommand", 6}, {"ZValue", 2},       {"ZTextPageSel", 7},
-        {"ZTextSwitch", 7},  {"ZImgMeter", 4},    {"ZDefPeak", 6},     {"ZImgPot", 2},      {"ZTextPeak", 3},
-        {"ZImgSwitch", 2},   {"ZDefMeter", 5},    {"ZWave", 6},        {"ZFeatureText", 2}, {"ZDefFracMeter", 5},
-        {"ZDefPageSel", 6},  {"ZKnobCommand", 6}, {"ZImgFracMeter", 2}, {"ZImgCommand", 2}, {"ZDefRadio", 9},
-        {"ZZoomWave", 9},    {"ZImgPageSel", 2},  {"ZImgRadio", 4}};
+        {"ZDefPot", 4},     {"ZKnob", 5},        {"ZField", 6},        {"ZDialField", 6},   {"ZDefSwitch", 6},
+        {"ZKnobButton", 6}, {"ZTextButton", 6},  {"ZTextCommand", 6},  {"ZValue", 2},       {"ZTextPageSel", 7},
+        {"ZTextSwitch", 7}, {"ZImgMeter", 4},    {"ZDefPeak", 6},      {"ZImgPot", 2},      {"ZTextPeak", 3},
+        {"ZImgSwitch", 2},  {"ZDefMeter", 5},    {"ZWave", 6},         {"ZFeatureText", 2}, {"ZDefFracMeter", 5},
+        {"ZDefPageSel", 6}, {"ZKnobCommand", 6}, {"ZImgFracMeter", 2}, {"ZImgCommand", 2},  {"ZDefRadio", 9},
+        {"ZZoomWave", 9},   {"ZImgPageSel", 2},  {"ZImgRadio", 4}};
     ASSERT_EQ(n, expected.size());
     for (std::size_t i = 0; i < n; ++i) {
         EXPECT_EQ(table[i].keyword, expected[i].first);
@@ -59,7 +62,8 @@ TEST_F(SkinFactory, TableHoldsThe28KeywordsInDispatchOrderWithTheirCounts) {
     EXPECT_EQ(ZSkinFactory::findKeyword(table, n, "SarvoGraph"), nullptr);
 }
 
-TEST_F(SkinFactory, EveryKeywordResolvesAWellFormedLine) {
+TEST_F(SkinFactory, EveryKeywordResolvesAWellFormedLine)
+{
     struct Line {
         const char* keyword;
         std::vector<const char*> args;
@@ -113,7 +117,8 @@ TEST_F(SkinFactory, EveryKeywordResolvesAWellFormedLine) {
     }
 }
 
-TEST_F(SkinFactory, ResolvedValuesReachTheConstructor) {
+TEST_F(SkinFactory, ResolvedValuesReachTheConstructor)
+{
     auto pot = resolve("zimgpot", {"gain", "IMG"});
     ASSERT_TRUE(pot);
     EXPECT_EQ(pot->effect, &effect);
@@ -155,7 +160,8 @@ TEST_F(SkinFactory, ResolvedValuesReachTheConstructor) {
     EXPECT_DOUBLE_EQ(resolve("ZImgMeter", {"Count", "1", " -0.25", "img"})->number(2), -0.25);
 }
 
-TEST_F(SkinFactory, NamesThatDoNotResolveMakeNothing) {
+TEST_F(SkinFactory, NamesThatDoNotResolveMakeNothing)
+{
     EXPECT_FALSE(resolve("ZImgPot", {"Volume", "img"}));
     EXPECT_FALSE(resolve("ZImgPot", {"Gai", "img"})) << "whole-name match only";
     EXPECT_FALSE(resolve("ZImgPot", {"Gain", "col"})) << "a colour is no image";
@@ -169,7 +175,8 @@ TEST_F(SkinFactory, NamesThatDoNotResolveMakeNothing) {
     EXPECT_FALSE(resolve(nullptr, {}));
 }
 
-TEST_F(SkinFactory, DataItemsCheckTypeAndData) {
+TEST_F(SkinFactory, DataItemsCheckTypeAndData)
+{
     // "Level" is a double first; the later "Level" of type long is never seen.
     EXPECT_FALSE(resolve("ZImgMeter", {"Level", "1", "0", "img"}));
     EXPECT_TRUE(resolve("ZImgMeter", {"NoCount", "1", "0", "img"})) << "no data needed";
@@ -195,7 +202,8 @@ TEST_F(SkinFactory, DataItemsCheckTypeAndData) {
     EXPECT_EQ(zoom->data(2), nullptr);
 }
 
-TEST_F(SkinFactory, IntegerAndNumberBounds) {
+TEST_F(SkinFactory, IntegerAndNumberBounds)
+{
     EXPECT_FALSE(resolve("ZField", {"Gain", "0", "fnt", "col", "col", "col"}));
     EXPECT_TRUE(resolve("ZField", {"Gain", "1", "fnt", "col", "col", "col"}));
     EXPECT_FALSE(resolve("ZDefPageSel", {"P", "0", "fnt", "col", "col", "col"}));
@@ -210,7 +218,8 @@ TEST_F(SkinFactory, IntegerAndNumberBounds) {
     EXPECT_TRUE(resolve("ZImgMeter", {"Count", "1e-9", "Inf", "img"}));
 }
 
-TEST_F(SkinFactory, LaterResourceDeclarationsWin) {
+TEST_F(SkinFactory, LaterResourceDeclarationsWin)
+{
     ZResource* later = addResource(skin, "COL", colour(9, 9, 9));
     auto pot = resolve("ZDefPot", {"Gain", "col", "Col", "cOL"});
     ASSERT_TRUE(pot);
@@ -220,7 +229,8 @@ TEST_F(SkinFactory, LaterResourceDeclarationsWin) {
     EXPECT_FALSE(resolve("ZDefPot", {"Gain", "col", "col", "col"}));
 }
 
-TEST(SkinGraphFactory, GraphKeywordComesFirstAndChecksItsArguments) {
+TEST(SkinGraphFactory, GraphKeywordComesFirstAndChecksItsArguments)
+{
     SarvoEffect effect(nullptr);
     ZSkin skin(&effect);
     addResource(skin, "lt", colour(125, 146, 163));

@@ -17,7 +17,8 @@ namespace {
 class MemoryFactory : public StubFactory {
 public:
     explicit MemoryFactory(ZPlugin* effect) : StubFactory(effect) {}
-    ZResource* createResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv) override {
+    ZResource* createResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv) override
+    {
         if (sameTextIgnoringCase(type, "PngResource") && argc == 5 && std::string(argv[1]).rfind("MEM_", 0) == 0)
             return gradientImage(20, 20, skinInteger(argv[2]), skinInteger(argv[3]), skinInteger(argv[4]));
         return StubFactory::createResource(skin, type, argc, argv);
@@ -37,7 +38,8 @@ const StubControl* stub(const ZSkin& skin, size_t i) { return static_cast<const 
 
 }  // namespace
 
-TEST_F(SkinParser, SetCommandsIgnoringCase) {
+TEST_F(SkinParser, SetCommandsIgnoringCase)
+{
     auto skin = parse("set width 402\r\nSET HEIGHT 321\nSet pagecount 3\nset StartPage 2\nSet PageFrame 3 5\n");
     ASSERT_TRUE(skin);
     EXPECT_EQ(skin->owner, &effect);
@@ -52,7 +54,8 @@ TEST_F(SkinParser, SetCommandsIgnoringCase) {
     EXPECT_EQ(skin->background, nullptr);
 }
 
-TEST_F(SkinParser, DefaultsAndUncheckedValues) {
+TEST_F(SkinParser, DefaultsAndUncheckedValues)
+{
     auto skin = parse("Set Width -5\nSet Height 0\nSet PageCount 0\n");
     ASSERT_TRUE(skin) << "a text read to its end gives a skin, whatever its values";
     EXPECT_EQ(skin->width, -5);
@@ -65,7 +68,8 @@ TEST_F(SkinParser, DefaultsAndUncheckedValues) {
     EXPECT_EQ(comments->width, 0);
 }
 
-TEST_F(SkinParser, PagesAreCheckedAgainstThePageCountSoFar) {
+TEST_F(SkinParser, PagesAreCheckedAgainstThePageCountSoFar)
+{
     auto early = parse("Set Width 10\nSet PageFrame 1 3\nSet Height 5\n");
     ASSERT_TRUE(early);
     EXPECT_EQ(early->width, 10);
@@ -85,9 +89,11 @@ TEST_F(SkinParser, PagesAreCheckedAgainstThePageCountSoFar) {
     EXPECT_EQ(huge->height, 0);
 }
 
-TEST_F(SkinParser, WrongFormsFail) {
-    const char* bad[] = {"Set Width", "Set Width 1 2", "Set Depth 3", "Set", "Set PageFrame 1",
-                         "Put Width 3", "AddResource x", "AddControl 1 2 3 4 5 ZImgPot", "Widths 3"};
+TEST_F(SkinParser, WrongFormsFail)
+{
+    const char* bad[] = {"Set Width",       "Set Width 1 2", "Set Depth 3",   "Set",
+                         "Set PageFrame 1", "Put Width 3",   "AddResource x", "AddControl 1 2 3 4 5 ZImgPot",
+                         "Widths 3"};
     for (const char* line : bad) {
         EXPECT_FALSE(parse(line)) << line;
         auto after = parse(std::string("Set Width 10\n") + line + "\nSet Height 9\n");
@@ -101,23 +107,22 @@ TEST_F(SkinParser, WrongFormsFail) {
     EXPECT_EQ(parseSkin(nullptr, &missing), nullptr);
 }
 
-TEST_F(SkinParser, ResourcesGetTheirNamesAndBackgroundTakesTheLastDeclaration) {
-    auto skin = parse(
-        "Set Width 1\n"
-        "AddResource  back  RGBColour 1 2 3   # a colour\n"
-        "AddResource \"page image\" PngResource PNG_FILE MEM_A 20 10 2\n"
-        "AddResource PAGE_IMAGE_WITH_A_VERY_LONG_NAME PngResource PNG_FILE MEM_B 10 10 4\n"
-        "AddResource Page image PngResource PNG_FILE MEM_C 5 5 16\n");
+TEST_F(SkinParser, ResourcesGetTheirNamesAndBackgroundTakesTheLastDeclaration)
+{
+    auto skin = parse("Set Width 1\n"
+                      "AddResource  back  RGBColour 1 2 3   # a colour\n"
+                      "AddResource \"page image\" PngResource PNG_FILE MEM_A 20 10 2\n"
+                      "AddResource PAGE_IMAGE_WITH_A_VERY_LONG_NAME PngResource PNG_FILE MEM_B 10 10 4\n"
+                      "AddResource Page image PngResource PNG_FILE MEM_C 5 5 16\n");
     ASSERT_TRUE(skin);
     ASSERT_EQ(skin->resources.size(), 3u) << "the last line has an unknown type 'image'";
     EXPECT_STREQ(skin->resources[0]->name(), "back");
     EXPECT_STREQ(skin->resources[1]->name(), "page image");
     EXPECT_STREQ(skin->resources[2]->name(), "PAGE_IMAGE_WITH_A_VERY_L");
 
-    auto bg = parse(
-        "AddResource bg PngResource PNG_FILE MEM_A 20 10 2\n"
-        "AddResource BG PngResource PNG_FILE MEM_B 10 10 4\n"
-        "Set BackgroundImage Bg\n");
+    auto bg = parse("AddResource bg PngResource PNG_FILE MEM_A 20 10 2\n"
+                    "AddResource BG PngResource PNG_FILE MEM_B 10 10 4\n"
+                    "Set BackgroundImage Bg\n");
     ASSERT_TRUE(bg);
     ASSERT_NE(bg->background, nullptr);
     EXPECT_EQ(bg->background, bg->resources[1]);
@@ -127,19 +132,18 @@ TEST_F(SkinParser, ResourcesGetTheirNamesAndBackgroundTakesTheLastDeclaration) {
     EXPECT_FALSE(notImage) << "a colour is no background; the parse stops before anything is set";
 }
 
-TEST_F(SkinParser, AControlLineSetsPlacementAndResolvesThroughTheFactory) {
-    auto skin = parse(
-        "AddResource bigpot PngResource PNG_FILE MEM_POT 10 10 4\n"
-        "AddResource font DefFont 14 missing\n");
+TEST_F(SkinParser, AControlLineSetsPlacementAndResolvesThroughTheFactory)
+{
+    auto skin = parse("AddResource bigpot PngResource PNG_FILE MEM_POT 10 10 4\n"
+                      "AddResource font DefFont 14 missing\n");
     EXPECT_FALSE(skin) << "a DefFont before its colour fails on the first lines";
 
-    skin = parse(
-        "Set Width 100\n"
-        "AddResource bigpot PngResource PNG_FILE MEM_POT 10 10 4\n"
-        "AddControl 2  22  18  42  44 zimgpot \"gain\" bigpot\n"
-        "AddControl 0 -1 +2 3x y ZImgSwitch Mode bigpot # comment\n"
-        "AddControl 1 1 1 1 1 ZImgPot Gain bigpot extra\n"
-        "AddControl 1 1 1 1 1 ZImgPot Gain bigpot\n");
+    skin = parse("Set Width 100\n"
+                 "AddResource bigpot PngResource PNG_FILE MEM_POT 10 10 4\n"
+                 "AddControl 2  22  18  42  44 zimgpot \"gain\" bigpot\n"
+                 "AddControl 0 -1 +2 3x y ZImgSwitch Mode bigpot # comment\n"
+                 "AddControl 1 1 1 1 1 ZImgPot Gain bigpot extra\n"
+                 "AddControl 1 1 1 1 1 ZImgPot Gain bigpot\n");
     ASSERT_TRUE(skin);
     ASSERT_EQ(skin->controls.size(), 2u);
     const StubControl* pot = stub(*skin, 0);
@@ -160,7 +164,8 @@ TEST_F(SkinParser, AControlLineSetsPlacementAndResolvesThroughTheFactory) {
     EXPECT_EQ(sw->args.param(0), 1);
 }
 
-TEST_F(SkinParser, LongLinesAndTooManyTokens) {
+TEST_F(SkinParser, LongLinesAndTooManyTokens)
+{
     // 300 characters: a 255-character line, then the remaining 45 characters as a line of its own.
     std::string line = "Set Width 77" + std::string(243, ' ') + "Set Height 5";
     line += std::string(300 - line.size(), ' ');
@@ -179,7 +184,8 @@ TEST_F(SkinParser, LongLinesAndTooManyTokens) {
     EXPECT_EQ(many->pageCount, 0);
 }
 
-TEST_F(SkinParser, SurvivesEveryTruncationOfAValidSkin) {
+TEST_F(SkinParser, SurvivesEveryTruncationOfAValidSkin)
+{
     const std::string text =
         "AddResource c RGBColour 1 2 3\r\n"
         "AddResource img PngResource PNG_FILE MEM_X 10 10 4\r\n"
@@ -205,7 +211,8 @@ TEST_F(SkinParser, SurvivesEveryTruncationOfAValidSkin) {
 
 // ---------------------------------------------------------------- the shipped skin
 
-TEST(SkinShipped, TextIsAResourceOfTheModuleWithCrLfAndComments) {
+TEST(SkinShipped, TextIsAResourceOfTheModuleWithCrLfAndComments)
+{
     platform::ResourceView view;
     ASSERT_TRUE(platform::findResource("skin_file", "ondx_skin", view));
     const std::string text(reinterpret_cast<const char*>(view.data), view.size);
@@ -215,7 +222,8 @@ TEST(SkinShipped, TextIsAResourceOfTheModuleWithCrLfAndComments) {
     EXPECT_NE(text.find("AddControl 1  22  18  42  44 ZImgPot \"Gain\" bigpot"), std::string::npos);
 }
 
-TEST(SkinShipped, ParsesIntoTheClipperEditor) {
+TEST(SkinShipped, ParsesIntoTheClipperEditor)
+{
     SarvoEffect effect(nullptr);
     StubFactory factory(&effect);
     std::unique_ptr<ZSkin> skin(parseModuleSkin(&factory));
@@ -252,11 +260,11 @@ TEST(SkinShipped, ParsesIntoTheClipperEditor) {
         const char* keyword;
         int x, y, w, h;
     };
-    const Expect controls[] = {
-        {"ZImgPot", 22, 18, 42, 44},    {"ZImgPot", 97, 18, 42, 44},    {"ZImgPot", 170, 18, 42, 44},
-        {"ZValue", 16, 61, 56, 14},     {"ZValue", 91, 61, 56, 14},     {"ZValue", 164, 61, 56, 14},
-        {"ZImgSwitch", 68, 281, 101, 21}, {"ZWave", 249, 86, 136, 93}, {"ZWave", 249, 199, 136, 93},
-        {"SarvoGraph", 17, 109, 203, 136}};
+    const Expect controls[] = {{"ZImgPot", 22, 18, 42, 44},      {"ZImgPot", 97, 18, 42, 44},
+                               {"ZImgPot", 170, 18, 42, 44},     {"ZValue", 16, 61, 56, 14},
+                               {"ZValue", 91, 61, 56, 14},       {"ZValue", 164, 61, 56, 14},
+                               {"ZImgSwitch", 68, 281, 101, 21}, {"ZWave", 249, 86, 136, 93},
+                               {"ZWave", 249, 199, 136, 93},     {"SarvoGraph", 17, 109, 203, 136}};
     ASSERT_EQ(skin->controls.size(), 10u);
     for (size_t i = 0; i < 10; ++i) {
         const StubControl* c = stub(*skin, i);
@@ -275,7 +283,8 @@ TEST(SkinShipped, ParsesIntoTheClipperEditor) {
     EXPECT_EQ(stub(*skin, 9)->args.colour(4), &lookupColour(skin.get(), "lt")->colour);
 }
 
-TEST(SkinShipped, TheClipperFactoryReadsTheWholeShippedSkin) {
+TEST(SkinShipped, TheClipperFactoryReadsTheWholeShippedSkin)
+{
     SarvoEffect effect(nullptr);
     SarvoSkinFactory factory(&effect);
     std::unique_ptr<ZSkin> skin(parseModuleSkin(&factory));

@@ -13,7 +13,8 @@
 namespace {
 
 // Every line the reader delivers, untokenized.
-std::vector<std::string> linesOf(const std::string& text) {
+std::vector<std::string> linesOf(const std::string& text)
+{
     ZResourceStream source(text.data(), text.size());
     ZLineReader reader(&source);
     std::vector<std::string> lines;
@@ -21,7 +22,8 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-std::vector<std::string> tokensOf(const std::string& line) {
+std::vector<std::string> tokensOf(const std::string& line)
+{
     ZResourceStream source(line.data(), line.size());
     ZLineReader reader(&source);
     std::vector<std::string> tokens;
@@ -36,7 +38,8 @@ class TrickleStream : public ZStream {
 public:
     TrickleStream(std::string text, size_t step) : text_(std::move(text)), step_(step) {}
     bool isOpen() const override { return true; }
-    size_t read(void* buffer, size_t n) override {
+    size_t read(void* buffer, size_t n) override
+    {
         const size_t count = std::min({n, step_, text_.size() - pos_});
         std::memcpy(buffer, text_.data() + pos_, count);
         pos_ += count;
@@ -53,7 +56,8 @@ using Lines = std::vector<std::string>;
 
 }  // namespace
 
-TEST(SkinReader, LineBreaksOfEveryKindGiveNoEmptyLines) {
+TEST(SkinReader, LineBreaksOfEveryKindGiveNoEmptyLines)
+{
     EXPECT_EQ(linesOf("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
     EXPECT_EQ(linesOf("a\r\n\r\n\n\r\rb\r\n"), (Lines{"a", "b"}));
     // Leading breaks still end an (empty) first line, which has no tokens.
@@ -61,7 +65,8 @@ TEST(SkinReader, LineBreaksOfEveryKindGiveNoEmptyLines) {
     EXPECT_EQ(linesOf("last line without break"), (Lines{"last line without break"}));
 }
 
-TEST(SkinReader, EmptyOrMissingTextGivesNoLine) {
+TEST(SkinReader, EmptyOrMissingTextGivesNoLine)
+{
     EXPECT_TRUE(linesOf("").empty());
     ZResourceStream missing("SKIN_FILE", "NO_SUCH_RESOURCE");
     EXPECT_FALSE(missing.isOpen());
@@ -71,7 +76,8 @@ TEST(SkinReader, EmptyOrMissingTextGivesNoLine) {
     EXPECT_FALSE(noSource.readLine());
 }
 
-TEST(SkinReader, LongLinesAreCutAt255Characters) {
+TEST(SkinReader, LongLinesAreCutAt255Characters)
+{
     const std::string a(300, 'a');
     EXPECT_EQ(linesOf(a + "\r\nz"), (Lines{std::string(255, 'a'), std::string(45, 'a'), "z"}));
     EXPECT_EQ(linesOf(std::string(255, 'b')), (Lines{std::string(255, 'b')}));
@@ -79,7 +85,8 @@ TEST(SkinReader, LongLinesAreCutAt255Characters) {
     EXPECT_EQ(linesOf(std::string(256, 'b')), (Lines{std::string(255, 'b'), "b"}));
 }
 
-TEST(SkinReader, LinesRunAcrossBlocksAndShortReads) {
+TEST(SkinReader, LinesRunAcrossBlocksAndShortReads)
+{
     // A CR LF pair split by the 2048-byte block boundary, and a line spanning the boundary.
     const std::string text = std::string(200, 'p') + "\r\n" + std::string(1845, 'q') + "\r\nrest of line";
     ASSERT_EQ(text.find("\n", 203), 2048u);
@@ -98,13 +105,15 @@ TEST(SkinReader, LinesRunAcrossBlocksAndShortReads) {
     EXPECT_EQ(reader.bytesRead(), skin.size());
 }
 
-TEST(SkinReader, TokensAreSeparatedBySpacesAndTabsOnly) {
+TEST(SkinReader, TokensAreSeparatedBySpacesAndTabsOnly)
+{
     EXPECT_EQ(tokensOf("  Set\tWidth  402  "), (Lines{"Set", "Width", "402"}));
     EXPECT_EQ(tokensOf("a,b;c\vd"), (Lines{"a,b;c\vd"}));
     EXPECT_TRUE(tokensOf("   \t ").empty());
 }
 
-TEST(SkinReader, QuotedTokens) {
+TEST(SkinReader, QuotedTokens)
+{
     EXPECT_EQ(tokensOf("ZTextSwitch \"2x Oversample\" font"), (Lines{"ZTextSwitch", "2x Oversample", "font"}));
     EXPECT_EQ(tokensOf("a \"\" b"), (Lines{"a", "", "b"}));
     EXPECT_EQ(tokensOf("\"open quote runs to the end"), (Lines{"open quote runs to the end"}));
@@ -112,14 +121,16 @@ TEST(SkinReader, QuotedTokens) {
     EXPECT_EQ(tokensOf("ab\"cd\" e"), (Lines{"ab\"cd\"", "e"}));
 }
 
-TEST(SkinReader, HashStartsACommentEvenInsideQuotes) {
+TEST(SkinReader, HashStartsACommentEvenInsideQuotes)
+{
     EXPECT_EQ(tokensOf("Set Width 402 # the window"), (Lines{"Set", "Width", "402"}));
     EXPECT_EQ(tokensOf("ZValue \"Gain#1\" font"), (Lines{"ZValue", "Gain"}));
     EXPECT_TRUE(tokensOf("# only a comment").empty());
     EXPECT_EQ(tokensOf("a#b"), (Lines{"a"}));
 }
 
-TEST(SkinReader, MoreThan32TokensAreFlagged) {
+TEST(SkinReader, MoreThan32TokensAreFlagged)
+{
     std::string line;
     for (int i = 0; i < 32; ++i) line += "t ";
     ZResourceStream source(line.data(), line.size());
@@ -136,7 +147,8 @@ TEST(SkinReader, MoreThan32TokensAreFlagged) {
     EXPECT_TRUE(reader2.tooManyTokens());
 }
 
-TEST(SkinReader, FileStreamReadsAndReopens) {
+TEST(SkinReader, FileStreamReadsAndReopens)
+{
     ZFileStream file;
     EXPECT_FALSE(file.isOpen());
     char buffer[8];

@@ -19,24 +19,28 @@ using namespace skintest;
 
 namespace {
 
-ZResource* create(ZSkin& skin, const char* type, std::vector<const char*> args) {
+ZResource* create(ZSkin& skin, const char* type, std::vector<const char*> args)
+{
     return createSkinResource(&skin, type, int32_t(args.size()), args.data());
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
+void writeFile(const std::string& path, const std::string& bytes)
+{
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
     writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace
 
-TEST(SkinResources, ColourBytesWrapAndAlphaIsOpaque) {
+TEST(SkinResources, ColourBytesWrapAndAlphaIsOpaque)
+{
     ZSkin skin;
     std::unique_ptr<ZResource> r(create(skin, "rgbcolour", {"300", "-1", " +7xyz"}));
     ASSERT_TRUE(r);
@@ -51,7 +55,8 @@ TEST(SkinResources, ColourBytesWrapAndAlphaIsOpaque) {
     EXPECT_EQ(static_cast<ZColourResource*>(none.get())->colour.r, 0);
 }
 
-TEST(SkinResources, KeywordsNeedTheirExactArgumentCount) {
+TEST(SkinResources, KeywordsNeedTheirExactArgumentCount)
+{
     ZSkin skin;
     EXPECT_EQ(create(skin, "RGBColour", {"1", "2", "3", "4"}), nullptr);
     EXPECT_EQ(create(skin, "RGBColour", {"1", "2"}), nullptr);
@@ -62,7 +67,8 @@ TEST(SkinResources, KeywordsNeedTheirExactArgumentCount) {
     EXPECT_EQ(create(skin, "PngResource", {"PNG_FILE", "NO_SUCH_IMAGE", "1", "1", "1"}), nullptr);
 }
 
-TEST(SkinResources, LookupTakesTheLastDeclarationIgnoringCase) {
+TEST(SkinResources, LookupTakesTheLastDeclarationIgnoringCase)
+{
     ZSkin skin;
     ZResource* first = addResource(skin, "font", colour(1, 2, 3));
     ZResource* second = addResource(skin, "FONT", colour(4, 5, 6));
@@ -77,7 +83,8 @@ TEST(SkinResources, LookupTakesTheLastDeclarationIgnoringCase) {
     EXPECT_TRUE(second->isOfType("zcolourresource"));
 }
 
-TEST(SkinResources, DefFontNeedsAPositiveHeightAndAColour) {
+TEST(SkinResources, DefFontNeedsAPositiveHeightAndAColour)
+{
     ZSkin skin;
     addResource(skin, "textcol", colour(145, 152, 159));
     addResource(skin, "strip", gradientImage(4, 4, 4, 4, 1));
@@ -95,7 +102,8 @@ TEST(SkinResources, DefFontNeedsAPositiveHeightAndAColour) {
     EXPECT_EQ(font->colour().b, 159);
 }
 
-TEST(SkinResources, DefFontDrawsInItsColour) {
+TEST(SkinResources, DefFontDrawsInItsColour)
+{
 #ifndef _WIN32
     if (!platform::textRendererAvailable()) GTEST_SKIP() << "no text renderer on this system";
 #endif
@@ -113,7 +121,10 @@ TEST(SkinResources, DefFontDrawsInItsColour) {
         for (int x = 0; x < 120; ++x) {
             const uint32_t p = s->pixels()[y * 120 + x] & 0xFFFFFF;
             if (!p) continue;
-            if ((p & 0xFFFF) == 0) ++reddest; else ++other;
+            if ((p & 0xFFFF) == 0)
+                ++reddest;
+            else
+                ++other;
             leftmost = std::min(leftmost, x);
         }
     EXPECT_GT(reddest, 0);
@@ -121,7 +132,8 @@ TEST(SkinResources, DefFontDrawsInItsColour) {
     EXPECT_GE(leftmost, 120 - w - 2) << "right aligned";
 }
 
-TEST(SkinResources, FramesRunLeftToRightThenTopToBottom) {
+TEST(SkinResources, FramesRunLeftToRightThenTopToBottom)
+{
     std::unique_ptr<ZImageResource> strip(gradientImage(101, 42, 101, 21, 2));
     ASSERT_TRUE(strip->image);
     EXPECT_EQ(strip->rows, 2);
@@ -138,8 +150,8 @@ TEST(SkinResources, FramesRunLeftToRightThenTopToBottom) {
     // Frame 1 of the strip is its lower half: green (the source row) starts at 21.
     s->setClip(5, 3, 101, 21);
     ASSERT_TRUE(strip->drawImageFrame(s.get(), 1));
-    EXPECT_EQ(s->pixels()[3 * 120 + 5] & 0xFFFFFF, 0x001507u);    // x 0, y 21, blue 7
-    EXPECT_EQ(s->pixels()[23 * 120 + 105] & 0xFFFFFF, 0x642907u); // x 100, y 41
+    EXPECT_EQ(s->pixels()[3 * 120 + 5] & 0xFFFFFF, 0x001507u);  // x 0, y 21, blue 7
+    EXPECT_EQ(s->pixels()[23 * 120 + 105] & 0xFFFFFF, 0x642907u);  // x 100, y 41
     EXPECT_EQ(s->pixels()[24 * 120 + 5], 0u) << "nothing below the clip";
 
     // Frame 4 of the 3 x 2 grid is column 1, row 1.
@@ -149,7 +161,8 @@ TEST(SkinResources, FramesRunLeftToRightThenTopToBottom) {
     EXPECT_EQ(s->pixels()[0] & 0xFFFFFF, 0x0A0A07u);
 }
 
-TEST(SkinResources, UnusableFramesDrawNothing) {
+TEST(SkinResources, UnusableFramesDrawNothing)
+{
     std::unique_ptr<ZSurface> s(ZSurface::create(nullptr, 40, 40));
     ASSERT_TRUE(s);
     std::unique_ptr<ZImageResource> tooMany(gradientImage(20, 20, 10, 10, 5));  // 4 cells for 5 frames
@@ -168,7 +181,8 @@ TEST(SkinResources, UnusableFramesDrawNothing) {
     EXPECT_TRUE(fine->drawImageFrame(s.get(), 3));
 }
 
-TEST(SkinResources, ImagesLoadWithRedAndBlueExchanged) {
+TEST(SkinResources, ImagesLoadWithRedAndBlueExchanged)
+{
     const std::vector<uint8_t> png = rgbaPng(2, 1, {0x11, 0x22, 0x33, 0x44, 0xAA, 0xBB, 0xCC, 0xDD});
     std::unique_ptr<ZBitmap> b(loadImageBytes(png.data(), png.size()));
     ASSERT_TRUE(b);
@@ -186,7 +200,8 @@ TEST(SkinResources, ImagesLoadWithRedAndBlueExchanged) {
     EXPECT_EQ(loadImageResource("SKIN_FILE", "ONDX_SKIN"), nullptr) << "not a PNG";
 }
 
-TEST(SkinResources, SkinIntegersReadLikeAtol) {
+TEST(SkinResources, SkinIntegersReadLikeAtol)
+{
     EXPECT_EQ(skinInteger("402"), 402);
     EXPECT_EQ(skinInteger("  -17abc"), -17);
     EXPECT_EQ(skinInteger("+5"), 5);
@@ -202,25 +217,29 @@ TEST(SkinResources, SkinIntegersReadLikeAtol) {
 
 class SkinFontFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         dir = scratchDir();
         metrics = dir + "skin_font_metrics.txt";
         strip = dir + "skin_font_strip.png";
         // 95 glyphs of up to 10 pixels: a strip of 950 x 12, each pixel's red its column.
         writeFile(strip, rgbaPng(950, 12, gradientPixels(950, 12)));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         std::remove(metrics.c_str());
         std::remove(strip.c_str());
     }
-    std::unique_ptr<ZSkinFont> load(const std::string& text) {
+    std::unique_ptr<ZSkinFont> load(const std::string& text)
+    {
         writeFile(metrics, text);
         return std::unique_ptr<ZSkinFont>(ZSkinFont::loadFromPaths(metrics, strip));
     }
     std::string dir, metrics, strip;
 };
 
-TEST_F(SkinFontFiles, DefaultWidthFillsOnlyUnsetWidths) {
+TEST_F(SkinFontFiles, DefaultWidthFillsOnlyUnsetWidths)
+{
     auto font = load("CharHeight 10\r\nCharDefaultWidth 7\r\nCharWidth 65 9\r\n");
     ASSERT_TRUE(font);
     EXPECT_EQ(font->charWidth('A'), 9);
@@ -237,7 +256,8 @@ TEST_F(SkinFontFiles, DefaultWidthFillsOnlyUnsetWidths) {
     EXPECT_NE(reversed->gdiFont(), nullptr);
 }
 
-TEST_F(SkinFontFiles, EveryRuleOfTheMetrics) {
+TEST_F(SkinFontFiles, EveryRuleOfTheMetrics)
+{
     EXPECT_FALSE(load("CharHeight 10\nCharWidth 65 9\n")) << "characters without a width";
     EXPECT_FALSE(load("CharHeight 10\nCharDefaultWidth 7\nCharWidth 31 9\n")) << "code 31";
     EXPECT_FALSE(load("CharHeight 10\nCharDefaultWidth 7\nCharWidth 127 9\n")) << "code 127";
@@ -257,7 +277,8 @@ TEST_F(SkinFontFiles, EveryRuleOfTheMetrics) {
     EXPECT_EQ(ZSkinFont::loadFromPaths(dir + "no-such-metrics.txt", strip), nullptr);
 }
 
-TEST_F(SkinFontFiles, DrawsGlyphsFromTheStripAndSkipsOtherCharacters) {
+TEST_F(SkinFontFiles, DrawsGlyphsFromTheStripAndSkipsOtherCharacters)
+{
     auto font = load("CharHeight 10\nCharDefaultWidth 3\nCharWidth 66 5\n");
     ASSERT_TRUE(font);
     std::unique_ptr<ZSurface> s(ZSurface::create(nullptr, 40, 20));
@@ -282,7 +303,8 @@ TEST_F(SkinFontFiles, DrawsGlyphsFromTheStripAndSkipsOtherCharacters) {
     EXPECT_EQ(r->pixels()[26], 0u);
 }
 
-TEST_F(SkinFontFiles, SkinFontResourceReadsFromTheModuleDirectory) {
+TEST_F(SkinFontFiles, SkinFontResourceReadsFromTheModuleDirectory)
+{
     const std::string moduleDir = platform::moduleDirectory();
     ASSERT_FALSE(moduleDir.empty());
     const std::string m = moduleDir + "skin_test_metrics.txt";

@@ -15,6 +15,7 @@
 #include "host/zplugin.h"
 #include "model/parameter.h"
 #include "png_test_support.h"
+#include "skin/resource_registry.h"
 #include "skin/resources.h"
 #include "skin/sarvo_skin_factory.h"
 #include "skin/skin.h"
@@ -28,7 +29,8 @@ namespace skintest {
 // controls ask for, with and without data, plus a second "Level" of another type (first match wins).
 class TestEffect : public ZPlugin {
 public:
-    TestEffect() : ZPlugin(nullptr, 2, 2) {
+    TestEffect() : ZPlugin(nullptr, 2, 2)
+    {
         auto* gain = new ZRangeParameter();
         gain->setName("Gain");
         gain->setRange(0.0, 12.0);
@@ -76,7 +78,8 @@ class StubFactory : public ZSkinFactory {
 public:
     explicit StubFactory(ZPlugin* effect) : ZSkinFactory(effect) {}
 
-    ZControl* createControl(ZSkin* skin, const char* keyword, int32_t argc, const char* const* argv) override {
+    ZControl* createControl(ZSkin* skin, const char* keyword, int32_t argc, const char* const* argv) override
+    {
         ZControlArgs args;
         const ZControlKeyword* row = nullptr;
         if (sameTextIgnoringCase(keyword, "SarvoGraph")) {
@@ -95,12 +98,15 @@ public:
 // ---------------------------------------------------------------- PNG images
 
 // An 8-bit RGBA PNG of the given pixels, four bytes r, g, b, a each.
-inline std::vector<uint8_t> rgbaPng(int w, int h, const std::vector<uint8_t>& rgba) {
-    return pngtest::simplePng(pngtest::ihdrData(uint32_t(w), uint32_t(h), 8, 6), pngtest::unfilteredLines(rgba, size_t(w) * 4));
+inline std::vector<uint8_t> rgbaPng(int w, int h, const std::vector<uint8_t>& rgba)
+{
+    return pngtest::simplePng(pngtest::ihdrData(uint32_t(w), uint32_t(h), 8, 6),
+                              pngtest::unfilteredLines(rgba, size_t(w) * 4));
 }
 
 // A w x h picture whose pixel (x, y) has red x, green y, blue 7 and alpha 255 (values wrap at 256).
-inline std::vector<uint8_t> gradientPixels(int w, int h) {
+inline std::vector<uint8_t> gradientPixels(int w, int h)
+{
     std::vector<uint8_t> px;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) px.insert(px.end(), {uint8_t(x), uint8_t(y), 7, 255});
@@ -108,7 +114,8 @@ inline std::vector<uint8_t> gradientPixels(int w, int h) {
 }
 
 // An image resource over a gradient picture, outside any skin.
-inline ZImageResource* gradientImage(int w, int h, int frameW, int frameH, int frames) {
+inline ZImageResource* gradientImage(int w, int h, int frameW, int frameH, int frames)
+{
     const std::vector<uint8_t> png = rgbaPng(w, h, gradientPixels(w, h));
     return new ZImageResource(loadImageBytes(png.data(), png.size()), frameW, frameH, frames);
 }
@@ -116,13 +123,15 @@ inline ZImageResource* gradientImage(int w, int h, int frameW, int frameH, int f
 // ---------------------------------------------------------------- parsing helpers
 
 // Parses a skin text held in memory.
-inline std::unique_ptr<ZSkin> parseText(ZSkinFactory& factory, const std::string& text) {
+inline std::unique_ptr<ZSkin> parseText(ZSkinFactory& factory, const std::string& text)
+{
     ZResourceStream source(text.data(), text.size());
     return std::unique_ptr<ZSkin>(parseSkin(&factory, &source));
 }
 
 // Appends a named resource to a skin directly, as the parser does.
-inline ZResource* addResource(ZSkin& skin, const char* name, ZResource* resource) {
+inline ZResource* addResource(ZSkin& skin, const char* name, ZResource* resource)
+{
     resource->setName(name);
     skin.resources.push_back(resource);
     return resource;

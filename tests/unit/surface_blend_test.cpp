@@ -9,12 +9,9 @@ using namespace surface_test;
 namespace {
 
 // Grey-ish test value whose three channels all run through 0..255 as v does.
-uint32_t spread(uint32_t v)
-{
-    return (v << 16) | ((255 - v) << 8) | (v ^ 0x5A);
-}
+uint32_t spread(uint32_t v) { return (v << 16) | ((255 - v) << 8) | (v ^ 0x5A); }
 
-} // namespace
+}  // namespace
 
 TEST(SurfaceBlend, OpaqueReplacesAndHalfAlphaOverBlackTruncates)
 {
@@ -28,7 +25,7 @@ TEST(SurfaceBlend, OpaqueReplacesAndHalfAlphaOverBlackTruncates)
 
     fillAll(*s, 0);
     s->fillRect(rgba(255, 0, 0, 128), 0, 0, 4, 2);
-    EXPECT_EQ(at(*s, 2, 1), 0x00800000u); // trunc(255 x 128 / 255) = 128
+    EXPECT_EQ(at(*s, 2, 1), 0x00800000u);  // trunc(255 x 128 / 255) = 128
 
     // Alpha 0 keeps the colour but, like every blend, clears the high byte.
     fillAll(*s, 0xFF336699);
@@ -46,8 +43,7 @@ TEST(SurfaceBlend, FillRectMatchesFormulaForEveryAlphaSourceAndSurfaceValue)
     for (uint32_t alpha = 0; alpha < 256 && mismatches < 5; ++alpha) {
         const double a = alpha * 0.00392156862745098;
         for (uint32_t v = 0; v < 256 && mismatches < 5; ++v) {
-            for (int x = 0; x < 256; ++x)
-                at(*s, x, 0) = at(*s, x, 1) = spread(static_cast<uint32_t>(x));
+            for (int x = 0; x < 256; ++x) at(*s, x, 0) = at(*s, x, 1) = spread(static_cast<uint32_t>(x));
             const uint32_t source = spread(255 - v);
             const ZColour c = rgba(static_cast<uint8_t>(source >> 16), static_cast<uint8_t>(source >> 8),
                                    static_cast<uint8_t>(source), static_cast<uint8_t>(alpha));
@@ -74,8 +70,7 @@ TEST(SurfaceBlend, BlendBitmapMatchesFormulaForEveryAlphaSourceAndSurfaceValue)
     ZBitmap bitmap(256, 256);
     ASSERT_TRUE(bitmap.isValid());
     for (uint32_t alpha = 0; alpha < 256; ++alpha)
-        for (uint32_t v = 0; v < 256; ++v)
-            bitmap.pixels[alpha * 256 + v] = (alpha << 24) | spread(v);
+        for (uint32_t v = 0; v < 256; ++v) bitmap.pixels[alpha * 256 + v] = (alpha << 24) | spread(v);
     auto s = makeSurface(256, 256);
     ASSERT_TRUE(s);
     int mismatches = 0;

@@ -11,25 +11,15 @@
 
 namespace surface_test {
 
-inline ZColour rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
-{
-    return ZColour{r, g, b, a};
-}
+inline ZColour rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t a) { return ZColour{r, g, b, a}; }
 
-inline uint32_t& at(ZSurface& s, int x, int y)
-{
-    return s.pixels()[y * s.width() + x];
-}
+inline uint32_t& at(ZSurface& s, int x, int y) { return s.pixels()[y * s.width() + x]; }
 
-inline uint8_t red(uint32_t p)
-{
-    return static_cast<uint8_t>(p >> 16);
-}
+inline uint8_t red(uint32_t p) { return static_cast<uint8_t>(p >> 16); }
 
 inline void fillAll(ZSurface& s, uint32_t value)
 {
-    for (int i = 0; i < s.width() * s.height(); ++i)
-        s.pixels()[i] = value;
+    for (int i = 0; i < s.width() * s.height(); ++i) s.pixels()[i] = value;
 }
 
 // A surface made the way the editor makes it (no window: compatible with the screen on Windows).
@@ -48,8 +38,7 @@ struct Snapshot {
 inline int changedPixels(const ZSurface& s, const Snapshot& before)
 {
     int n = 0;
-    for (size_t i = 0; i < before.pixels.size(); ++i)
-        n += s.pixels()[i] != before.pixels[i];
+    for (size_t i = 0; i < before.pixels.size(); ++i) n += s.pixels()[i] != before.pixels[i];
     return n;
 }
 
@@ -63,9 +52,9 @@ inline uint32_t expectedChannel(uint32_t source, uint32_t surface, double a)
 
 inline uint32_t expectedPixel(uint32_t rgb, uint32_t surface, double a)
 {
-    return (expectedChannel((rgb >> 16) & 0xFF, (surface >> 16) & 0xFF, a) << 16)
-           | (expectedChannel((rgb >> 8) & 0xFF, (surface >> 8) & 0xFF, a) << 8)
-           | expectedChannel(rgb & 0xFF, surface & 0xFF, a);
+    return (expectedChannel((rgb >> 16) & 0xFF, (surface >> 16) & 0xFF, a) << 16) |
+        (expectedChannel((rgb >> 8) & 0xFF, (surface >> 8) & 0xFF, a) << 8) |
+        expectedChannel(rgb & 0xFF, surface & 0xFF, a);
 }
 
-} // namespace surface_test
+}  // namespace surface_test

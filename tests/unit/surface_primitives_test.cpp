@@ -25,8 +25,7 @@ protected:
     {
         std::string out;
         for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x)
-                out += s->pixels()[y * s->width() + x] != 0 ? '#' : '.';
+            for (int x = x0; x < x1; ++x) out += s->pixels()[y * s->width() + x] != 0 ? '#' : '.';
             out += '\n';
         }
         return out;
@@ -48,7 +47,7 @@ protected:
     std::unique_ptr<ZSurface> s;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(SurfacePrimitives, SetClipCutsToTheSurfaceAndResetCoversEverything)
 {
@@ -57,11 +56,11 @@ TEST_F(SurfacePrimitives, SetClipCutsToTheSurfaceAndResetCoversEverything)
     s->setClip(20, 10, 100, 100);
     EXPECT_EQ(s->clipWidth(), 4);
     EXPECT_EQ(s->clipHeight(), 6);
-    s->setClip(-5, 30, 10, 10); // x limited to 0, y to the height
+    s->setClip(-5, 30, 10, 10);  // x limited to 0, y to the height
     EXPECT_EQ(s->clipX(), 0);
     EXPECT_EQ(s->clipY(), 16);
     EXPECT_EQ(s->clipHeight(), 0);
-    s->setClip(3, 3, -4, -1); // a negative size clips everything
+    s->setClip(3, 3, -4, -1);  // a negative size clips everything
     EXPECT_EQ(s->clipWidth(), 0);
     EXPECT_EQ(s->clipHeight(), 0);
     s->resetClip();
@@ -73,15 +72,15 @@ TEST_F(SurfacePrimitives, SetClipCutsToTheSurfaceAndResetCoversEverything)
 
 TEST_F(SurfacePrimitives, FillRectMovesNegativeOriginAndCutsAtTheFarClipEdges)
 {
-    s->fillRect(kWhite, -5, 1, 10, 2); // moved to column 0, width kept
+    s->fillRect(kWhite, -5, 1, 10, 2);  // moved to column 0, width kept
     EXPECT_TRUE(changedExactly(4, 4, 14, 6));
 
     fillAll(*s, 0);
-    s->fillRect(kWhite, 8, -3, 100, 100); // cut at the clip's right and bottom
+    s->fillRect(kWhite, 8, -3, 100, 100);  // cut at the clip's right and bottom
     EXPECT_TRUE(changedExactly(12, 3, 16, 11));
 
     fillAll(*s, 0);
-    s->fillRect(kWhite, 12, 0, 5, 5); // starts at the clip width: nothing
+    s->fillRect(kWhite, 12, 0, 5, 5);  // starts at the clip width: nothing
     s->fillRect(kWhite, 0, 0, 0, 5);
     s->fillRect(kWhite, 0, 0, 5, -1);
     EXPECT_TRUE(changedExactly(0, 0, 0, 0));
@@ -93,15 +92,15 @@ TEST_F(SurfacePrimitives, LinesCoverHalfOpenRangesInsideTheClip)
     s->drawHLine(kWhite, 2, 7, 7);
     EXPECT_TRUE(changedExactly(0, 0, 0, 0)) << "equal ends draw nothing";
 
-    s->drawVLine(kWhite, 2, 0, 8); // the whole column of the clip
+    s->drawVLine(kWhite, 2, 0, 8);  // the whole column of the clip
     EXPECT_TRUE(changedExactly(6, 3, 7, 11));
 
     fillAll(*s, 0);
-    s->drawVLine(kWhite, 0, 6, -40); // reversed and limited: rows 0..5
+    s->drawVLine(kWhite, 0, 6, -40);  // reversed and limited: rows 0..5
     EXPECT_TRUE(changedExactly(4, 3, 5, 9));
 
     fillAll(*s, 0);
-    s->drawHLine(kWhite, 7, 50, 3); // last row, columns 3..11
+    s->drawHLine(kWhite, 7, 50, 3);  // last row, columns 3..11
     EXPECT_TRUE(changedExactly(7, 10, 16, 11));
 
     fillAll(*s, 0);
@@ -119,20 +118,21 @@ TEST_F(SurfacePrimitives, BlendBitmapSkipsHiddenSourceColumnsAndStopsAtTheClip)
     ASSERT_TRUE(bitmap.isValid());
     for (int j = 0; j < 4; ++j)
         for (int i = 0; i < 6; ++i)
-            bitmap.pixels[j * 6 + i] = 0xFF000000u | static_cast<uint32_t>((i + 1) << 16) | static_cast<uint32_t>((j + 1) << 8);
+            bitmap.pixels[j * 6 + i] =
+                0xFF000000u | static_cast<uint32_t>((i + 1) << 16) | static_cast<uint32_t>((j + 1) << 8);
 
     s->blendBitmap(0, 0, 6, 4, -3, 0, &bitmap);
     EXPECT_TRUE(changedExactly(4, 3, 7, 7));
     EXPECT_EQ(at(*s, 4, 3), 0x040100u) << "first drawn pixel is source column 3";
 
     fillAll(*s, 0);
-    s->blendBitmap(0, 0, 6, 4, 10, -2, &bitmap); // clip width - 2: two columns; two rows hidden above
+    s->blendBitmap(0, 0, 6, 4, 10, -2, &bitmap);  // clip width - 2: two columns; two rows hidden above
     EXPECT_TRUE(changedExactly(14, 3, 16, 5));
     EXPECT_EQ(at(*s, 14, 3), 0x010300u);
     EXPECT_EQ(at(*s, 15, 4), 0x020400u);
 
     fillAll(*s, 0);
-    s->blendBitmap(2, 1, 4, 3, 0, 0, &bitmap); // an inner source rectangle
+    s->blendBitmap(2, 1, 4, 3, 0, 0, &bitmap);  // an inner source rectangle
     EXPECT_TRUE(changedExactly(4, 3, 6, 5));
     EXPECT_EQ(at(*s, 4, 3), 0x030200u);
 
@@ -148,8 +148,7 @@ TEST_F(SurfacePrimitives, BlendBitmapNeverReadsOutsideTheBitmap)
 {
     ZBitmap bitmap(3, 2);
     ASSERT_TRUE(bitmap.isValid());
-    for (int i = 0; i < 6; ++i)
-        bitmap.pixels[i] = 0xFFFFFFFFu;
+    for (int i = 0; i < 6; ++i) bitmap.pixels[i] = 0xFFFFFFFFu;
     // A rectangle reaching past every side: only the 3 x 2 real pixels are drawn, each where
     // the rectangle would put it.
     s->blendBitmap(-2, -1, 40, 40, 1, 1, &bitmap);
@@ -159,8 +158,7 @@ TEST_F(SurfacePrimitives, BlendBitmapNeverReadsOutsideTheBitmap)
 TEST_F(SurfacePrimitives, ZeroAreaClipDrawsNothing)
 {
     ZBitmap bitmap(4, 4);
-    for (int i = 0; i < 16; ++i)
-        bitmap.pixels[i] = 0xFFFFFFFFu;
+    for (int i = 0; i < 16; ++i) bitmap.pixels[i] = 0xFFFFFFFFu;
     const ZPointD line[3] = {{-3, -3}, {2, 5}, {6, -1}};
     for (int variant = 0; variant < 2; ++variant) {
         if (variant == 0)
@@ -188,8 +186,7 @@ TEST(SurfaceCreate, RefusesEmptySizesAndStartsBlack)
     EXPECT_EQ(s->width(), 402);
     EXPECT_EQ(s->height(), 333);
     int nonBlack = 0;
-    for (int i = 0; i < 402 * 333; ++i)
-        nonBlack += s->pixels()[i] != 0;
+    for (int i = 0; i < 402 * 333; ++i) nonBlack += s->pixels()[i] != 0;
     EXPECT_EQ(nonBlack, 0);
 #ifdef _WIN32
     EXPECT_NE(s->deviceContext(), nullptr);

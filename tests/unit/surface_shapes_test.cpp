@@ -32,7 +32,7 @@ public:
     bool contains(double, double) const override { return true; }
 };
 
-} // namespace
+}  // namespace
 
 TEST(SurfaceShapes, DiscBoundsAndClassesFollowTheHalfDiagonalThresholds)
 {
@@ -50,14 +50,14 @@ TEST(SurfaceShapes, DiscBoundsAndClassesFollowTheHalfDiagonalThresholds)
                 EXPECT_EQ(disc.classify(5 + dx, 5 + dy), ZShape::kEdge) << dx << "," << dy;
             }
     EXPECT_EQ(disc.classify(7, 5), ZShape::kOutside);
-    EXPECT_TRUE(disc.contains(6.5, 5.5)); // exactly on the circle
+    EXPECT_TRUE(disc.contains(6.5, 5.5));  // exactly on the circle
     EXPECT_FALSE(disc.contains(6.51, 5.5));
 
     // Bounds truncate toward zero, also below zero.
     ZDiscShape left(-2.5, 0.0, 1.0);
     ASSERT_TRUE(left.bounds(b));
     EXPECT_EQ(b.x0, -3);
-    EXPECT_EQ(b.x1, -0); // trunc(-0.5)
+    EXPECT_EQ(b.x1, -0);  // trunc(-0.5)
     EXPECT_EQ(b.y0, -1);
     EXPECT_EQ(b.y1, 2);
 
@@ -68,21 +68,21 @@ TEST(SurfaceShapes, DiscBoundsAndClassesFollowTheHalfDiagonalThresholds)
 
 TEST(SurfaceShapes, SegmentDistanceUsesRoundEnds)
 {
-    ZSegmentShape seg(2.0, 5.0, 10.0, 5.0, 2.0); // half width 1
+    ZSegmentShape seg(2.0, 5.0, 10.0, 5.0, 2.0);  // half width 1
     ZBounds b;
     ASSERT_TRUE(seg.bounds(b));
     EXPECT_EQ(b.x0, 1);
     EXPECT_EQ(b.y0, 4);
     EXPECT_EQ(b.x1, 12);
     EXPECT_EQ(b.y1, 7);
-    EXPECT_TRUE(seg.contains(6.0, 6.0));   // at distance 1 beside the middle
+    EXPECT_TRUE(seg.contains(6.0, 6.0));  // at distance 1 beside the middle
     EXPECT_FALSE(seg.contains(6.0, 6.01));
     EXPECT_TRUE(seg.contains(10.7, 5.7));  // inside the round end: 0.98
-    EXPECT_FALSE(seg.contains(10.8, 5.7)); // just outside it: 1.13
-    EXPECT_TRUE(seg.contains(1.0, 5.0));   // tip of the start cap
-    EXPECT_EQ(seg.classify(6, 4), ZShape::kEdge);   // centre (6.5, 4.5) at distance 0.5
-    EXPECT_EQ(seg.classify(6, 2), ZShape::kOutside); // distance 2.5
-    ZSegmentShape wide(0.0, 0.0, 0.0, 0.0, 6.0); // a zero-length segment is a disc
+    EXPECT_FALSE(seg.contains(10.8, 5.7));  // just outside it: 1.13
+    EXPECT_TRUE(seg.contains(1.0, 5.0));  // tip of the start cap
+    EXPECT_EQ(seg.classify(6, 4), ZShape::kEdge);  // centre (6.5, 4.5) at distance 0.5
+    EXPECT_EQ(seg.classify(6, 2), ZShape::kOutside);  // distance 2.5
+    ZSegmentShape wide(0.0, 0.0, 0.0, 0.0, 6.0);  // a zero-length segment is a disc
     EXPECT_EQ(wide.classify(0, 0), ZShape::kInside);
     EXPECT_TRUE(wide.contains(3.0, 0.0));
     EXPECT_FALSE(wide.contains(2.2, 2.2));
@@ -93,7 +93,7 @@ TEST(SurfaceShapes, GroupAsksOnlyMembersWhoseBoundsHoldThePixel)
     ZShapeGroup group;
     ZBounds b;
     EXPECT_FALSE(group.bounds(b));
-    EXPECT_TRUE(group.add(new NoBoundsShape)); // kept, but adds no bounds and never answers
+    EXPECT_TRUE(group.add(new NoBoundsShape));  // kept, but adds no bounds and never answers
     EXPECT_FALSE(group.bounds(b));
     EXPECT_TRUE(group.add(new EverywhereShape(2, 2, 4, 4)));
     EXPECT_TRUE(group.add(new ZDiscShape(10.0, 10.0, 2.0)));
@@ -113,8 +113,7 @@ TEST(SurfaceShapes, GroupAsksOnlyMembersWhoseBoundsHoldThePixel)
 
     // Growing past the first 32 members keeps every member.
     ZShapeGroup many;
-    for (int i = 0; i < 70; ++i)
-        ASSERT_TRUE(many.add(new ZDiscShape(i * 3.0, 0.0, 1.0)));
+    for (int i = 0; i < 70; ++i) ASSERT_TRUE(many.add(new ZDiscShape(i * 3.0, 0.0, 1.0)));
     EXPECT_EQ(many.count(), 70);
     EXPECT_EQ(many.classify(207, -1), ZShape::kEdge);
 }
@@ -133,8 +132,7 @@ TEST(SurfaceShapes, DiscOfRadiusOneCoversItsPixelAndPartOfTheNeighbours)
     EXPECT_EQ(at(*s, 6, 6), 0x0F0F0Fu);
     EXPECT_EQ(at(*s, 4, 4), 0x0F0F0Fu);
     int touched = 0;
-    for (int i = 0; i < 144; ++i)
-        touched += s->pixels()[i] != 0;
+    for (int i = 0; i < 144; ++i) touched += s->pixels()[i] != 0;
     EXPECT_EQ(touched, 9);
 }
 
@@ -143,7 +141,7 @@ TEST(SurfaceShapes, FillCutsFarEdgesAtTheClipAndNearEdgesAtTheSurface)
     auto s = makeSurface(20, 20);
     ASSERT_TRUE(s);
     s->setClip(6, 6, 4, 4);
-    s->fillDisc(kWhite, 0.0, 0.0, 5.0); // local (0, 0) is surface (6, 6)
+    s->fillDisc(kWhite, 0.0, 0.0, 5.0);  // local (0, 0) is surface (6, 6)
     EXPECT_EQ(at(*s, 6, 6), 0xFFFFFFu);
     EXPECT_EQ(at(*s, 3, 6), 0xFFFFFFu) << "left of the clip, inside the disc: drawn";
     EXPECT_EQ(at(*s, 10, 6), 0u) << "right of the clip: cut";
@@ -151,7 +149,7 @@ TEST(SurfaceShapes, FillCutsFarEdgesAtTheClipAndNearEdgesAtTheSurface)
     s->resetClip();
     s->setClip(0, 0, 20, 20);
     fillAll(*s, 0);
-    s->fillDisc(kWhite, 0.0, 0.0, 3.0); // partly off the surface
+    s->fillDisc(kWhite, 0.0, 0.0, 3.0);  // partly off the surface
     EXPECT_EQ(at(*s, 0, 0), 0xFFFFFFu);
 }
 
@@ -164,8 +162,7 @@ TEST(SurfaceShapes, PolylineJointIsBlendedOnce)
     s->drawPolyline(half, vee, 3);
     // Over black, a single blend gives at most 128; a doubly blended pixel would exceed it.
     uint32_t brightest = 0;
-    for (int i = 0; i < 40 * 30; ++i)
-        brightest = std::max(brightest, s->pixels()[i] & 0xFF);
+    for (int i = 0; i < 40 * 30; ++i) brightest = std::max(brightest, s->pixels()[i] & 0xFF);
     EXPECT_EQ(brightest, 128u);
     EXPECT_EQ(at(*s, 19, 24), 0x808080u) << "inside both segments at the joint, blended once";
 }
@@ -177,9 +174,8 @@ TEST(SurfaceShapes, PolylineEdgeCases)
     s->drawPolyline(kWhite, nullptr, 3);
     const ZPointD one = {4.5, 4.5};
     s->drawPolyline(kWhite, &one, 0);
-    for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(s->pixels()[i], 0u);
-    s->drawPolyline(kWhite, &one, 1); // a disc of radius 1
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(s->pixels()[i], 0u);
+    s->drawPolyline(kWhite, &one, 1);  // a disc of radius 1
     auto d = makeSurface(10, 10);
     d->fillDisc(kWhite, 4.5, 4.5, 1.0);
     EXPECT_EQ(Snapshot(*s).pixels, Snapshot(*d).pixels);
@@ -204,8 +200,7 @@ TEST(SurfaceShapes, GroupFillGivesTheSameBytesAsThePlainPixelWalk)
         PlainGroup* group = new PlainGroup;
         for (int i = 0; i < count; ++i) {
             points[i] = ZPointD{(std::rand() % 560) / 10.0 - 10.0, (std::rand() % 400) / 10.0 - 8.0};
-            if (i > 0)
-                group->add(new ZSegmentShape(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, 2.0));
+            if (i > 0) group->add(new ZSegmentShape(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, 2.0));
         }
         const ZColour c = {static_cast<uint8_t>(std::rand()), static_cast<uint8_t>(std::rand()),
                            static_cast<uint8_t>(std::rand()), static_cast<uint8_t>(std::rand())};

@@ -18,14 +18,14 @@ using namespace surface_test;
 
 namespace {
 
-constexpr uint32_t kLeft = 292;   // DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP
-constexpr uint32_t kCentre = 293; // ... | DT_CENTER
+constexpr uint32_t kLeft = 292;  // DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP
+constexpr uint32_t kCentre = 293;  // ... | DT_CENTER
 constexpr uint32_t kRight = 294;  // ... | DT_RIGHT
 constexpr uint32_t kWhiteRef = 0x00FFFFFF;
 
 struct Ink {
     int count = 0;
-    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1; // inclusive extremes
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;  // inclusive extremes
 
     double centreX() const { return (x0 + x1) / 2.0; }
     double centreY() const { return (y0 + y1) / 2.0; }
@@ -51,8 +51,7 @@ protected:
     void SetUp() override
     {
 #ifndef _WIN32
-        if (!platform::textRendererAvailable())
-            GTEST_SKIP() << "no FreeType library or no sans font on this system";
+        if (!platform::textRendererAvailable()) GTEST_SKIP() << "no FreeType library or no sans font on this system";
 #endif
         s = makeSurface(240, 60);
         ASSERT_TRUE(s);
@@ -76,7 +75,7 @@ protected:
     platform::FontHandle font = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(SurfaceText, InkLiesInTheRectangleAndAlignmentMovesIt)
 {
@@ -165,7 +164,7 @@ TEST(SurfaceTextFallback, WithoutLibraryOrFontTextDrawsNothingAndSaysSo)
     EXPECT_FALSE(s->drawText("Sarvo", 0, 0, 100, 30, font, kWhiteRef, kLeft));
     EXPECT_EQ(inkOf(*s).count, 0);
 
-    platform::setTextSources(nullptr, nullptr, 0); // back to the system's own
+    platform::setTextSources(nullptr, nullptr, 0);  // back to the system's own
     if (platform::textRendererAvailable()) {
         EXPECT_TRUE(s->drawText("Sarvo", 0, 0, 100, 30, font, kWhiteRef, kLeft));
         EXPECT_GT(inkOf(*s).count, 0);
@@ -178,8 +177,7 @@ TEST(SurfaceTextFallback, WithoutLibraryOrFontTextDrawsNothingAndSaysSo)
 TEST(SurfaceTextFallback, DeclaredFreeTypeRecordsMatchTheLoadedLibrary)
 {
     void* lib = dlopen("libfreetype.so.6", RTLD_NOW | RTLD_LOCAL);
-    if (lib == nullptr)
-        GTEST_SKIP() << "libfreetype.so.6 not installed";
+    if (lib == nullptr) GTEST_SKIP() << "libfreetype.so.6 not installed";
     auto init = reinterpret_cast<ftabi::InitFreeTypeFn>(dlsym(lib, "FT_Init_FreeType"));
     auto done = reinterpret_cast<ftabi::DoneFreeTypeFn>(dlsym(lib, "FT_Done_FreeType"));
     auto newFace = reinterpret_cast<ftabi::NewFaceFn>(dlsym(lib, "FT_New_Face"));
@@ -211,14 +209,14 @@ TEST(SurfaceTextFallback, DeclaredFreeTypeRecordsMatchTheLoadedLibrary)
     const ftabi::GlyphSlotRec& g = *face->glyph;
     EXPECT_EQ(g.bitmap.pixel_mode, ftabi::kPixelModeGray);
     EXPECT_EQ(g.bitmap.num_grays, 256);
-    EXPECT_GE(g.bitmap.rows, 13u); // cap height of a 20-pixel em
+    EXPECT_GE(g.bitmap.rows, 13u);  // cap height of a 20-pixel em
     EXPECT_LE(g.bitmap.rows, 16u);
     EXPECT_GE(g.bitmap.pitch, static_cast<int>(g.bitmap.width));
     EXPECT_EQ(g.bitmap_top, static_cast<int>(g.bitmap.rows));
     EXPECT_GT(g.advance.x, 10 * 64);
     EXPECT_LT(g.advance.x, 20 * 64);
     EXPECT_EQ(g.advance.y, 0);
-    done(ft); // also releases the face
+    done(ft);  // also releases the face
     dlclose(lib);
 }
 

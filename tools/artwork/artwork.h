@@ -9,8 +9,8 @@
 namespace art {
 
 struct FontFiles {
-    std::string regular; // DejaVuSans.ttf
-    std::string bold;    // DejaVuSans-Bold.ttf
+    std::string regular;  // DejaVuSans.ttf
+    std::string bold;  // DejaVuSans-Bold.ttf
 };
 
 // The 402 x 321 page background, opaque.
@@ -24,4 +24,4 @@ Canvas renderSwitchFrame(bool on, const FontFiles& fonts);
 // Both switch frames in one column, off above on.
 Canvas renderSwitchStrip(const FontFiles& fonts);
 
-} // namespace art
+}  // namespace art

@@ -15,27 +15,19 @@ Box around(const Rect& r, int margin)
 }
 
 // A one-pixel line along a pixel row or column, crisp.
-void hline(Canvas& c, int y, int x0, int x1, const Colour& colour)
-{
-    c.fillBox(Box{x0, y, x1, y + 1}, solid(colour));
-}
+void hline(Canvas& c, int y, int x0, int x1, const Colour& colour) { c.fillBox(Box{x0, y, x1, y + 1}, solid(colour)); }
 
-void vline(Canvas& c, int x, int y0, int y1, const Colour& colour)
-{
-    c.fillBox(Box{x, y0, x + 1, y1}, solid(colour));
-}
+void vline(Canvas& c, int x, int y0, int y1, const Colour& colour) { c.fillBox(Box{x, y0, x + 1, y1}, solid(colour)); }
 
 // Every other pixel of a row or column.
 void dottedH(Canvas& c, int y, int x0, int x1, const Colour& colour, int period = 2)
 {
-    for (int x = x0; x < x1; x += period)
-        c.blend(x, y, colour, 1.0);
+    for (int x = x0; x < x1; x += period) c.blend(x, y, colour, 1.0);
 }
 
 void dottedV(Canvas& c, int x, int y0, int y1, const Colour& colour, int period = 2)
 {
-    for (int y = y0; y < y1; y += period)
-        c.blend(x, y, colour, 1.0);
+    for (int y = y0; y < y1; y += period) c.blend(x, y, colour, 1.0);
 }
 
 // A recessed screen filling the rectangle exactly: dark face, a soft shade along its top and
@@ -93,12 +85,12 @@ void knobSection(Canvas& c, const FontFiles& fonts)
 void graphSection(Canvas& c, const FontFiles& fonts)
 {
     screen(c, kGraph);
-    const int left = kGraph.x + kPlot.x;             // column of the output axis
-    const int bottom = kGraph.y + kPlot.y + kPlot.h; // row of the input axis
+    const int left = kGraph.x + kPlot.x;  // column of the output axis
+    const int bottom = kGraph.y + kPlot.y + kPlot.h;  // row of the input axis
     const int top = kGraph.y + kPlot.y;
     const int right = left + kPlot.w;
-    const int unit = kPlot.h;                        // pixels per level unit, both axes
-    const int step = unit / 4;                       // grid every quarter unit
+    const int unit = kPlot.h;  // pixels per level unit, both axes
+    const int step = unit / 4;  // grid every quarter unit
 
     const Colour grid = rgb8(45, 53, 61);
     const Colour gridMajor = rgb8(56, 66, 76);
@@ -119,16 +111,13 @@ void graphSection(Canvas& c, const FontFiles& fonts)
     }
     // Unity line (output = input), faint and anti-aliased.
     c.fill(Box{left, top, right, bottom + 1},
-           segment(left + 0.5, bottom + 0.5, left + unit + 0.5, bottom - unit + 0.5, 1.0),
-           solid(rgb8(54, 63, 72)));
+           segment(left + 0.5, bottom + 0.5, left + unit + 0.5, bottom - unit + 0.5, 1.0), solid(rgb8(54, 63, 72)));
     // Axes with small ticks at every half unit.
     const Colour axis = rgb8(92, 108, 121);
     hline(c, bottom, left, right + 1, axis);
     vline(c, left, top, bottom + 1, axis);
-    for (int k = 0; left + (k * unit) / 2 <= right; ++k)
-        vline(c, left + (k * unit) / 2, bottom + 1, bottom + 4, axis);
-    for (int k = 0; k <= 2; ++k)
-        hline(c, bottom - (k * unit) / 2, left - 3, left, axis);
+    for (int k = 0; left + (k * unit) / 2 <= right; ++k) vline(c, left + (k * unit) / 2, bottom + 1, bottom + 4, axis);
+    for (int k = 0; k <= 2; ++k) hline(c, bottom - (k * unit) / 2, left - 3, left, axis);
 
     Font caption(fonts.regular, 10.0);
     engraved(c, caption, left, kGraph.y - 6, "Output", solid(captionColour()), 0.3);
@@ -162,10 +151,10 @@ void waveSection(Canvas& c, const FontFiles& fonts)
         engraved(c, caption, x, baseline, words[i], solid(captionColour()), 0.3);
         x -= 11;
         const double sy = baseline - 7;
-        c.fill(Box{int(x) - 1, int(sy) - 1, int(x) + 10, int(sy) + 9},
-               roundRect(x, sy, x + 8, sy + 7, 1.5), solid(screenEdge()));
-        c.fill(Box{int(x) - 1, int(sy) - 1, int(x) + 10, int(sy) + 9},
-               roundRect(x + 1, sy + 1, x + 7, sy + 6, 1.0), solid(swatches[i]));
+        c.fill(Box{int(x) - 1, int(sy) - 1, int(x) + 10, int(sy) + 9}, roundRect(x, sy, x + 8, sy + 7, 1.5),
+               solid(screenEdge()));
+        c.fill(Box{int(x) - 1, int(sy) - 1, int(x) + 10, int(sy) + 9}, roundRect(x + 1, sy + 1, x + 7, sy + 6, 1.0),
+               solid(swatches[i]));
         x -= 10;
     }
 }
@@ -182,7 +171,7 @@ void nameplate(Canvas& c, const FontFiles& fonts)
     engraved(c, sub, x + 1, baseline + 15, "Stereo Soft Clipper", solid(captionColour()), 0.6);
 }
 
-} // namespace
+}  // namespace
 
 Canvas renderBackground(const FontFiles& fonts)
 {
@@ -203,4 +192,4 @@ Canvas renderBackground(const FontFiles& fonts)
     return c;
 }
 
-} // namespace art
+}  // namespace art

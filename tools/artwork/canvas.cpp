@@ -7,19 +7,15 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // Angle of (dx, dy) in degrees clockwise from up, in -180..180.
-double angleOf(double dx, double dy)
-{
-    return std::atan2(dx, -dy) * 180.0 / kPi;
-}
+double angleOf(double dx, double dy) { return std::atan2(dx, -dy) * 180.0 / kPi; }
 
 double coverageOf(double d, double blur)
 {
-    if (blur <= 0.0)
-        return clamp01(0.5 - d);
+    if (blur <= 0.0) return clamp01(0.5 - d);
     return 0.5 * std::erfc(d / (blur * 1.4142135623730951));
 }
 
-} // namespace
+}  // namespace
 
 Paint linear(double x0, double y0, const Colour& a, double x1, double y1, const Colour& b)
 {
@@ -85,8 +81,7 @@ Sdf arc(double cx, double cy, double r, double fromDeg, double toDeg, double wid
         const double dx = x - cx;
         const double dy = y - cy;
         const double a = angleOf(dx, dy);
-        if (a >= fromDeg && a <= toDeg)
-            return std::fabs(std::hypot(dx, dy) - r) - width * 0.5;
+        if (a >= fromDeg && a <= toDeg) return std::fabs(std::hypot(dx, dy) - r) - width * 0.5;
         const double da = std::hypot(x - ax, y - ay);
         const double db = std::hypot(x - bx, y - by);
         return std::min(da, db) - width * 0.5;
@@ -107,11 +102,9 @@ Canvas::Canvas(int width, int height) : width_(width), height_(height), pixels_(
 
 void Canvas::blend(int x, int y, const Colour& c, double coverage)
 {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
-        return;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
     const double a = clamp01(c.a * coverage);
-    if (a <= 0.0)
-        return;
+    if (a <= 0.0) return;
     Premul& p = at(x, y);
     const double k = 1.0 - a;
     p.r = c.r * a + p.r * k;
@@ -131,8 +124,7 @@ void Canvas::fill(const Box& box, const Sdf& shape, const Paint& paint, double o
             const double px = x + 0.5;
             const double py = y + 0.5;
             const double cov = coverageOf(shape(px, py), blur) * opacity;
-            if (cov > 0.0)
-                blend(x, y, paint(px, py), cov);
+            if (cov > 0.0) blend(x, y, paint(px, py), cov);
         }
     }
 }
@@ -144,8 +136,7 @@ void Canvas::fillBox(const Box& box, const Paint& paint)
     const int x1 = std::min(box.x1, width_);
     const int y1 = std::min(box.y1, height_);
     for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            blend(x, y, paint(x + 0.5, y + 0.5), 1.0);
+        for (int x = x0; x < x1; ++x) blend(x, y, paint(x + 0.5, y + 0.5), 1.0);
 }
 
 void Canvas::draw(const Canvas& other, int dx, int dy)
@@ -154,8 +145,7 @@ void Canvas::draw(const Canvas& other, int dx, int dy)
         for (int x = 0; x < other.width(); ++x) {
             const int tx = x + dx;
             const int ty = y + dy;
-            if (tx < 0 || ty < 0 || tx >= width_ || ty >= height_)
-                continue;
+            if (tx < 0 || ty < 0 || tx >= width_ || ty >= height_) continue;
             const Premul& s = other.at(x, y);
             Premul& p = at(tx, ty);
             const double k = 1.0 - s.a;
@@ -176,8 +166,7 @@ std::vector<uint8_t> Canvas::samples(int bitDepth, bool alpha) const
     out.reserve(pixels_.size() * channels * bytes);
     auto put = [&](double v) {
         const auto q = static_cast<uint32_t>(std::lround(clamp01(v) * top));
-        if (bytes == 2)
-            out.push_back(static_cast<uint8_t>(q >> 8));
+        if (bytes == 2) out.push_back(static_cast<uint8_t>(q >> 8));
         out.push_back(static_cast<uint8_t>(q & 0xFF));
     };
     for (const Premul& p : pixels_) {
@@ -203,4 +192,4 @@ std::vector<uint8_t> Canvas::samples(int bitDepth, bool alpha) const
     return out;
 }
 
-} // namespace art
+}  // namespace art

@@ -20,10 +20,7 @@ struct Colour {
 };
 
 // A colour from 8-bit components.
-inline Colour rgb8(int r, int g, int b, double a = 1.0)
-{
-    return Colour{r / 255.0, g / 255.0, b / 255.0, a};
-}
+inline Colour rgb8(int r, int g, int b, double a = 1.0) { return Colour{r / 255.0, g / 255.0, b / 255.0, a}; }
 
 inline Colour mix(const Colour& x, const Colour& y, double t)
 {
@@ -36,10 +33,7 @@ inline Colour withAlpha(Colour c, double a)
     return c;
 }
 
-inline double clamp01(double v)
-{
-    return v < 0 ? 0 : (v > 1 ? 1 : v);
-}
+inline double clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 
 // Smooth Hermite step between e0 and e1.
 inline double smoothstep(double e0, double e1, double x)
@@ -118,4 +112,4 @@ private:
     std::vector<Premul> pixels_;
 };
 
-} // namespace art
+}  // namespace art

@@ -40,7 +40,8 @@ Canvas renderKnobFrame(int frame, int frameCount)
     c.fill(all, circle(cx, cy, capR), linear(0, cy - capR, rgb8(124, 139, 152), 0, cy + capR, rgb8(36, 42, 49)));
     const double faceR = capR - 1.25;
     c.fill(all, circle(cx, cy, faceR), linear(0, cy - faceR, rgb8(84, 97, 109), 0, cy + faceR, rgb8(56, 65, 74)));
-    c.fill(all, circle(cx, cy, faceR), radial(cx - 4.0, cy - 5.5, 13.0, rgb8(255, 255, 255, 0.10), rgb8(255, 255, 255, 0.0)));
+    c.fill(all, circle(cx, cy, faceR),
+           radial(cx - 4.0, cy - 5.5, 13.0, rgb8(255, 255, 255, 0.10), rgb8(255, 255, 255, 0.0)));
 
     // Pointer, with a faint shadow.
     double dx, dy;
@@ -55,8 +56,7 @@ Canvas renderKnobFrame(int frame, int frameCount)
 Canvas renderKnobStrip()
 {
     Canvas strip(kKnobWidth, kKnobHeight * kKnobFrames);
-    for (int f = 0; f < kKnobFrames; ++f)
-        strip.draw(renderKnobFrame(f, kKnobFrames), 0, f * kKnobHeight);
+    for (int f = 0; f < kKnobFrames; ++f) strip.draw(renderKnobFrame(f, kKnobFrames), 0, f * kKnobHeight);
     return strip;
 }
 
@@ -89,8 +89,7 @@ Canvas renderSwitchFrame(bool on, const FontFiles& fonts)
     const double textX = 21.0;
     const double room = w - textX - 5.0;
     double tracking = 0.0;
-    while (font.measure(kSwitchText, tracking) > room && tracking > -1.0)
-        tracking -= 0.1;
+    while (font.measure(kSwitchText, tracking) > room && tracking > -1.0) tracking -= 0.1;
     const double baseline = std::round(h / 2 + font.capHeight() / 2);
     font.draw(c, textX, baseline + 1, kSwitchText, solid(rgb8(30, 36, 42)), tracking, 0.5);
     font.draw(c, textX, baseline, kSwitchText, solid(on ? rgb8(214, 224, 232) : labelColour()), tracking);
@@ -105,4 +104,4 @@ Canvas renderSwitchStrip(const FontFiles& fonts)
     return strip;
 }
 
-} // namespace art
+}  // namespace art

@@ -22,23 +22,15 @@ using namespace art;
 
 namespace {
 
-ZColour colour(int r, int g, int b)
-{
-    return ZColour{uint8_t(r), uint8_t(g), uint8_t(b), 255};
-}
+ZColour colour(int r, int g, int b) { return ZColour{uint8_t(r), uint8_t(g), uint8_t(b), 255}; }
 
-uint32_t colorref(const ZColour& c)
-{
-    return uint32_t(c.r) | (uint32_t(c.g) << 8) | (uint32_t(c.b) << 16);
-}
+uint32_t colorref(const ZColour& c) { return uint32_t(c.r) | (uint32_t(c.g) << 8) | (uint32_t(c.b) << 16); }
 
 double curve(double x, double clip, double softness)
 {
     const double k0 = clip * (1.0 - softness), k1 = clip * (1.0 + softness);
-    if (x <= k0)
-        return x;
-    if (x >= k1)
-        return clip;
+    if (x <= k0) return x;
+    if (x >= k1) return clip;
     const double u = x - k0;
     return k0 + u - u * u / (4.0 * clip * softness);
 }
@@ -53,7 +45,7 @@ ZImageResource* load(const std::string& path, int fw, int fh, int frames)
     return new ZImageResource(bitmap, fw, fh, frames);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -74,8 +66,7 @@ int main(int argc, char** argv)
     ZImageResource* knob = load(dir + "/bigpot.png", kKnobWidth, kKnobHeight, kKnobFrames);
     ZImageResource* sw = load(dir + "/oversample.png", kSwitchWidth, kSwitchHeight, 2);
     ZSurface* surface = ZSurface::create(nullptr, kSkinWidth, kSkinHeight + 12);
-    if (!background || !knob || !sw || !surface)
-        return 1;
+    if (!background || !knob || !sw || !surface) return 1;
 
     surface->resetClip();
     surface->fillRect(colour(0, 0, 0), 0, 0, kSkinWidth, kSkinHeight + 12);
@@ -147,8 +138,7 @@ int main(int argc, char** argv)
         }
     }
     const bool ok = writePng(argv[2], w * zoom, h * zoom, 2, 8, rgb);
-    if (font)
-        platform::destroyFont(font);
+    if (font) platform::destroyFont(font);
     delete surface;
     delete background;
     delete knob;

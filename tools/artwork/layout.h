@@ -59,4 +59,4 @@ inline Colour captionColour() { return rgb8(120, 134, 146); }
 inline Colour accentColour() { return rgb8(150, 186, 214); }
 inline Colour ledColour() { return rgb8(160, 214, 246); }
 
-} // namespace art
+}  // namespace art

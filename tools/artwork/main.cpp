@@ -39,8 +39,7 @@ Canvas enlarged(const Canvas& c, int factor, const Colour& backdrop)
     out.fillBox(Box{0, 0, out.width(), out.height()}, solid(backdrop));
     Canvas big(out.width(), out.height());
     for (int y = 0; y < big.height(); ++y)
-        for (int x = 0; x < big.width(); ++x)
-            big.at(x, y) = c.at(x / factor, y / factor);
+        for (int x = 0; x < big.width(); ++x) big.at(x, y) = c.at(x / factor, y / factor);
     out.draw(big, 0, 0);
     return out;
 }
@@ -50,8 +49,7 @@ Canvas crop(const Canvas& c, int x0, int y0, int w, int h)
 {
     Canvas out(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            out.at(x, y) = c.at(x0 + x, y0 + y);
+        for (int x = 0; x < w; ++x) out.at(x, y) = c.at(x0 + x, y0 + y);
     return out;
 }
 
@@ -60,8 +58,7 @@ Canvas frameOf(const Canvas& strip, int frameHeight, int index)
 {
     Canvas out(strip.width(), frameHeight);
     for (int y = 0; y < frameHeight; ++y)
-        for (int x = 0; x < strip.width(); ++x)
-            out.at(x, y) = strip.at(x, index * frameHeight + y);
+        for (int x = 0; x < strip.width(); ++x) out.at(x, y) = strip.at(x, index * frameHeight + y);
     return out;
 }
 
@@ -70,10 +67,8 @@ double sampleCurve(double x, double clip, double softness)
 {
     const double knee0 = clip * (1.0 - softness);
     const double knee1 = clip * (1.0 + softness);
-    if (x <= knee0)
-        return x;
-    if (x >= knee1)
-        return clip;
+    if (x <= knee0) return x;
+    if (x >= knee1) return clip;
     const double u = x - knee0;
     return knee0 + u - u * u / (4.0 * clip * softness);
 }
@@ -140,10 +135,10 @@ bool writePreviews(const std::string& dir, const Canvas& background, const Canva
     const int picks[7] = {0, 15, 30, 45, 60, 75, 90};
     Canvas row(kKnobWidth * 7, kKnobHeight);
     row.fillBox(Box{0, 0, row.width(), row.height()}, linear(0, 0, panelTop(), 0, kSkinHeight, panelBottom()));
-    for (int i = 0; i < 7; ++i)
-        row.draw(frameOf(knobs, kKnobHeight, picks[i]), i * kKnobWidth, 0);
+    for (int i = 0; i < 7; ++i) row.draw(frameOf(knobs, kKnobHeight, picks[i]), i * kKnobWidth, 0);
     bool ok = save(dir + "/knob_frames_x4.png", enlarged(row, 4, rgb8(0, 0, 0)), 8, false);
-    ok = save(dir + "/knob_alpha_x4.png", enlarged(frameOf(knobs, kKnobHeight, 45), 4, rgb8(255, 0, 255)), 8, false) && ok;
+    ok = save(dir + "/knob_alpha_x4.png", enlarged(frameOf(knobs, kKnobHeight, 45), 4, rgb8(255, 0, 255)), 8, false) &&
+        ok;
     ok = save(dir + "/switch_x4.png", enlarged(switches, 4, panelBottom()), 8, false) && ok;
     const Canvas ed = editorPreview(background, knobs, switches, fonts);
     ok = save(dir + "/editor.png", ed, 8, false) && ok;
@@ -154,7 +149,7 @@ bool writePreviews(const std::string& dir, const Canvas& background, const Canva
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -196,7 +191,6 @@ int main(int argc, char** argv)
         std::error_code ignored;
         std::filesystem::create_directories(previewDir, ignored);
     }
-    if (!previewDir.empty())
-        ok = writePreviews(previewDir, background, knobs, switches, fonts) && ok;
+    if (!previewDir.empty()) ok = writePreviews(previewDir, background, knobs, switches, fonts) && ok;
     return ok ? 0 : 1;
 }

@@ -30,11 +30,10 @@ bool encode(std::vector<uint8_t>& out, int width, int height, int colourType, in
         png_set_compression_mem_level(png, 9);
         png_set_compression_strategy(png, strategy);
         png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), bitDepth,
-                     colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), bitDepth, colourType,
+                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
-        for (int y = 0; y < height; ++y)
-            png_write_row(png, samples.data() + stride * y);
+        for (int y = 0; y < height; ++y) png_write_row(png, samples.data() + stride * y);
         png_write_end(png, info);
         ok = true;
     }
@@ -42,18 +41,17 @@ bool encode(std::vector<uint8_t>& out, int width, int height, int colourType, in
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 bool writePng(const std::string& path, int width, int height, int colourType, int bitDepth,
               const std::vector<uint8_t>& samples)
 {
     const int channels = colourType == PNG_COLOR_TYPE_RGBA ? 4 : 3;
     const size_t stride = size_t(width) * channels * (bitDepth / 8);
-    if (width < 1 || height < 1 || samples.size() != stride * height)
-        return false;
+    if (width < 1 || height < 1 || samples.size() != stride * height) return false;
     // Keep the smallest of a few encodings; all are lossless and decode to the same pixels.
-    const int filterChoices[] = {PNG_ALL_FILTERS, PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
-                                 PNG_FILTER_PAETH};
+    const int filterChoices[] = {PNG_ALL_FILTERS, PNG_FILTER_NONE, PNG_FILTER_SUB,
+                                 PNG_FILTER_UP,   PNG_FILTER_AVG,  PNG_FILTER_PAETH};
     const int strategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED};
     std::vector<uint8_t> best;
     std::vector<uint8_t> candidate;
@@ -61,17 +59,14 @@ bool writePng(const std::string& path, int width, int height, int colourType, in
         for (int strategy : strategies) {
             if (!encode(candidate, width, height, colourType, bitDepth, samples, stride, filters, strategy))
                 return false;
-            if (best.empty() || candidate.size() < best.size())
-                best.swap(candidate);
+            if (best.empty() || candidate.size() < best.size()) best.swap(candidate);
         }
     }
     FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
+    if (!file) return false;
     bool ok = std::fwrite(best.data(), 1, best.size(), file) == best.size();
-    if (std::fclose(file) != 0)
-        ok = false;
+    if (std::fclose(file) != 0) ok = false;
     return ok;
 }
 
-} // namespace art
+}  // namespace art

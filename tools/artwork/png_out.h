@@ -12,4 +12,4 @@ namespace art {
 bool writePng(const std::string& path, int width, int height, int colourType, int bitDepth,
               const std::vector<uint8_t>& samples);
 
-} // namespace art
+}  // namespace art

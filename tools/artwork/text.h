@@ -31,4 +31,4 @@ private:
     void* face_ = nullptr;
 };
 
-} // namespace art
+}  // namespace art

@@ -21,13 +21,15 @@
 
 namespace {
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::string skinPath = gallerySkinPath(std::string(SARVO_SOURCE_DIR) + "/");
     std::string outDir;
     for (int i = 1; i < argc; ++i) {

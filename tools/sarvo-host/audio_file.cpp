@@ -7,7 +7,8 @@
 #include <cstdio>
 
 namespace {
-std::string lowerExtension(const std::string& path) {
+std::string lowerExtension(const std::string& path)
+{
     const std::size_t dot = path.rfind('.');
     const std::size_t slash = path.rfind('/');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
@@ -17,11 +18,13 @@ std::string lowerExtension(const std::string& path) {
 }
 }  // namespace
 
-AudioReader::~AudioReader() {
+AudioReader::~AudioReader()
+{
     if (file_) sf_close(static_cast<SNDFILE*>(file_));
 }
 
-bool AudioReader::open(const std::string& path, std::string& message) {
+bool AudioReader::open(const std::string& path, std::string& message)
+{
     SF_INFO sfinfo{};
     SNDFILE* f = sf_open(path.c_str(), SFM_READ, &sfinfo);
     if (!f) {
@@ -36,20 +39,29 @@ bool AudioReader::open(const std::string& path, std::string& message) {
     return true;
 }
 
-std::int64_t AudioReader::read(double* interleaved, std::int64_t frames) {
+std::int64_t AudioReader::read(double* interleaved, std::int64_t frames)
+{
     return file_ ? sf_readf_double(static_cast<SNDFILE*>(file_), interleaved, frames) : 0;
 }
 
-int formatForPath(const std::string& path, int inputFormat) {
+int formatForPath(const std::string& path, int inputFormat)
+{
     const std::string ext = lowerExtension(path);
     int major = 0;
-    if (ext == "wav") major = SF_FORMAT_WAV;
-    else if (ext == "flac") major = SF_FORMAT_FLAC;
-    else if (ext == "aif" || ext == "aiff") major = SF_FORMAT_AIFF;
-    else if (ext == "ogg" || ext == "oga") major = SF_FORMAT_OGG;
-    else if (ext == "au") major = SF_FORMAT_AU;
-    else if (ext == "caf") major = SF_FORMAT_CAF;
-    else if (ext == "w64") major = SF_FORMAT_W64;
+    if (ext == "wav")
+        major = SF_FORMAT_WAV;
+    else if (ext == "flac")
+        major = SF_FORMAT_FLAC;
+    else if (ext == "aif" || ext == "aiff")
+        major = SF_FORMAT_AIFF;
+    else if (ext == "ogg" || ext == "oga")
+        major = SF_FORMAT_OGG;
+    else if (ext == "au")
+        major = SF_FORMAT_AU;
+    else if (ext == "caf")
+        major = SF_FORMAT_CAF;
+    else if (ext == "w64")
+        major = SF_FORMAT_W64;
     if (major == 0) return inputFormat;
     if ((inputFormat & SF_FORMAT_TYPEMASK) == major) return inputFormat;
     // Keep the input's encoding where the new container takes it, otherwise a sensible default.
@@ -67,7 +79,8 @@ int formatForPath(const std::string& path, int inputFormat) {
     }
 }
 
-AudioWriter::~AudioWriter() {
+AudioWriter::~AudioWriter()
+{
     if (file_) {
         sf_close(static_cast<SNDFILE*>(file_));
         file_ = nullptr;
@@ -75,7 +88,8 @@ AudioWriter::~AudioWriter() {
     if (!temp_.empty()) std::remove(temp_.c_str());
 }
 
-bool AudioWriter::open(const std::string& path, int channels, int sampleRate, int inputFormat, std::string& message) {
+bool AudioWriter::open(const std::string& path, int channels, int sampleRate, int inputFormat, std::string& message)
+{
     SF_INFO sfinfo{};
     sfinfo.channels = channels;
     sfinfo.samplerate = sampleRate;
@@ -97,7 +111,8 @@ bool AudioWriter::open(const std::string& path, int channels, int sampleRate, in
     return true;
 }
 
-bool AudioWriter::write(const double* interleaved, std::int64_t frames, std::string& message) {
+bool AudioWriter::write(const double* interleaved, std::int64_t frames, std::string& message)
+{
     if (!file_) return false;
     if (sf_writef_double(static_cast<SNDFILE*>(file_), interleaved, frames) != frames) {
         message = "writing '" + path_ + "' failed: " + sf_strerror(static_cast<SNDFILE*>(file_));
@@ -106,7 +121,8 @@ bool AudioWriter::write(const double* interleaved, std::int64_t frames, std::str
     return true;
 }
 
-bool AudioWriter::finish(std::string& message) {
+bool AudioWriter::finish(std::string& message)
+{
     if (!file_) return false;
     const int rc = sf_close(static_cast<SNDFILE*>(file_));
     file_ = nullptr;
@@ -119,7 +135,8 @@ bool AudioWriter::finish(std::string& message) {
 }
 
 bool writeWav(const std::string& path, const std::vector<double>& interleaved, int channels, int sampleRate,
-              std::string& message) {
+              std::string& message)
+{
     AudioWriter writer;
     if (!writer.open(path, channels, sampleRate, SF_FORMAT_WAV | SF_FORMAT_FLOAT, message)) return false;
     if (!writer.write(interleaved.data(), static_cast<std::int64_t>(interleaved.size() / channels), message))

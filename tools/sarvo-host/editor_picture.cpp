@@ -7,7 +7,8 @@
 #include <png.h>
 #endif
 
-bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height, std::string& message) {
+bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height, std::string& message)
+{
 #if defined(SARVO_HAVE_LIBPNG)
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {

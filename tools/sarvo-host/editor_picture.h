@@ -10,7 +10,8 @@
 // The host's frame window the editor opens in.
 class FrameWindow : public ZWindow {
 public:
-    void fillCreateParams(platform::CreateParams& p) override {
+    void fillCreateParams(platform::CreateParams& p) override
+    {
         p.style = static_cast<int32_t>(platform::kWsOverlappedWindow | platform::kWsVisible);
         p.cx = 1024;
         p.cy = 1024;

@@ -10,7 +10,8 @@
 namespace {
 
 // A kick-like thump, a snare-like noise burst and hats over a bass line, peaking above full scale.
-std::vector<double> demoSignal(int sampleRate, double seconds) {
+std::vector<double> demoSignal(int sampleRate, double seconds)
+{
     const double pi = 3.14159265358979323846;
     const std::size_t frames = static_cast<std::size_t>(seconds * sampleRate);
     std::vector<double> out(frames * 2, 0.0);
@@ -51,7 +52,8 @@ std::vector<double> demoSignal(int sampleRate, double seconds) {
 
 }  // namespace
 
-int commandGenerate(const std::vector<std::string>& args) {
+int commandGenerate(const std::vector<std::string>& args)
+{
     CommonOptions options;
     std::string message;
     if (!parseOptions(args, {"--seconds", "--rate", "--channels"}, {}, options, message) ||

@@ -9,7 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
+{
     switch (opcode) {
         case audioMasterVersion: return 2400;
         case audioMasterGetVendorString:
@@ -23,20 +24,23 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr
     }
 }
 
-std::string defaultPluginPath() {
+std::string defaultPluginPath()
+{
     if (const char* env = std::getenv("SARVO_PLUGIN")) {
         if (*env) return env;
     }
     return SARVO_DEFAULT_PLUGIN;
 }
 
-LoadedPlugin::~LoadedPlugin() {
+LoadedPlugin::~LoadedPlugin()
+{
     if (effect_) effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
     effect_ = nullptr;
     if (module_) dlclose(module_);
 }
 
-bool LoadedPlugin::load(const std::string& path) {
+bool LoadedPlugin::load(const std::string& path)
+{
     module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module_) {
         const char* why = dlerror();
@@ -60,11 +64,13 @@ bool LoadedPlugin::load(const std::string& path) {
     return true;
 }
 
-VstIntPtr LoadedPlugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const {
+VstIntPtr LoadedPlugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const
+{
     return effect_ ? effect_->dispatcher(effect_, opcode, index, value, ptr, opt) : 0;
 }
 
-std::string LoadedPlugin::text(VstInt32 opcode, VstInt32 index) const {
+std::string LoadedPlugin::text(VstInt32 opcode, VstInt32 index) const
+{
     char buffer[512];
     std::memset(buffer, 0, sizeof buffer);
     dispatch(opcode, index, 0, buffer);
@@ -72,11 +78,11 @@ std::string LoadedPlugin::text(VstInt32 opcode, VstInt32 index) const {
     return buffer;
 }
 
-int LoadedPlugin::findParam(const std::string& name) const {
+int LoadedPlugin::findParam(const std::string& name) const
+{
     for (int i = 0; i < numParams(); ++i) {
         const std::string n = paramName(i);
-        if (n.size() == name.size() &&
-            std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
+        if (n.size() == name.size() && std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
                 return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
             }))
             return i;
@@ -84,7 +90,8 @@ int LoadedPlugin::findParam(const std::string& name) const {
     return -1;
 }
 
-bool LoadedPlugin::applySetting(const std::string& assignment, std::string& message) {
+bool LoadedPlugin::applySetting(const std::string& assignment, std::string& message)
+{
     const std::size_t eq = assignment.find('=');
     if (eq == std::string::npos || eq == 0) {
         message = "setting '" + assignment + "' is not of the form NAME=VALUE";
@@ -108,7 +115,8 @@ bool LoadedPlugin::applySetting(const std::string& assignment, std::string& mess
     return true;
 }
 
-bool LoadedPlugin::saveChunk(const std::string& path, bool preset, std::string& message) const {
+bool LoadedPlugin::saveChunk(const std::string& path, bool preset, std::string& message) const
+{
     void* data = nullptr;
     const VstIntPtr size = dispatch(effGetChunk, preset ? 1 : 0, 0, &data);
     if (size <= 0 || !data) {
@@ -130,7 +138,8 @@ bool LoadedPlugin::saveChunk(const std::string& path, bool preset, std::string& 
     return true;
 }
 
-bool LoadedPlugin::loadChunk(const std::string& path, std::string& message) {
+bool LoadedPlugin::loadChunk(const std::string& path, std::string& message)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         message = "cannot read chunk file '" + path + "'";
@@ -148,7 +157,7 @@ bool LoadedPlugin::loadChunk(const std::string& path, std::string& message) {
         preset = true;
     else {
         message = "'" + path + "' is " + std::to_string(bytes.size()) + " bytes: neither a program (" +
-                  std::to_string(presetSize) + " bytes) nor a bank (" + std::to_string(bankSize) + " bytes)";
+            std::to_string(presetSize) + " bytes) nor a bank (" + std::to_string(bankSize) + " bytes)";
         return false;
     }
     const VstIntPtr taken = dispatch(effSetChunk, preset ? 1 : 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
@@ -159,14 +168,16 @@ bool LoadedPlugin::loadChunk(const std::string& path, std::string& message) {
     return true;
 }
 
-void LoadedPlugin::start(float sampleRate, int blockSize) {
+void LoadedPlugin::start(float sampleRate, int blockSize)
+{
     dispatch(effSetSampleRate, 0, 0, nullptr, sampleRate);
     dispatch(effSetBlockSize, 0, blockSize);
     dispatch(effMainsChanged, 0, 1);
     dispatch(effStartProcess);
 }
 
-void LoadedPlugin::stop() {
+void LoadedPlugin::stop()
+{
     dispatch(effStopProcess);
     dispatch(effMainsChanged, 0, 0);
 }

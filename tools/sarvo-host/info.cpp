@@ -3,7 +3,8 @@
 
 #include <cstdio>
 
-int commandInfo(const std::vector<std::string>& args) {
+int commandInfo(const std::vector<std::string>& args)
+{
     CommonOptions options;
     std::string message;
     if (!parseOptions(args, {}, {}, options, message)) {
@@ -50,12 +51,32 @@ int commandInfo(const std::vector<std::string>& args) {
         plugin.dispatch(effGetProgramNameIndexed, i, 0, name);
         std::printf("  %d  %s\n", i, name);
     }
-    static const char* const kCanDo[] = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
-                                         "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",
-                                         "plugAsChannelInsert", "plugAsSend", "mixDryWet", "noRealTime", "multipass",
-                                         "metapass", "1in1out", "1in2out", "2in1out", "2in2out", "2in4out",
-                                         "4in2out", "4in4out", "4in8out", "8in4out", "8in8out", "midiProgramNames",
-                                         "conformsToWindowRules", "bypass"};
+    static const char* const kCanDo[] = {"sendVstEvents",
+                                         "sendVstMidiEvent",
+                                         "sendVstTimeInfo",
+                                         "receiveVstEvents",
+                                         "receiveVstMidiEvent",
+                                         "receiveVstTimeInfo",
+                                         "offline",
+                                         "plugAsChannelInsert",
+                                         "plugAsSend",
+                                         "mixDryWet",
+                                         "noRealTime",
+                                         "multipass",
+                                         "metapass",
+                                         "1in1out",
+                                         "1in2out",
+                                         "2in1out",
+                                         "2in2out",
+                                         "2in4out",
+                                         "4in2out",
+                                         "4in4out",
+                                         "4in8out",
+                                         "8in4out",
+                                         "8in8out",
+                                         "midiProgramNames",
+                                         "conformsToWindowRules",
+                                         "bypass"};
     std::printf("\ncanDo\n");
     for (const char* text : kCanDo) {
         const long answer = static_cast<long>(plugin.dispatch(effCanDo, 0, 0, const_cast<char*>(text)));

@@ -8,7 +8,8 @@
 class Levels {
 public:
     explicit Levels(int channels) : peak_(channels, 0.0), sumSquares_(channels, 0.0) {}
-    void add(const double* interleaved, std::int64_t frames) {
+    void add(const double* interleaved, std::int64_t frames)
+    {
         const int channels = static_cast<int>(peak_.size());
         for (std::int64_t i = 0; i < frames; ++i)
             for (int c = 0; c < channels; ++c) {
@@ -29,7 +30,8 @@ private:
 
 inline double toDb(double x) { return x > 0 ? 20.0 * std::log10(x) : -INFINITY; }
 
-inline void printLevels(const Levels& in, const Levels& out) {
+inline void printLevels(const Levels& in, const Levels& out)
+{
     static const char* const kNames[] = {"left", "right"};
     std::printf("  channel      peak in   peak out     rms in    rms out\n");
     for (int c = 0; c < in.channels(); ++c) {

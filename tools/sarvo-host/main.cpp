@@ -15,7 +15,8 @@ int commandGenerate(const std::vector<std::string>& args);
 
 namespace {
 
-void usage(FILE* out) {
+void usage(FILE* out)
+{
     std::fprintf(out,
                  "usage: sarvo-host COMMAND [OPTIONS]\n"
                  "\n"
@@ -52,7 +53,8 @@ void usage(FILE* out) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
         usage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
@@ -65,7 +67,10 @@ int main(int argc, char** argv) {
             return 0;
         }
     static const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
-        {"info", commandInfo}, {"render", commandRender}, {"screenshot", commandScreenshot}, {"generate", commandGenerate}};
+        {"info", commandInfo},
+        {"render", commandRender},
+        {"screenshot", commandScreenshot},
+        {"generate", commandGenerate}};
     auto it = commands.find(command);
     if (it == commands.end()) {
         std::fprintf(stderr, "sarvo-host: unknown command '%s' (try --help)\n", command.c_str());

@@ -4,18 +4,21 @@
 #include <cstdio>
 #include <cstdlib>
 
-bool CommonOptions::has(const std::string& name) const {
+bool CommonOptions::has(const std::string& name) const
+{
     return std::any_of(extra.begin(), extra.end(), [&](const auto& e) { return e.first == name; });
 }
 
-std::string CommonOptions::value(const std::string& name, const std::string& fallback) const {
+std::string CommonOptions::value(const std::string& name, const std::string& fallback) const
+{
     for (const auto& e : extra)
         if (e.first == name) return e.second;
     return fallback;
 }
 
 bool parseOptions(const std::vector<std::string>& args, const std::vector<std::string>& valued,
-                  const std::vector<std::string>& flags, CommonOptions& out, std::string& message) {
+                  const std::vector<std::string>& flags, CommonOptions& out, std::string& message)
+{
     auto contains = [](const std::vector<std::string>& v, const std::string& s) {
         return std::find(v.begin(), v.end(), s) != v.end();
     };
@@ -53,7 +56,7 @@ bool parseOptions(const std::vector<std::string>& args, const std::vector<std::s
             out.extra.emplace_back(a, v);
         } else if (contains(flags, a)) {
             out.extra.emplace_back(a, "");
-        } else if (a.size() > 1 && a[0] == '-' ) {
+        } else if (a.size() > 1 && a[0] == '-') {
             message = "unknown option '" + a + "' (try --help)";
             return false;
         } else if (a.find('=') != std::string::npos) {
@@ -66,7 +69,8 @@ bool parseOptions(const std::vector<std::string>& args, const std::vector<std::s
     return true;
 }
 
-bool preparePlugin(const CommonOptions& options, LoadedPlugin& plugin) {
+bool preparePlugin(const CommonOptions& options, LoadedPlugin& plugin)
+{
     if (!plugin.load(options.plugin)) {
         std::fprintf(stderr, "sarvo-host: %s\n", plugin.error().c_str());
         return false;
@@ -93,7 +97,8 @@ bool preparePlugin(const CommonOptions& options, LoadedPlugin& plugin) {
     return true;
 }
 
-bool saveChunks(const CommonOptions& options, const LoadedPlugin& plugin) {
+bool saveChunks(const CommonOptions& options, const LoadedPlugin& plugin)
+{
     std::string message;
     if (!options.saveChunk.empty() && !plugin.saveChunk(options.saveChunk, false, message)) {
         std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());

@@ -15,7 +15,8 @@ namespace {
 class Progress {
 public:
     Progress(std::int64_t total, bool enabled) : total_(total), enabled_(enabled && total > 0) {}
-    void update(std::int64_t done) {
+    void update(std::int64_t done)
+    {
         if (!enabled_) return;
         const int percent = static_cast<int>(100 * done / total_);
         if (percent == last_) return;
@@ -26,7 +27,8 @@ public:
                      "", percent);
         std::fflush(stderr);
     }
-    void done() {
+    void done()
+    {
         if (enabled_) std::fprintf(stderr, "\n");
     }
 
@@ -36,7 +38,8 @@ private:
     int last_ = -1;
 };
 
-bool parsePositive(const std::string& text, const char* what, long maxValue, long& out) {
+bool parsePositive(const std::string& text, const char* what, long maxValue, long& out)
+{
     char* end = nullptr;
     const long v = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || *end || v <= 0 || v > maxValue) {
@@ -49,7 +52,8 @@ bool parsePositive(const std::string& text, const char* what, long maxValue, lon
 
 }  // namespace
 
-int commandRender(const std::vector<std::string>& args) {
+int commandRender(const std::vector<std::string>& args)
+{
     CommonOptions options;
     std::string message;
     if (!parseOptions(args, {"--block", "--rate"}, {"--bypass", "--double", "--quiet"}, options, message)) {

@@ -7,8 +7,8 @@
 
 namespace ftabi {
 
-typedef long Pos;   // FT_Pos: 26.6 fixed point or font units
-typedef long Fixed; // FT_Fixed: 16.16
+typedef long Pos;  // FT_Pos: 26.6 fixed point or font units
+typedef long Fixed;  // FT_Fixed: 16.16
 typedef int Error;  // FT_Error
 
 struct Generic {
@@ -106,7 +106,7 @@ struct FaceRec {
 enum SizeRequestType { kSizeRequestNominal = 0, kSizeRequestRealDim = 1 };
 
 struct SizeRequestRec {
-    int type; // SizeRequestType
+    int type;  // SizeRequestType
     long width;
     long height;
     unsigned int horiResolution;
@@ -126,4 +126,4 @@ typedef Error (*DoneFaceFn)(Face);
 typedef Error (*RequestSizeFn)(Face, SizeRequestRec*);
 typedef Error (*LoadCharFn)(Face, unsigned long, int);
 
-} // namespace ftabi
+}  // namespace ftabi

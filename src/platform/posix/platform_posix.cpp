@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "platform/window_system.h"
 
 #include "platform/embedded_resources.h"
 
@@ -18,7 +19,8 @@ void setModuleHandle(void* handle) { gModule.store(handle, std::memory_order_rel
 
 void* moduleHandle() { return gModule.load(std::memory_order_relaxed); }
 
-bool findResource(const char* type, const char* name, ResourceView& out) {
+bool findResource(const char* type, const char* name, ResourceView& out)
+{
     out = ResourceView{};
     if (!type || !name) return false;
     for (const EmbeddedResource* r = kEmbeddedResources; r->type; ++r) {
@@ -32,7 +34,8 @@ bool findResource(const char* type, const char* name, ResourceView& out) {
     return false;
 }
 
-std::string moduleDirectory() {
+std::string moduleDirectory()
+{
     Dl_info info{};
     // Any address inside this module names it: the plug-in's own file, or the program that links the code.
     const void* probe = moduleHandle() ? moduleHandle() : reinterpret_cast<const void*>(&moduleDirectory);
@@ -43,7 +46,8 @@ std::string moduleDirectory() {
     return path.substr(0, slash + 1);
 }
 
-bool readFile(const std::string& path, std::vector<unsigned char>& out) {
+bool readFile(const std::string& path, std::vector<unsigned char>& out)
+{
     out.clear();
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
@@ -61,12 +65,17 @@ bool readFile(const std::string& path, std::vector<unsigned char>& out) {
     return ok;
 }
 
-std::uint32_t tickCountMs() {
+std::uint32_t tickCountMs()
+{
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
-                             static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    const std::uint64_t ms =
+        static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms);
 }
+
+// The headless window system is for tests and tools only; hosts get no editor from it. The X11 one
+// shows it (whether a display can be reached is found out when the host opens the editor).
+bool editorWindowsAvailable() { return &selectedWindowSystem() == &x11WindowSystem(); }
 
 }  // namespace platform

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/blend.h"
+#include "platform/blend.h"
 #include "platform/posix/freetype_abi.h"
 #include "platform/posix/text_sources.h"
 
@@ -65,30 +65,25 @@ public:
         library_ = library != nullptr ? library : kDefaultLibrary;
         fontPaths_.clear();
         if (paths == nullptr) {
-            for (const char* path : kDefaultFontPaths)
-                fontPaths_.push_back(path);
+            for (const char* path : kDefaultFontPaths) fontPaths_.push_back(path);
         } else {
             for (int i = 0; i < count; ++i) {
-                if (paths[i] != nullptr)
-                    fontPaths_.push_back(paths[i]);
+                if (paths[i] != nullptr) fontPaths_.push_back(paths[i]);
             }
         }
     }
 
     bool ready()
     {
-        if (!tried_)
-            load();
+        if (!tried_) load();
         return face_ != nullptr;
     }
 
     // Sets the face to the font's height; returns false without a face or if FreeType refuses.
     bool useFont(const PosixFont& font)
     {
-        if (!ready())
-            return false;
-        if (sized_ && sizedHeight_ == font.height)
-            return true;
+        if (!ready()) return false;
+        if (sized_ && sizedHeight_ == font.height) return true;
         // Positive heights give the cell height (ascender plus descender), negative ones the
         // character (em) height, as LOGFONTA's height does; 0 asks for the default of 12.
         const int64_t h = font.height == 0 ? 12 : font.height;
@@ -122,36 +117,31 @@ private:
     {
         tried_ = true;
         module_ = dlopen(library_.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module_ == nullptr)
-            return;
-        bool ok = resolve(initFreeType_, "FT_Init_FreeType") && resolve(doneFreeType_, "FT_Done_FreeType")
-                  && resolve(newFace_, "FT_New_Face") && resolve(doneFace_, "FT_Done_Face")
-                  && resolve(requestSize_, "FT_Request_Size") && resolve(loadChar_, "FT_Load_Char");
+        if (module_ == nullptr) return;
+        bool ok = resolve(initFreeType_, "FT_Init_FreeType") && resolve(doneFreeType_, "FT_Done_FreeType") &&
+            resolve(newFace_, "FT_New_Face") && resolve(doneFace_, "FT_Done_Face") &&
+            resolve(requestSize_, "FT_Request_Size") && resolve(loadChar_, "FT_Load_Char");
         if (ok && initFreeType_(&freetype_) != 0) {
             freetype_ = nullptr;
             ok = false;
         }
         for (size_t i = 0; ok && face_ == nullptr && i < fontPaths_.size(); ++i) {
             ftabi::Face face = nullptr;
-            if (newFace_(freetype_, fontPaths_[i].c_str(), 0, &face) == 0 && face != nullptr)
-                face_ = face;
+            if (newFace_(freetype_, fontPaths_[i].c_str(), 0, &face) == 0 && face != nullptr) face_ = face;
         }
         if (face_ == nullptr) {
             unload();
-            tried_ = true; // stays without text until the sources change
+            tried_ = true;  // stays without text until the sources change
         }
     }
 
     void unload()
     {
-        if (face_ != nullptr && doneFace_ != nullptr)
-            doneFace_(face_);
+        if (face_ != nullptr && doneFace_ != nullptr) doneFace_(face_);
         face_ = nullptr;
-        if (freetype_ != nullptr && doneFreeType_ != nullptr)
-            doneFreeType_(freetype_);
+        if (freetype_ != nullptr && doneFreeType_ != nullptr) doneFreeType_(freetype_);
         freetype_ = nullptr;
-        if (module_ != nullptr)
-            dlclose(module_);
+        if (module_ != nullptr) dlclose(module_);
         module_ = nullptr;
         initFreeType_ = nullptr;
         doneFreeType_ = nullptr;
@@ -187,18 +177,14 @@ TextRenderer& renderer()
 
 // Characters of the text as FreeType character codes (bytes read as Latin-1). Control
 // characters have no glyph and take no room.
-inline bool drawable(unsigned char c)
-{
-    return c >= 32 && c != 127;
-}
+inline bool drawable(unsigned char c) { return c >= 32 && c != 127; }
 
 // Sum of the advances of the text, in pixels.
 int32_t advanceWidth(TextRenderer& r, const char* text)
 {
     int64_t width = 0;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
-        if (!drawable(*p) || !r.loadGlyph(*p, false))
-            continue;
+        if (!drawable(*p) || !r.loadGlyph(*p, false)) continue;
         width += r.face()->glyph->advance.x;
     }
     width = (width + 32) >> 6;
@@ -211,25 +197,20 @@ struct Rect {
 
 void blendGlyph(SurfaceDevice& d, const ftabi::Bitmap& bm, int32_t left, int32_t top, const Rect& clip, uint32_t rgb)
 {
-    if (bm.buffer == nullptr)
-        return;
+    if (bm.buffer == nullptr) return;
     const bool mono = bm.pixel_mode == ftabi::kPixelModeMono;
-    if (!mono && bm.pixel_mode != ftabi::kPixelModeGray)
-        return;
+    if (!mono && bm.pixel_mode != ftabi::kPixelModeGray) return;
     const int32_t maxGray = mono ? 1 : (bm.num_grays > 1 ? bm.num_grays - 1 : 255);
     for (int32_t j = 0; j < static_cast<int32_t>(bm.rows); ++j) {
         const int64_t y = static_cast<int64_t>(top) + j;
-        if (y < clip.y0 || y >= clip.y1)
-            continue;
+        if (y < clip.y0 || y >= clip.y1) continue;
         const unsigned char* line = bm.buffer + static_cast<ptrdiff_t>(j) * bm.pitch;
         uint32_t* row = d.pixels + static_cast<ptrdiff_t>(y) * d.width;
         for (int32_t i = 0; i < static_cast<int32_t>(bm.width); ++i) {
             const int64_t x = static_cast<int64_t>(left) + i;
-            if (x < clip.x0 || x >= clip.x1)
-                continue;
+            if (x < clip.x0 || x >= clip.x1) continue;
             int32_t value = mono ? ((line[i >> 3] >> (7 - (i & 7))) & 1) : line[i];
-            if (value == 0)
-                continue;
+            if (value == 0) continue;
             // Coverage as an alpha byte, blended like every other pixel of the surface.
             const int32_t alpha = value >= maxGray ? 255 : value * 255 / maxGray;
             row[x] = zblend::pixel(rgb, row[x], alpha * zblend::kAlphaScale);
@@ -237,15 +218,14 @@ void blendGlyph(SurfaceDevice& d, const ftabi::Bitmap& bm, int32_t left, int32_t
     }
 }
 
-} // namespace
+}  // namespace
 
 SurfaceDevice* createSurfaceDevice(void*, int32_t width, int32_t height, uint32_t** pixels)
 {
     if (pixels == nullptr || width < 1 || height < 1 || static_cast<int64_t>(width) * height > (int64_t(1) << 28))
         return nullptr;
     SurfaceDevice* device = new (std::nothrow) SurfaceDevice;
-    if (device == nullptr)
-        return nullptr;
+    if (device == nullptr) return nullptr;
     device->pixels = static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width) * height, sizeof(uint32_t)));
     if (device->pixels == nullptr) {
         delete device;
@@ -261,16 +241,14 @@ SurfaceDevice* createSurfaceDevice(void*, int32_t width, int32_t height, uint32_
 
 void destroySurfaceDevice(SurfaceDevice* device)
 {
-    if (device == nullptr)
-        return;
+    if (device == nullptr) return;
     std::free(device->pixels);
     delete device;
 }
 
 void setSurfaceDeviceClip(SurfaceDevice* device, int32_t x, int32_t y, int32_t width, int32_t height)
 {
-    if (device == nullptr)
-        return;
+    if (device == nullptr) return;
     device->clipped = true;
     device->clipX0 = x;
     device->clipY0 = y;
@@ -280,25 +258,18 @@ void setSurfaceDeviceClip(SurfaceDevice* device, int32_t x, int32_t y, int32_t w
 
 void resetSurfaceDeviceClip(SurfaceDevice* device)
 {
-    if (device != nullptr)
-        device->clipped = false;
+    if (device != nullptr) device->clipped = false;
 }
 
-void* surfaceDeviceContext(SurfaceDevice*)
-{
-    return nullptr;
-}
+void* surfaceDeviceContext(SurfaceDevice*) { return nullptr; }
 
-bool drawSurfaceText(SurfaceDevice* device, const char* text, int32_t left, int32_t top, int32_t right,
-                     int32_t bottom, FontHandle font, uint32_t colorref, uint32_t format)
+bool drawSurfaceText(SurfaceDevice* device, const char* text, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                     FontHandle font, uint32_t colorref, uint32_t format)
 {
-    if (device == nullptr || text == nullptr || font == nullptr)
-        return false;
+    if (device == nullptr || text == nullptr || font == nullptr) return false;
     TextRenderer& r = renderer();
-    if (!r.useFont(*static_cast<const PosixFont*>(font)))
-        return false;
-    if ((format & kTextCalcRect) != 0)
-        return true; // measuring only
+    if (!r.useFont(*static_cast<const PosixFont*>(font))) return false;
+    if ((format & kTextCalcRect) != 0) return true;  // measuring only
 
     const ftabi::SizeMetrics& metrics = r.face()->size->metrics;
     const int32_t ascent = static_cast<int32_t>((metrics.ascender + 63) >> 6);
@@ -321,22 +292,19 @@ bool drawSurfaceText(SurfaceDevice* device, const char* text, int32_t left, int3
     const int64_t baseline = y + ascent;
 
     Rect clip = {0, 0, device->width, device->height};
-    if (device->clipped)
-        clip = Rect{device->clipX0, device->clipY0, device->clipX1, device->clipY1};
+    if (device->clipped) clip = Rect{device->clipX0, device->clipY0, device->clipX1, device->clipY1};
     if ((format & kTextNoClip) == 0) {
         clip.x0 = left > clip.x0 ? left : clip.x0;
         clip.y0 = top > clip.y0 ? top : clip.y0;
         clip.x1 = right < clip.x1 ? right : clip.x1;
         clip.y1 = bottom < clip.y1 ? bottom : clip.y1;
     }
-    if (clip.x0 >= clip.x1 || clip.y0 >= clip.y1)
-        return true; // nothing visible, nothing failed
+    if (clip.x0 >= clip.x1 || clip.y0 >= clip.y1) return true;  // nothing visible, nothing failed
 
     const uint32_t rgb = ((colorref & 0xFF) << 16) | (colorref & 0xFF00) | ((colorref >> 16) & 0xFF);
     int64_t pen = x * 64;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
-        if (!drawable(*p) || !r.loadGlyph(*p, true))
-            continue;
+        if (!drawable(*p) || !r.loadGlyph(*p, true)) continue;
         const ftabi::GlyphSlotRec& slot = *r.face()->glyph;
         const int64_t gx = ((pen + 32) >> 6) + slot.bitmap_left;
         const int64_t gy = baseline - slot.bitmap_top;
@@ -349,35 +317,26 @@ bool drawSurfaceText(SurfaceDevice* device, const char* text, int32_t left, int3
 
 int32_t measureSurfaceText(SurfaceDevice*, const char* text, FontHandle font, uint32_t)
 {
-    if (text == nullptr || font == nullptr)
-        return -1;
+    if (text == nullptr || font == nullptr) return -1;
     TextRenderer& r = renderer();
-    if (!r.useFont(*static_cast<const PosixFont*>(font)))
-        return -1;
+    if (!r.useFont(*static_cast<const PosixFont*>(font))) return -1;
     return advanceWidth(r, text);
 }
 
 FontHandle createFont(int32_t height)
 {
     PosixFont* font = new (std::nothrow) PosixFont;
-    if (font != nullptr)
-        font->height = height;
+    if (font != nullptr) font->height = height;
     return font;
 }
 
-void destroyFont(FontHandle font)
-{
-    delete static_cast<PosixFont*>(font);
-}
+void destroyFont(FontHandle font) { delete static_cast<PosixFont*>(font); }
 
 void setTextSources(const char* library, const char* const* fontPaths, int fontPathCount)
 {
     renderer().setSources(library, fontPaths, fontPathCount);
 }
 
-bool textRendererAvailable()
-{
-    return renderer().ready();
-}
+bool textRendererAvailable() { return renderer().ready(); }
 
-} // namespace platform
+}  // namespace platform

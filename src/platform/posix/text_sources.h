@@ -12,4 +12,4 @@ void setTextSources(const char* library, const char* const* fontPaths, int fontP
 // Whether text can be drawn: the library loaded and a font file opened (loads them if needed).
 bool textRendererAvailable();
 
-} // namespace platform
+}  // namespace platform

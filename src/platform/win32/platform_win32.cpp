@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "platform/window_system.h"
 
 #include <windows.h>
 
@@ -8,7 +9,8 @@ namespace platform {
 namespace {
 std::atomic<void*> gModule{nullptr};
 
-HMODULE currentModule() {
+HMODULE currentModule()
+{
     void* h = gModule.load(std::memory_order_relaxed);
     return h ? static_cast<HMODULE>(h) : GetModuleHandleA(nullptr);
 }
@@ -18,7 +20,8 @@ void setModuleHandle(void* handle) { gModule.store(handle, std::memory_order_rel
 
 void* moduleHandle() { return gModule.load(std::memory_order_relaxed); }
 
-bool findResource(const char* type, const char* name, ResourceView& out) {
+bool findResource(const char* type, const char* name, ResourceView& out)
+{
     out = ResourceView{};
     if (!type || !name) return false;
     HMODULE module = currentModule();
@@ -35,7 +38,8 @@ bool findResource(const char* type, const char* name, ResourceView& out) {
     return true;
 }
 
-std::string moduleDirectory() {
+std::string moduleDirectory()
+{
     char path[MAX_PATH + 1] = {0};
     const DWORD n = GetModuleFileNameA(currentModule(), path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return std::string();
@@ -45,7 +49,8 @@ std::string moduleDirectory() {
     return s.substr(0, slash + 1);
 }
 
-bool readFile(const std::string& path, std::vector<unsigned char>& out) {
+bool readFile(const std::string& path, std::vector<unsigned char>& out)
+{
     out.clear();
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -66,5 +71,7 @@ bool readFile(const std::string& path, std::vector<unsigned char>& out) {
 }
 
 std::uint32_t tickCountMs() { return static_cast<std::uint32_t>(GetTickCount()); }
+
+bool editorWindowsAvailable() { return true; }
 
 }  // namespace platform

@@ -12,11 +12,13 @@ public:
     EditorBase& operator=(const EditorBase&) = delete;
 
     virtual EffectBase* effect() { return effect_; }
-    virtual bool getRect(ERect** rect) {
+    virtual bool getRect(ERect** rect)
+    {
         if (rect) *rect = nullptr;
         return false;
     }
-    virtual bool open(void* parent) {
+    virtual bool open(void* parent)
+    {
         parent_ = parent;
         return false;
     }

@@ -19,9 +19,8 @@ inline uint32_t channel(uint32_t source, uint32_t surface, double a)
 {
     // The sum lies between the two channel values, so it is never negative: the cast truncates
     // toward zero as required.
-    return static_cast<uint32_t>(
-        static_cast<int>(static_cast<double>(static_cast<int>(source) - static_cast<int>(surface)) * a
-                         + static_cast<double>(surface)));
+    return static_cast<uint32_t>(static_cast<int>(
+        static_cast<double>(static_cast<int>(source) - static_cast<int>(surface)) * a + static_cast<double>(surface)));
 }
 
 // Blends the colour (r, g, b given as 0x00RRGGBB) with opacity a over one pixel.
@@ -38,28 +37,24 @@ inline uint32_t pixel(uint32_t rgb, uint32_t surface, double a)
 // 256 results that are filled from the blend formula, so every byte equals what the formula gives.
 class Painter {
 public:
-    Painter(uint32_t rgb, double a) : rgb_(rgb & 0xFFFFFF), a_(a), mode_(a >= 1.0 ? kCopy : a <= 0.0 ? kKeep : kDirect) {}
+    Painter(uint32_t rgb, double a) : rgb_(rgb & 0xFFFFFF), a_(a), mode_(a >= 1.0 ? kCopy : a <= 0.0 ? kKeep : kDirect)
+    {}
 
     bool keeps() const { return mode_ == kKeep; }
 
     // Prepares the tables when about `count` pixels follow (worth it from a few hundred on).
     void expect(long count)
     {
-        if (mode_ == kDirect && count >= 96)
-            buildTables();
+        if (mode_ == kDirect && count >= 96) buildTables();
     }
 
     uint32_t apply(uint32_t surface) const
     {
         switch (mode_) {
-        case kCopy:
-            return rgb_;
-        case kKeep:
-            return surface & 0xFFFFFF;
-        case kTable:
-            return red_[(surface >> 16) & 0xFF] | green_[(surface >> 8) & 0xFF] | blue_[surface & 0xFF];
-        default:
-            return pixel(rgb_, surface, a_);
+            case kCopy: return rgb_;
+            case kKeep: return surface & 0xFFFFFF;
+            case kTable: return red_[(surface >> 16) & 0xFF] | green_[(surface >> 8) & 0xFF] | blue_[surface & 0xFF];
+            default: return pixel(rgb_, surface, a_);
         }
     }
 
@@ -67,24 +62,21 @@ public:
     void span(uint32_t* dst, long count) const
     {
         switch (mode_) {
-        case kCopy:
-            for (long i = 0; i < count; ++i)
-                dst[i] = rgb_;
-            break;
-        case kKeep:
-            for (long i = 0; i < count; ++i)
-                dst[i] &= 0xFFFFFF;
-            break;
-        case kTable:
-            for (long i = 0; i < count; ++i) {
-                const uint32_t s = dst[i];
-                dst[i] = red_[(s >> 16) & 0xFF] | green_[(s >> 8) & 0xFF] | blue_[s & 0xFF];
-            }
-            break;
-        default:
-            for (long i = 0; i < count; ++i)
-                dst[i] = pixel(rgb_, dst[i], a_);
-            break;
+            case kCopy:
+                for (long i = 0; i < count; ++i) dst[i] = rgb_;
+                break;
+            case kKeep:
+                for (long i = 0; i < count; ++i) dst[i] &= 0xFFFFFF;
+                break;
+            case kTable:
+                for (long i = 0; i < count; ++i) {
+                    const uint32_t s = dst[i];
+                    dst[i] = red_[(s >> 16) & 0xFF] | green_[(s >> 8) & 0xFF] | blue_[s & 0xFF];
+                }
+                break;
+            default:
+                for (long i = 0; i < count; ++i) dst[i] = pixel(rgb_, dst[i], a_);
+                break;
         }
     }
 
@@ -112,4 +104,4 @@ private:
     uint32_t blue_[256];
 };
 
-} // namespace zblend
+}  // namespace zblend
