@@ -419,11 +419,13 @@ TEST_F(X11EditorTest, AThousandOpenCloseCycles)
     fx.dispatch(effEditClose);
     const int descriptors = openDescriptors();
     const int segments = sharedSegments();
+    int opened = 0;
     for (int i = 0; i < 1000; ++i) {
-        fx.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent));
+        opened += fx.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)) == 1;
         fx.dispatch(effEditIdle);
         fx.dispatch(effEditClose);
     }
+    EXPECT_EQ(opened, 1000);
     host.sync();
     EXPECT_TRUE(host.children(parent).empty());
     EXPECT_EQ(openDescriptors(), descriptors);
