@@ -6,6 +6,7 @@
 #include "gui/editor_window.h"
 #include "host/zplugin.h"
 #include "platform/platform.h"
+#include "platform/window_system.h"
 #include "skin/skin.h"
 
 ZEditor::ZEditor(ZPlugin* effect) : EditorBase(effect), plugin_(effect) {}
@@ -46,9 +47,10 @@ bool ZEditor::getRect(ERect** rect)
 bool ZEditor::open(void* parent)
 {
     parent_ = parent;
-    if (window_) window_->create(parent);
+    const bool made = window_ && window_->create(parent) != nullptr;
     if (plugin_) plugin_->editorOpened();
-    return true;
+    // A host that is told the editor opened shows an empty frame when the window was not made.
+    return made;
 }
 
 void ZEditor::close()
@@ -59,12 +61,15 @@ void ZEditor::close()
 
 void ZEditor::idle()
 {
+    // Where no message loop of the host delivers the window's events (X11), they arrive here.
+    if (window_ && window_->handle()) platform::processPendingEvents(window_->handle());
     const uint32_t now = platform::tickCountMs();
     if (redrawPending_.load(std::memory_order_relaxed) &&
         static_cast<uint32_t>(now - lastIdleRedraw_) > kIdleIntervalMs) {
         redrawNow();
         lastIdleRedraw_ = now;
     }
+    if (window_ && window_->handle()) platform::paintPendingWindows(window_->handle());
 }
 
 void ZEditor::redrawNow()

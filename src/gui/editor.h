@@ -19,11 +19,13 @@ public:
 
     // 0, 0, skin height + kCreditStripHeight, skin width (top, left, bottom, right).
     bool getRect(ERect** rect) override;
-    // Makes the window as a child of the host's window and tells the effect; always true.
+    // Makes the window as a child of the host's window and tells the effect; true when the window
+    // was made.
     bool open(void* parent) override;
     // Destroys the window (the objects stay for the next opening) and tells the effect.
     void close() override;
-    // Repaints when audio was processed since the last repaint and more than 40 ms have passed.
+    // Delivers the window's waiting events (where the host does not), repaints when audio was
+    // processed since the last repaint and more than 40 ms have passed, and paints what waits.
     void idle() override;
     void redrawNow() override;
     void requestRedraw() override;

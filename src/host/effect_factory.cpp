@@ -6,6 +6,7 @@
 #include "skin/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
+#include "platform/window_system.h"
 
 #include <new>
 
@@ -22,6 +23,10 @@ ZSkin* buildSkin(SarvoEffect* effect)
 
 EffectBase* createEffectInstance(audioMasterCallback hostCallback)
 {
+#if !defined(SARVO_WIN32)
+    // The editor of the Linux module lives in an X11 window of the host.
+    platform::selectWindowSystem(platform::x11WindowSystem());
+#endif
     SarvoEffect* effect = new (std::nothrow) SarvoEffect(hostCallback);
     if (!effect) return nullptr;
     effect->setSampleRate(44100.0f);

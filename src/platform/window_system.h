@@ -173,6 +173,70 @@ bool editorWindowsAvailable();
 // Number of GDI objects the process holds, or -1 where that cannot be asked.
 int32_t gdiObjectCount();
 
+// The host's idle call, for window systems whose events no message loop of the host delivers
+// (X11): delivers every event already waiting on the window's connection, without blocking.
+// Where the host's message loop does it (Win32) or there are no events (headless), nothing.
+void processPendingEvents(WindowHandle window);
+// Paints the window and its children that wait for painting, where no message loop of the host
+// does it (X11); elsewhere nothing.
+void paintPendingWindows(WindowHandle window);
+
+#if !defined(SARVO_WIN32)
+// POSIX builds carry more than one window system; every function above goes to the selected one.
+// The headless one serves until the composition root selects another (the plug-in module selects
+// X11, tests that need no server keep the headless one).
+struct WindowSystem {
+    const void* (*sharedProcedureAddress)();
+    bool (*registerFrameworkClass)(const char* name);
+    WindowHandle (*createWindow)(const CreateParams& params);
+    bool (*isWindow)(WindowHandle window);
+    bool (*destroyWindow)(WindowHandle window);
+    WindowHandle (*parentWindow)(WindowHandle window);
+    void* (*userData)(WindowHandle window);
+    void (*setUserData)(WindowHandle window, void* data);
+    LResult (*defaultProcedure)(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
+    LResult (*sendMessage)(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
+    void* (*subclassWindow)(WindowHandle window);
+    void (*restoreProcedure)(WindowHandle window, void* previous);
+    LResult (*callProcedure)(void* procedure, WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
+    bool (*invalidateWindow)(WindowHandle window);
+    bool (*updateWindow)(WindowHandle window);
+    bool (*needsPaint)(WindowHandle window);
+    WindowHandle (*setFocus)(WindowHandle window);
+    WindowHandle (*focusWindow)();
+    void (*setCapture)(WindowHandle window);
+    void (*releaseCapture)();
+    WindowHandle (*captureWindow)();
+    bool (*setWindowPosition)(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height);
+    void (*showWindow)(WindowHandle window);
+    bool (*isWindowVisible)(WindowHandle window);
+    bool (*windowRect)(WindowHandle window, int32_t& x, int32_t& y, int32_t& width, int32_t& height);
+    bool (*clientSize)(WindowHandle window, int32_t& width, int32_t& height);
+    bool (*setWindowText)(WindowHandle window, const char* text);
+    int32_t (*windowText)(WindowHandle window, char* text, int32_t size);
+    PaintContext* (*beginPaint)(WindowHandle window);
+    void (*endPaint)(PaintContext* context);
+    void (*copyToWindow)(PaintContext* context, void* sourceDc, const uint32_t* pixels, int32_t width, int32_t height);
+    bool (*installKeyboardHook)(WindowHandle owner);
+    void (*removeKeyboardHook)();
+    bool (*keyboardHookInstalled)();
+    int32_t (*gdiObjectCount)();
+    void (*processPendingEvents)(WindowHandle window);
+    void (*paintPendingWindows)(WindowHandle window);
+};
+
+// The window tree inside the process (below).
+const WindowSystem& headlessWindowSystem();
+// Windows on an X server, one connection per editor window (window_x11.cpp). A parent handle that
+// is not one of its own windows is an X11 Window id of the host. libX11 (and libXext for shared
+// memory images) are loaded on first use; without them, or without a reachable display, no
+// window can be made.
+const WindowSystem& x11WindowSystem();
+// Selects the window system for everything above; call it before the first window is made.
+void selectWindowSystem(const WindowSystem& system);
+const WindowSystem& selectedWindowSystem();
+#endif
+
 #if !defined(SARVO_WIN32)
 // Driving the headless window system (tests and tools).
 namespace headless {

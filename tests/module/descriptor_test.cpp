@@ -46,11 +46,7 @@ TEST_F(ModuleTest, DescriptorFields)
     EXPECT_EQ(fx->numParams, 4);
     EXPECT_EQ(fx->numInputs, 2);
     EXPECT_EQ(fx->numOutputs, 2);
-#if defined(_WIN32)
     EXPECT_EQ(fx->flags, 0x1011);  // the shipped skin builds an editor
-#else
-    EXPECT_EQ(fx->flags, 0x1010);  // no native editor window on this platform yet
-#endif
     EXPECT_EQ(fx->initialDelay, 0);
     EXPECT_EQ(fx->realQualities, 0);
     EXPECT_EQ(fx->offQualities, 0);

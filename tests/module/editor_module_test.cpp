@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 #include <thread>
+#include <cstdlib>
 
 #include "controls/credit_strip.h"
 
@@ -226,14 +227,24 @@ TEST_F(EditorModuleTest, OpeningAThousandTimesKeepsTheGdiCount)
 
 #else
 
-TEST_F(EditorModuleTest, NoEditorWithoutANativeWindow)
+// The editor opens in X11 windows (tests/x11); without a display it is announced but not made.
+TEST_F(EditorModuleTest, NoWindowWithoutADisplay)
 {
+    const char* saved = std::getenv("DISPLAY");
+    const std::string display = saved ? saved : "";
+    unsetenv("DISPLAY");
     Instance fx;
     ASSERT_NE(fx.effect(), nullptr);
-    EXPECT_EQ(fx->flags, 0x1010);
+    EXPECT_EQ(fx->flags, 0x1011);
     ERect* rect = nullptr;
-    EXPECT_EQ(fx.dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(fx.dispatch(effEditOpen, 0, 0, nullptr), 0);
+    EXPECT_EQ(fx.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->bottom, 333);
+    EXPECT_EQ(rect->right, 402);
+    EXPECT_EQ(fx.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(0x400001)), 0);
+    fx.dispatch(effEditIdle);
+    fx.dispatch(effEditClose);
+    if (saved) setenv("DISPLAY", display.c_str(), 1);
 }
 
 #endif

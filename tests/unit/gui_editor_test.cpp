@@ -83,9 +83,9 @@ TEST_F(EditorTest, OpenCloseAndOpenAgain)
     EXPECT_TRUE(effect->isEditorOpen());
     EXPECT_EQ(editor->window()->currentPage(), 2);
     EXPECT_EQ(probe->count("prepare"), prepared + 1);  // page 2 is shown again
-    // A failed creation is not reported.
+    // A failed creation is reported: the host shows no empty frame.
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
-    EXPECT_EQ(effect->dispatcher(effEditOpen, 0, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(effect->dispatcher(effEditOpen, 0, 0, nullptr, 0.0f), 0);
     EXPECT_FALSE(editor->window()->exists());
     EXPECT_TRUE(effect->isEditorOpen());
     effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
@@ -190,7 +190,7 @@ TEST(EditorWithoutSkin, NullSkinGivesNoWindow)
     ERect* rect = nullptr;
     EXPECT_TRUE(editor.getRect(&rect));
     EXPECT_EQ(rect->bottom, 0);
-    EXPECT_TRUE(editor.open(nullptr));
+    EXPECT_FALSE(editor.open(nullptr));
     editor.close();
     editor.idle();
     editor.redrawNow();

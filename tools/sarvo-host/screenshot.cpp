@@ -1,31 +1,125 @@
-// screenshot: renders the editor off-screen, as a host would show it, and writes a PNG.
+// screenshot: opens the loaded module's own editor in a window on an X server, as a Linux host
+// shows it, reads the window back and writes a PNG.
 //
-// The Linux plug-in module has no editor window of its own, so the editor is built here from the
-// same code the Windows module uses, on the headless window system. The parameter values come from
-// the loaded module (program, chunk and NAME=TEXT settings are applied there) and are handed over
-// as a bank chunk with the current program.
+// The X server is the one --display names, else $DISPLAY, else an Xvfb started for the picture
+// (and stopped afterwards). libX11 is loaded at run time, like the module does.
 #include "audio_file.h"
 #include "editor_picture.h"
 #include "options.h"
 
+#include <dlfcn.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
-#include <memory>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "gui/editor.h"
-#include "gui/editor_window.h"
-#include "gui/window.h"
-#include "model/sarvo_effect.h"
-#include "platform/window_system.h"
-#include "skin/sarvo_skin_factory.h"
-#include "skin/skin_parser.h"
+#include "platform/posix/x11_abi.h"
 
 namespace {
 
-// Runs an audio file through the effect in blocks of 512 frames with the editor open, as a host
-// plays it, so that the wave displays have a history to show. Mono feeds both inputs.
-bool feedAudio(AudioReader& reader, SarvoEffect& effect, std::string& message)
+using x11abi::Display;
+using x11abi::Window;
+using x11abi::XImage;
+
+// The few Xlib calls of the picture taker.
+struct Xlib {
+    Display* (*openDisplay)(const char*) = nullptr;
+    int (*closeDisplay)(Display*) = nullptr;
+    Window (*defaultRootWindow)(Display*) = nullptr;
+    Window (*createSimpleWindow)(Display*, Window, int, int, unsigned, unsigned, unsigned, unsigned long,
+                                 unsigned long) = nullptr;
+    int (*mapWindow)(Display*, Window) = nullptr;
+    int (*destroyWindow)(Display*, Window) = nullptr;
+    int (*sync)(Display*, int) = nullptr;
+    XImage* (*getImage)(Display*, Window, int, int, unsigned, unsigned, unsigned long, int) = nullptr;
+    int (*destroyImage)(XImage*) = nullptr;
+
+    bool load(std::string& message)
+    {
+        void* lib = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+        if (!lib) {
+            message = "libX11.so.6 cannot be loaded";
+            return false;
+        }
+        bool ok = true;
+        auto get = [&](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+            ok &= fn != nullptr;
+        };
+        get(openDisplay, "XOpenDisplay");
+        get(closeDisplay, "XCloseDisplay");
+        get(defaultRootWindow, "XDefaultRootWindow");
+        get(createSimpleWindow, "XCreateSimpleWindow");
+        get(mapWindow, "XMapWindow");
+        get(destroyWindow, "XDestroyWindow");
+        get(sync, "XSync");
+        get(getImage, "XGetImage");
+        get(destroyImage, "XDestroyImage");
+        if (!ok) message = "libX11.so.6 lacks a function the screenshot needs";
+        return ok;
+    }
+};
+
+// An Xvfb of our own on the first free display number.
+class OwnServer {
+public:
+    ~OwnServer() { stop(); }
+    bool start(Xlib& x, std::string& name, std::string& message)
+    {
+        for (int n = 90; n < 140; ++n) {
+            struct stat st;
+            if (stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) == 0) continue;
+            if (stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &st) == 0) continue;
+            name = ":" + std::to_string(n);
+            pid_ = fork();
+            if (pid_ == 0) {
+                std::freopen("/dev/null", "w", stderr);
+                std::freopen("/dev/null", "w", stdout);
+                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                       static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            if (pid_ < 0) break;
+            for (int i = 0; i < 100; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                int status = 0;
+                if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                    pid_ = -1;
+                    break;
+                }
+                if (Display* d = x.openDisplay(name.c_str())) {
+                    x.closeDisplay(d);
+                    return true;
+                }
+            }
+            stop();
+        }
+        message = "no X server: --display and DISPLAY are not set and Xvfb could not be started";
+        return false;
+    }
+    void stop()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// Plays an audio file through the module in blocks of 512 frames, as a host does while the editor
+// is open, so that the wave displays have a history to show. Mono feeds both inputs.
+bool feedAudio(AudioReader& reader, LoadedPlugin& plugin, std::string& message)
 {
     const int channels = reader.info().channels;
     if (channels < 1) {
@@ -36,6 +130,7 @@ bool feedAudio(AudioReader& reader, SarvoEffect& effect, std::string& message)
     std::vector<double> interleaved(static_cast<std::size_t>(kBlock) * channels);
     std::vector<float> left(kBlock), right(kBlock);
     float* io[2] = {left.data(), right.data()};
+    AEffect* e = plugin.effect();
     for (;;) {
         const std::int64_t n = reader.read(interleaved.data(), kBlock);
         if (n <= 0) break;
@@ -43,14 +138,19 @@ bool feedAudio(AudioReader& reader, SarvoEffect& effect, std::string& message)
             left[i] = static_cast<float>(interleaved[i * channels]);
             right[i] = static_cast<float>(interleaved[i * channels + (channels > 1 ? 1 : 0)]);
         }
-        effect.processReplacing(io, io, static_cast<VstInt32>(n));
+        e->processReplacing(e, io, io, static_cast<VstInt32>(n));
     }
     return true;
 }
 
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+// Idle calls as a host's user-interface loop makes them, long enough for the repaint throttle.
+void idleFor(LoadedPlugin& plugin, int milliseconds)
 {
-    return opcode == audioMasterVersion ? 2400 : 0;
+    for (int t = 0; t < milliseconds; t += 10) {
+        plugin.dispatch(effEditIdle);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    plugin.dispatch(effEditIdle);
 }
 
 }  // namespace
@@ -59,84 +159,108 @@ int commandScreenshot(const std::vector<std::string>& args)
 {
     CommonOptions options;
     std::string message;
-    if (!parseOptions(args, {"--audio"}, {}, options, message)) {
+    if (!parseOptions(args, {"--audio", "--display"}, {}, options, message)) {
         std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
         return 2;
     }
     if (options.positional.size() != 1) {
-        std::fprintf(stderr, "usage: sarvo-host screenshot OUT.png [--plugin PATH] [NAME=VALUE ...] [--audio FILE]\n");
+        std::fprintf(stderr,
+                     "usage: sarvo-host screenshot OUT.png [--plugin PATH] [NAME=VALUE ...] [--audio FILE] "
+                     "[--display NAME]\n");
         return 2;
     }
     const std::string out = options.positional[0];
-
-    // The state, from the loaded module.
-    LoadedPlugin plugin;
-    if (!preparePlugin(options, plugin)) return 1;
-    void* bank = nullptr;
-    const VstIntPtr bankSize = plugin.dispatch(effGetChunk, 0, 0, &bank);
-    const VstIntPtr program = plugin.dispatch(effGetProgram);
-
-    // The editor, from this program's own copy of the code.
     AudioReader audio;
     if (options.has("--audio") && !audio.open(options.value("--audio"), message)) {
         std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
         return 1;
     }
-    std::unique_ptr<SarvoEffect> effect(new SarvoEffect(&quietHost));
-    effect->setSampleRate(options.has("--audio") ? static_cast<float>(audio.info().sampleRate) : 44100.0f);
-    if (bank && bankSize > 0) {
-        std::vector<unsigned char> copy(static_cast<const unsigned char*>(bank),
-                                        static_cast<const unsigned char*>(bank) + bankSize);
-        effect->dispatcher(effSetChunk, 0, bankSize, copy.data(), 0.0f);
-    }
-    effect->dispatcher(effSetProgram, 0, program, nullptr, 0.0f);
-    ZSkin* skin = nullptr;
-    {
-        SarvoSkinFactory factory(effect.get());
-        skin = parseModuleSkin(&factory);
-    }
-    if (!skin) {
-        std::fprintf(stderr, "sarvo-host: the built-in skin does not parse: the effect has no editor\n");
-        return 1;
-    }
-    ZEditor* editor = new ZEditor(effect.get());
-    editor->setSkin(skin);
-    effect->setEditor(editor);
 
-    FrameWindow frame;
-    if (!frame.create(nullptr)) {
-        std::fprintf(stderr, "sarvo-host: cannot make the host window\n");
-        return 1;
-    }
-    ERect* rect = nullptr;
-    effect->dispatcher(effEditGetRect, 0, 0, &rect, 0.0f);
-    effect->dispatcher(effEditOpen, 0, 0, frame.handle(), 0.0f);
-    const platform::WindowHandle window = editor->window() ? editor->window()->handle() : nullptr;
-    if (!window) {
-        std::fprintf(stderr, "sarvo-host: the editor window could not be made\n");
-        return 1;
-    }
-    if (options.has("--audio")) {
-        if (!feedAudio(audio, *effect, message)) {
-            std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
-            return 1;
-        }
-        platform::invalidateWindow(window);
-    }
-    platform::updateWindow(window);
-    int32_t width = 0, height = 0;
-    const uint32_t* pixels = platform::headless::windowPixels(window, width, height);
-    if (!pixels) {
-        std::fprintf(stderr, "sarvo-host: the editor painted nothing\n");
-        return 1;
-    }
-    const bool ok = writePng(out, pixels, width, height, message);
-    effect->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
-    if (!ok) {
+    Xlib x;
+    if (!x.load(message)) {
         std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
         return 1;
     }
-    std::printf("%s: editor %d x %d (skin %d x %d and the credit strip)\n", out.c_str(), width, height,
-                rect ? rect->right : 0, rect ? rect->bottom - 12 : 0);
-    return 0;
+    OwnServer server;
+    std::string display;
+    const char* env = std::getenv("DISPLAY");
+    if (options.has("--display")) {
+        display = options.value("--display");
+        std::printf("X server: %s (--display)\n", display.c_str());
+    } else if (env && *env) {
+        display = env;
+        std::printf("X server: %s (DISPLAY)\n", display.c_str());
+    } else {
+        if (!server.start(x, display, message)) {
+            std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
+            return 1;
+        }
+        std::printf("X server: %s (an Xvfb of its own)\n", display.c_str());
+    }
+    // The module opens its own connection to the same server.
+    setenv("DISPLAY", display.c_str(), 1);
+    Display* d = x.openDisplay(display.c_str());
+    if (!d) {
+        std::fprintf(stderr, "sarvo-host: cannot open the X display %s\n", display.c_str());
+        return 1;
+    }
+
+    int result = 1;
+    {
+        LoadedPlugin plugin;
+        if (preparePlugin(options, plugin)) {
+            ERect* rect = nullptr;
+            plugin.dispatch(effEditGetRect, 0, 0, &rect);
+            const int width = rect ? rect->right - rect->left : 0;
+            const int height = rect ? rect->bottom - rect->top : 0;
+            const Window frame = x.createSimpleWindow(d, x.defaultRootWindow(d), 0, 0, width > 0 ? width : 1,
+                                                      height > 0 ? height : 1, 0, 0, 0);
+            x.mapWindow(d, frame);
+            x.sync(d, 0);
+            if (width < 1 || height < 1) {
+                std::fprintf(stderr, "sarvo-host: the module has no editor\n");
+            } else if (plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(frame)) != 1) {
+                std::fprintf(stderr, "sarvo-host: the module's editor did not open on %s\n", display.c_str());
+            } else {
+                idleFor(plugin, 20);
+                bool fed = true;
+                if (options.has("--audio")) {
+                    plugin.start(static_cast<float>(audio.info().sampleRate), 512);
+                    fed = feedAudio(audio, plugin, message);
+                    idleFor(plugin, 60);
+                }
+                x.sync(d, 0);
+                XImage* image = fed ? x.getImage(d, frame, 0, 0, static_cast<unsigned>(width),
+                                                 static_cast<unsigned>(height), ~0ul, x11abi::ZPixmap)
+                                    : nullptr;
+                if (!fed) {
+                    std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
+                } else if (!image || image->bits_per_pixel != 32) {
+                    std::fprintf(stderr, "sarvo-host: the window could not be read back\n");
+                } else {
+                    std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * height);
+                    for (int row = 0; row < height; ++row) {
+                        const uint32_t* src = reinterpret_cast<const uint32_t*>(
+                            image->data + static_cast<std::size_t>(row) * image->bytes_per_line);
+                        for (int col = 0; col < width; ++col)
+                            pixels[static_cast<std::size_t>(row) * width + col] = src[col] & 0xFFFFFFu;
+                    }
+                    if (writePng(out, pixels.data(), width, height, message)) {
+                        std::printf("%s: editor %d x %d (skin %d x %d and the credit strip)\n", out.c_str(), width,
+                                    height, width, height - 12);
+                        result = 0;
+                    } else {
+                        std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
+                    }
+                }
+                if (image) x.destroyImage(image);
+                if (options.has("--audio")) plugin.stop();
+                plugin.dispatch(effEditClose);
+            }
+            x.destroyWindow(d, frame);
+            x.sync(d, 0);
+        }
+    }
+    x.closeDisplay(d);
+    return result;
 }

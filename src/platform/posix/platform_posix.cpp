@@ -74,7 +74,8 @@ std::uint32_t tickCountMs()
     return static_cast<std::uint32_t>(ms);
 }
 
-// The headless window system is for tests and tools only; hosts get no editor from it.
-bool editorWindowsAvailable() { return false; }
+// The headless window system is for tests and tools only; hosts get no editor from it. The X11 one
+// shows it (whether a display can be reached is found out when the host opens the editor).
+bool editorWindowsAvailable() { return &selectedWindowSystem() == &x11WindowSystem(); }
 
 }  // namespace platform

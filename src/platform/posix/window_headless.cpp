@@ -15,6 +15,7 @@
 #include <vector>
 
 namespace platform {
+namespace headless_windows {
 namespace {
 
 using Procedure = LResult (*)(WindowHandle, uint32_t, WParam, LParam);
@@ -195,7 +196,8 @@ char characterOf(uint32_t key)
 
 }  // namespace
 
-struct PaintContext {
+// What beginPaint hands out (platform::PaintContext is each window system's own).
+struct Paint {
     WindowHandle window;
 };
 
@@ -362,7 +364,7 @@ bool updateWindow(WindowHandle window)
 {
     Window* w = find(window);
     if (!w) return false;
-    if (w->invalid && w->visible) sendMessage(window, kWmPaint, 0, 0);
+    if (w->invalid && w->visible) headless_windows::sendMessage(window, kWmPaint, 0, 0);
     return true;
 }
 
@@ -379,9 +381,9 @@ WindowHandle setFocus(WindowHandle window)
     const WindowHandle old = s.focus;
     if (old == window) return old;
     s.focus = window;
-    if (old && isWindow(old)) sendMessage(old, kWmKillFocus, reinterpret_cast<WParam>(window), 0);
+    if (old && isWindow(old)) headless_windows::sendMessage(old, kWmKillFocus, reinterpret_cast<WParam>(window), 0);
     if (window && s.focus == window && isWindow(window))
-        sendMessage(window, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
+        headless_windows::sendMessage(window, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
     return old;
 }
 
@@ -393,7 +395,8 @@ void setCapture(WindowHandle window)
     if (!isWindow(window)) return;
     const WindowHandle old = s.capture;
     s.capture = window;
-    if (old && old != window && isWindow(old)) sendMessage(old, kWmCaptureChanged, 0, reinterpret_cast<LParam>(window));
+    if (old && old != window && isWindow(old))
+        headless_windows::sendMessage(old, kWmCaptureChanged, 0, reinterpret_cast<LParam>(window));
 }
 
 void releaseCapture()
@@ -402,7 +405,7 @@ void releaseCapture()
     const WindowHandle old = s.capture;
     if (!old) return;
     s.capture = nullptr;
-    if (isWindow(old)) sendMessage(old, kWmCaptureChanged, 0, 0);
+    if (isWindow(old)) headless_windows::sendMessage(old, kWmCaptureChanged, 0, 0);
 }
 
 WindowHandle captureWindow() { return state().capture; }
@@ -458,7 +461,8 @@ bool clientSize(WindowHandle window, int32_t& width, int32_t& height)
 
 bool setWindowText(WindowHandle window, const char* text)
 {
-    return isWindow(window) && sendMessage(window, kWmSetText, 0, reinterpret_cast<LParam>(text ? text : "")) != 0;
+    return isWindow(window) &&
+        headless_windows::sendMessage(window, kWmSetText, 0, reinterpret_cast<LParam>(text ? text : "")) != 0;
 }
 
 int32_t windowText(WindowHandle window, char* text, int32_t size)
@@ -467,21 +471,21 @@ int32_t windowText(WindowHandle window, char* text, int32_t size)
     text[0] = '\0';
     if (!isWindow(window)) return 0;
     return static_cast<int32_t>(
-        sendMessage(window, kWmGetText, static_cast<WParam>(size), reinterpret_cast<LParam>(text)));
+        headless_windows::sendMessage(window, kWmGetText, static_cast<WParam>(size), reinterpret_cast<LParam>(text)));
 }
 
 PaintContext* beginPaint(WindowHandle window)
 {
     if (Window* w = find(window)) w->invalid = false;
-    return new PaintContext{window};
+    return reinterpret_cast<PaintContext*>(new Paint{window});
 }
 
-void endPaint(PaintContext* context) { delete context; }
+void endPaint(PaintContext* context) { delete reinterpret_cast<Paint*>(context); }
 
 void copyToWindow(PaintContext* context, void* /*sourceDc*/, const uint32_t* pixels, int32_t width, int32_t height)
 {
     if (!context || !pixels || width < 1 || height < 1) return;
-    Window* w = find(context->window);
+    Window* w = find(reinterpret_cast<Paint*>(context)->window);
     if (!w || w->width < 1 || w->height < 1) return;
     w->screenWidth = w->width;
     w->screenHeight = w->height;
@@ -505,7 +509,62 @@ bool keyboardHookInstalled() { return state().hook; }
 
 int32_t gdiObjectCount() { return -1; }
 
+// No events: every message is delivered when it is sent; painting waits for updateWindow.
+void processPendingEvents(WindowHandle /*window*/) {}
+void paintPendingWindows(WindowHandle /*window*/) {}
+
+}  // namespace headless_windows
+
+const WindowSystem& headlessWindowSystem()
+{
+    static const WindowSystem system = {
+        &headless_windows::sharedProcedureAddress,
+        &headless_windows::registerFrameworkClass,
+        &headless_windows::createWindow,
+        &headless_windows::isWindow,
+        &headless_windows::destroyWindow,
+        &headless_windows::parentWindow,
+        &headless_windows::userData,
+        &headless_windows::setUserData,
+        &headless_windows::defaultProcedure,
+        &headless_windows::sendMessage,
+        &headless_windows::subclassWindow,
+        &headless_windows::restoreProcedure,
+        &headless_windows::callProcedure,
+        &headless_windows::invalidateWindow,
+        &headless_windows::updateWindow,
+        &headless_windows::needsPaint,
+        &headless_windows::setFocus,
+        &headless_windows::focusWindow,
+        &headless_windows::setCapture,
+        &headless_windows::releaseCapture,
+        &headless_windows::captureWindow,
+        &headless_windows::setWindowPosition,
+        &headless_windows::showWindow,
+        &headless_windows::isWindowVisible,
+        &headless_windows::windowRect,
+        &headless_windows::clientSize,
+        &headless_windows::setWindowText,
+        &headless_windows::windowText,
+        &headless_windows::beginPaint,
+        &headless_windows::endPaint,
+        &headless_windows::copyToWindow,
+        &headless_windows::installKeyboardHook,
+        &headless_windows::removeKeyboardHook,
+        &headless_windows::keyboardHookInstalled,
+        &headless_windows::gdiObjectCount,
+        &headless_windows::processPendingEvents,
+        &headless_windows::paintPendingWindows,
+    };
+    return system;
+}
+
 namespace headless {
+using headless_windows::find;
+using headless_windows::Lock;
+using headless_windows::state;
+using headless_windows::State;
+using headless_windows::Window;
 
 const uint32_t* windowPixels(WindowHandle window, int32_t& width, int32_t& height)
 {
@@ -525,9 +584,10 @@ bool keystroke(uint32_t key, bool release, bool menuMode)
         return false;
     }
     const WindowHandle focus = s.focus;
-    sendMessage(focus, release ? kWmKeyUp : kWmKeyDown, key, flags);
-    if (!release && isWindow(focus))
-        if (const char c = characterOf(key)) sendMessage(focus, kWmChar, static_cast<unsigned char>(c), flags);
+    headless_windows::sendMessage(focus, release ? kWmKeyUp : kWmKeyDown, key, flags);
+    if (!release && headless_windows::isWindow(focus))
+        if (const char c = headless_windows::characterOf(key))
+            headless_windows::sendMessage(focus, kWmChar, static_cast<unsigned char>(c), flags);
     return true;
 }
 

@@ -223,4 +223,8 @@ int32_t gdiObjectCount()
     return n == 0 ? -1 : static_cast<int32_t>(n);
 }
 
+// The host's message loop delivers every message and paints.
+void processPendingEvents(WindowHandle /*window*/) {}
+void paintPendingWindows(WindowHandle /*window*/) {}
+
 }  // namespace platform
