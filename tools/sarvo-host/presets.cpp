@@ -66,6 +66,24 @@ std::string hexId(VstInt32 id)
 
 // Reads one program record (an .fxp file, or one program of a bank) at `p`, `available` bytes long.
 // `used` answers the record's whole length.
+// The chunk forms: a big-endian size after the header, then that many bytes, all within `end`.
+bool readChunk(const unsigned char* p, std::size_t end, std::size_t header, const std::string& what, Preset& out,
+               std::string& message)
+{
+    if (end < header + 4) {
+        message = what + " is truncated: it has no chunk size";
+        return false;
+    }
+    const std::uint32_t size = be32(p + header);
+    if (size > end - header - 4) {
+        message = what + " is truncated: its chunk of " + std::to_string(size) + " bytes does not fit";
+        return false;
+    }
+    out.chunk.assign(p + header + 4, p + header + 4 + size);
+    out.form = Preset::Chunk;
+    return true;
+}
+
 bool readProgram(const unsigned char* p, std::size_t available, const LoadedPlugin& plugin, const std::string& what,
                  Preset& out, std::size_t& used, std::string& message)
 {
@@ -128,17 +146,7 @@ bool readProgram(const unsigned char* p, std::size_t available, const LoadedPlug
         out.values.push_back(std::move(values));
         out.form = Preset::Parameters;
     } else {
-        if (used < kProgramHeader + 4) {
-            message = what + " is truncated: it has no chunk size";
-            return false;
-        }
-        const std::uint32_t size = be32(p + kProgramHeader);
-        if (size > used - kProgramHeader - 4) {
-            message = what + " is truncated: its chunk of " + std::to_string(size) + " bytes does not fit";
-            return false;
-        }
-        out.chunk.assign(p + kProgramHeader + 4, p + kProgramHeader + 4 + size);
-        out.form = Preset::Chunk;
+        if (!readChunk(p, used, kProgramHeader, what, out, message)) return false;
     }
     return true;
 }
@@ -178,18 +186,7 @@ bool readBank(const unsigned char* p, std::size_t available, const LoadedPlugin&
         if (current >= 0 && current < plugin.numPrograms()) out.currentProgram = current;
     }
     if (magic == kBankChunk) {
-        if (end < kBankHeader + 4) {
-            message = what + " is truncated: it has no chunk size";
-            return false;
-        }
-        const std::uint32_t size = be32(p + kBankHeader);
-        if (size > end - kBankHeader - 4) {
-            message = what + " is truncated: its chunk of " + std::to_string(size) + " bytes does not fit";
-            return false;
-        }
-        out.chunk.assign(p + kBankHeader + 4, p + kBankHeader + 4 + size);
-        out.form = Preset::Chunk;
-        return true;
+        return readChunk(p, end, kBankHeader, what, out, message);
     }
     if (count != static_cast<std::uint32_t>(plugin.numPrograms())) {
         message = what + " holds " + std::to_string(count) + " programs; the plug-in has " +
