@@ -235,15 +235,4 @@ TEST_P(Lv2UiTest, WaveDisplaysShowTheRunningInstanceOnlyWithInstanceAccess)
 INSTANTIATE_TEST_SUITE_P(InstanceAccess, Lv2UiTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "With" : "Without"; });
 
-TEST(Lv2UiRefusal, NoParentWindowNoUi)
-{
-    ASSERT_NE(uiDescriptor(), nullptr);
-    Lv2World& w = Lv2World::get();
-    const LV2_Feature* features[] = {w.urids.mapFeature(), nullptr};
-    LV2UI_Widget widget = nullptr;
-    EXPECT_EQ(uiDescriptor()->instantiate(uiDescriptor(), "urn:ondx:sarvo", bundlePath().c_str(), nullptr, nullptr,
-                                          &widget, features),
-              nullptr);
-}
-
 }  // namespace
