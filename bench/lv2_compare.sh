@@ -6,12 +6,12 @@
 #    Softness 30 %, Oversmp off and on, blocks of 512).
 # Rounds alternate between the two formats so that the machine's load falls on both alike; each
 # figure is the median over the rounds. The goal is a ratio within 5 % of 1.
-#   bench/lv2_compare.sh [BUILD-DIR [ROUNDS [FRAMES]]]   (defaults: build/linux, 7 rounds, 2*10^7 frames)
+#   bench/lv2_compare.sh [BUILD-DIR [ROUNDS [FRAMES]]]   (defaults: build/linux, 11 rounds, 5*10^7 frames)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/linux}" && pwd)
-rounds=${2:-7}
-frames=${3:-20000000}
+rounds=${2:-11}
+frames=${3:-50000000}
 timing=$build/bin/sarvo_timing_host
 vst=$build/bin/Sarvo.so
 bundle=$build/lv2/Sarvo.lv2
