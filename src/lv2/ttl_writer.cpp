@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,6 +70,13 @@ std::string controlPort(uint32_t index, const ClipperParameterInfo& info)
     return s + "\n    ]";
 }
 
+std::string joined(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string s;
+    for (size_t i = 0; i < parts.size(); ++i) s += (i ? separator : "") + parts[i];
+    return s;
+}
+
 bool writeFile(const std::string& path, const std::string& text)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -96,21 +104,23 @@ int main(int argc, char** argv)
 
     const ClipperParameterInfo* table[sarvo_lv2::kParameterCount] = {&clipper::kGain, &clipper::kClip,
                                                                      &clipper::kSoftness, &clipper::kOversample};
-    std::string ports = audioPort(sarvo_lv2::kInLeft, true, "in_l", "Left in") + " , " +
-                        audioPort(sarvo_lv2::kInRight, true, "in_r", "Right in") + " , " +
-                        audioPort(sarvo_lv2::kOutLeft, false, "out_l", "Left out") + " , " +
-                        audioPort(sarvo_lv2::kOutRight, false, "out_r", "Right out");
+    std::vector<std::string> ports = {audioPort(sarvo_lv2::kInLeft, true, "in_l", "Left in"),
+                                      audioPort(sarvo_lv2::kInRight, true, "in_r", "Right in"),
+                                      audioPort(sarvo_lv2::kOutLeft, false, "out_l", "Left out"),
+                                      audioPort(sarvo_lv2::kOutRight, false, "out_r", "Right out")};
     for (uint32_t i = 0; i < sarvo_lv2::kParameterCount; ++i)
-        ports += " , " + controlPort(sarvo_lv2::kFirstParameter + i, *table[i]);
-    ports += " , [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " + std::to_string(sarvo_lv2::kEnable) +
-             " ;\n        lv2:symbol \"enabled\" ;\n        lv2:name \"Enabled\" ;\n"
-             "        lv2:designation lv2:enabled ;\n        lv2:default 1 ;\n        lv2:minimum 0 ;\n"
-             "        lv2:maximum 1 ;\n        lv2:portProperty lv2:toggled\n    ]";
+        ports.push_back(controlPort(sarvo_lv2::kFirstParameter + i, *table[i]));
+    ports.push_back("    [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " +
+                    std::to_string(sarvo_lv2::kEnable) +
+                    " ;\n        lv2:symbol \"enabled\" ;\n        lv2:name \"Enabled\" ;\n"
+                    "        lv2:designation lv2:enabled ;\n        lv2:default " + number(1.0) +
+                    " ;\n        lv2:minimum " + number(0.0) + " ;\n        lv2:maximum " + number(1.0) +
+                    " ;\n        lv2:portProperty lv2:toggled\n    ]");
 
-    std::string notifications;
+    std::vector<std::string> notifications;
     for (uint32_t i = 0; i < sarvo_lv2::kParameterCount; ++i)
-        notifications += std::string(i ? " , " : "") + "[\n        ui:plugin " + plugin + " ;\n        lv2:symbol \"" +
-                         symbolOf(table[i]->name) + "\" ;\n        ui:protocol ui:floatProtocol\n    ]";
+        notifications.push_back("    [\n        ui:plugin " + plugin + " ;\n        lv2:symbol \"" +
+                                symbolOf(table[i]->name) + "\" ;\n        ui:protocol ui:floatProtocol\n    ]");
 
     std::string main = kPrefixes;
     main += plugin +
@@ -122,14 +132,14 @@ int main(int argc, char** argv)
             "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"
             "    lv2:extensionData state:interface ;\n"
             "    ui:ui " + ui + " ;\n"
-            "    lv2:port\n" + ports + " .\n\n";
+            "    lv2:port\n" + joined(ports, " ,\n") + " .\n\n";
     main += ui +
             "\n    a ui:X11UI ;\n"
             "    lv2:requiredFeature ui:parent ;\n"
             "    lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , "
             "<http://lv2plug.in/ns/ext/instance-access> ;\n"
             "    lv2:extensionData ui:idleInterface ;\n"
-            "    ui:portNotification " + notifications + " .\n";
+            "    ui:portNotification\n" + joined(notifications, " ,\n") + " .\n";
 
     if (!writeFile(dir + "/manifest.ttl", manifest) || !writeFile(dir + "/Sarvo.ttl", main)) {
         std::fprintf(stderr, "sarvo_lv2_ttl: cannot write into %s\n", dir.c_str());
