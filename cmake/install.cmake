@@ -1,8 +1,10 @@
 # Install rules. On Linux, under the prefix: the plug-in in lib/vst/ (where VST 2.x hosts look), the
+# LV2 bundle in lib/lv2/Sarvo.lv2/ (where LV2 hosts look), the
 # command-line host in bin/, its manual page and the README. The Windows builds install their DLL (and
 # one of them the README on where to put it) for the Windows zip, which takes x86/ and x64/ from the
 # two builds.
 set(SARVO_VST_DIR lib/vst CACHE STRING "Where the VST 2.x module goes under the install prefix")
+set(SARVO_LV2_DIR lib/lv2 CACHE STRING "Where the LV2 bundle goes under the install prefix (Linux)")
 if(WIN32)
   install(TARGETS Sarvo LIBRARY DESTINATION . COMPONENT plugin)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/README-windows.txt ${CMAKE_BINARY_DIR}/README.txt NEWLINE_STYLE CRLF)
@@ -16,5 +18,8 @@ else()
     endif()
   endif()
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/sarvo COMPONENT doc)
-  # The LV2 bundle goes to lib/lv2/<name>.lv2/ here, as one more install rule of the same kind.
+  # The LV2 bundle: its two modules and the turtle files written at build time.
+  install(TARGETS SarvoLv2 SarvoLv2Ui LIBRARY DESTINATION ${SARVO_LV2_DIR}/Sarvo.lv2 COMPONENT plugin)
+  install(FILES ${SARVO_LV2_BUNDLE}/manifest.ttl ${SARVO_LV2_BUNDLE}/Sarvo.ttl
+    DESTINATION ${SARVO_LV2_DIR}/Sarvo.lv2 COMPONENT plugin)
 endif()

@@ -8,6 +8,14 @@
 // median time of a group of 16 blocks divided by its frames, and of several repeats the median.
 // The same source builds natively and for Windows, so one script can compare a module under
 // Wine with the native one (scripts/timing).
+//
+// On Linux the MODULE may also be the LV2 plug-in of the bundle (it exports lv2_descriptor): it is
+// then run through LV2 with the same signal, settings and blocks ("lv2.run" lines, float only), so
+// that bench/lv2_compare.sh can set the two formats side by side. And
+//   sarvo_timing_host MODULE --lv2bench FRAMES
+// runs a VST 2.x module as lilv's lv2bench runs an LV2 plug-in (48 kHz, default settings, silent
+// input shared by both inputs, both outputs into one buffer, blocks of 512, one timed pass) and
+// prints the seconds, as lv2bench does.
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -21,6 +29,8 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+
+#include "lv2/core/lv2.h"
 #endif
 
 #include "host/vst_abi.h"
@@ -116,6 +126,62 @@ double nsPerFrame(AEffect* e, int64_t frames)
     return median(blocks) / (double(kBlock) * kGroup);
 }
 
+#if !defined(_WIN32)
+// The LV2 plug-in through its descriptor: controls in display units, ports 0 to 3 audio, 4 to 7
+// the parameters, 8 the enable port.
+double lv2NsPerFrame(const LV2_Descriptor* d, bool oversampling, int64_t frames)
+{
+    LV2_Handle h = d->instantiate(d, 44100.0, "", nullptr);
+    if (!h) return -1.0;
+    float controls[5] = {3.8f, 80.0f, 30.0f, oversampling ? 1.0f : 0.0f, 1.0f};
+    for (uint32_t p = 0; p < 5; ++p) d->connect_port(h, 4 + p, &controls[p]);
+    d->activate(h);
+    std::vector<float> l, r, ol(kSignalFrames), orr(kSignalFrames);
+    makeSignal(l, r);
+    auto run = [&](int32_t pos) {
+        d->connect_port(h, 0, l.data() + pos);
+        d->connect_port(h, 1, r.data() + pos);
+        d->connect_port(h, 2, ol.data() + pos);
+        d->connect_port(h, 3, orr.data() + pos);
+        d->run(h, kBlock);
+    };
+    for (int32_t i = 0; i < kSignalFrames; i += kBlock) run(i);
+    std::vector<double> blocks;
+    int32_t pos = 0;
+    for (int64_t done = 0; done < frames; done += int64_t(kBlock) * kGroup) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int32_t b = 0; b < kGroup; ++b) {
+            run(pos);
+            pos += kBlock;
+            if (pos >= kSignalFrames) pos = 0;
+        }
+        const auto stop = std::chrono::steady_clock::now();
+        blocks.push_back(std::chrono::duration<double, std::nano>(stop - start).count());
+    }
+    d->deactivate(h);
+    d->cleanup(h);
+    return median(blocks) / (double(kBlock) * kGroup);
+}
+#endif
+
+// The VST 2.x module under lv2bench's conditions; answers the seconds of the timed pass.
+double lv2benchSeconds(AEffect* e, int64_t frames)
+{
+    e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+    e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    e->dispatcher(e, effSetBlockSize, 0, kBlock, nullptr, 0.0f);
+    e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+    std::vector<float> in(kBlock), out(kBlock);
+    float* inputs[2] = {in.data(), in.data()};
+    float* outputs[2] = {out.data(), out.data()};
+    const auto start = std::chrono::steady_clock::now();
+    for (int64_t i = 0; i < frames / kBlock; ++i) e->processReplacing(e, inputs, outputs, kBlock);
+    const auto stop = std::chrono::steady_clock::now();
+    e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0.0f);
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+    return std::chrono::duration<double>(stop - start).count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -124,8 +190,22 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s MODULE [FRAMES [REPEATS]]\n", argv[0]);
         return 2;
     }
-    const int64_t frames = argc > 2 ? std::atoll(argv[2]) : 10000000;
-    const int repeats = argc > 3 ? std::atoi(argv[3]) : 3;
+    const bool lv2bench = argc > 3 && std::strcmp(argv[2], "--lv2bench") == 0;
+    const int64_t frames = lv2bench ? std::atoll(argv[3]) : argc > 2 ? std::atoll(argv[2]) : 10000000;
+    const int repeats = !lv2bench && argc > 3 ? std::atoi(argv[3]) : 3;
+#if !defined(_WIN32)
+    if (void* module = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL)) {
+        auto lv2 = reinterpret_cast<LV2_Descriptor_Function>(dlsym(module, "lv2_descriptor"));
+        if (const LV2_Descriptor* d = lv2 ? lv2(0) : nullptr) {
+            for (int oversampling = 0; oversampling < 2; ++oversampling) {
+                std::vector<double> f;
+                for (int i = 0; i < repeats; ++i) f.push_back(lv2NsPerFrame(d, oversampling != 0, frames));
+                std::printf("lv2.run oversampling=%d ns_per_frame=%.4f\n", oversampling, median(f));
+            }
+            return 0;
+        }
+    }
+#endif
     MainFunction entry = loadModule(argv[1]);
     if (!entry) {
         std::fprintf(stderr, "cannot load %s\n", argv[1]);
@@ -135,6 +215,10 @@ int main(int argc, char** argv)
     if (!e) {
         std::fprintf(stderr, "VSTPluginMain gave no effect\n");
         return 1;
+    }
+    if (lv2bench) {
+        std::printf("%f\n", lv2benchSeconds(e, frames));
+        return 0;
     }
     e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
     e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);

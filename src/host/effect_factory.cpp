@@ -6,7 +6,6 @@
 #include "skin/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
-#include "platform/window_system.h"
 
 #include <new>
 
@@ -23,13 +22,20 @@ ZSkin* buildSkin(SarvoEffect* effect)
 
 EffectBase* createEffectInstance(audioMasterCallback hostCallback)
 {
+    return createEffectInstance(hostCallback, EffectOptions());
+}
+
+EffectBase* createEffectInstance(audioMasterCallback hostCallback, const EffectOptions& options)
+{
 #if !defined(SARVO_WIN32)
     // The editor of the Linux module lives in an X11 window of the host.
-    platform::selectWindowSystem(platform::x11WindowSystem());
+    if (options.editor) platform::selectWindowSystem(platform::x11WindowSystem());
 #endif
     SarvoEffect* effect = new (std::nothrow) SarvoEffect(hostCallback);
     if (!effect) return nullptr;
     effect->setSampleRate(44100.0f);
+    if (!options.editor) return effect;
+    if (options.dataSource) effect->showDataOf(*options.dataSource);
 
     ZSkin* skin = buildSkin(effect);
     if (!skin) return effect;

@@ -90,11 +90,16 @@ void SarvoEffect::define()
     buildProgramStore();
 
     features_.assign(3, nullptr);
-    // The data items point into the signal path. "double" items are lock-free atomic doubles, which
-    // have the layout of a double; readers load them with relaxed order.
-    defineFeature(0, "HistoryL", "ZHistory", &engine_.historyL);
-    defineFeature(1, "HistoryR", "ZHistory", &engine_.historyR);
-    defineFeature(2, "ClipLevel", "double", &engine_.curve.clipLevel);
+    showDataOf(*this);
+}
+
+// The data items point into a signal path. "double" items are lock-free atomic doubles, which have
+// the layout of a double; readers load them with relaxed order.
+void SarvoEffect::showDataOf(SarvoEffect& source)
+{
+    defineFeature(0, "HistoryL", "ZHistory", &source.engine_.historyL);
+    defineFeature(1, "HistoryR", "ZHistory", &source.engine_.historyR);
+    defineFeature(2, "ClipLevel", "double", &source.engine_.curve.clipLevel);
 }
 
 VstInt32 SarvoEffect::canDo(const char* text)

@@ -36,6 +36,9 @@ public:
     bool oversampling() const { return engine_.curve.loadState().oversampling; }
     // The signal path's state: curve fields, histories, filters (read by the editor's controls and tests).
     const ClipperEngine& engine() const { return engine_; }
+    // Points the data items (histories, clip level) at another effect's signal path, for an editor
+    // that shows an effect running elsewhere in the process. Call it before the skin is parsed.
+    void showDataOf(SarvoEffect& source);
     ClipCurveValues curveValues() const { return engine_.curve.load(); }
 
 private:

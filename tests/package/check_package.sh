@@ -14,16 +14,22 @@ zip=$(ls "$dir"/sarvo-*-windows.zip 2>/dev/null | head -1)
 dpkg-deb -c "$deb" 2>/dev/null | awk '{print $6}' | grep -v '/$' | sort >"$tmp/deb"
 cat >"$tmp/deb-expected" <<LIST
 ./usr/bin/sarvo-host
+./usr/lib/lv2/Sarvo.lv2/Sarvo.so
+./usr/lib/lv2/Sarvo.lv2/Sarvo.ttl
+./usr/lib/lv2/Sarvo.lv2/Sarvo_ui.so
+./usr/lib/lv2/Sarvo.lv2/manifest.ttl
 ./usr/lib/vst/Sarvo.so
 ./usr/share/doc/sarvo/README.md
 ./usr/share/man/man1/sarvo-host.1
 LIST
-check "the .deb holds the module, the host, the manual page and the README" "diff -u '$tmp/deb-expected' '$tmp/deb'"
+check "the .deb holds the module, the LV2 bundle, the host, the manual page and the README" "diff -u '$tmp/deb-expected' '$tmp/deb'"
 check "the .deb depends on what the host links" "dpkg-deb -f '$deb' Depends | grep -q libsndfile"
 
 dpkg-deb -x "$deb" "$tmp/root" 2>/dev/null
-readelf -d "$tmp/root/usr/lib/vst/Sarvo.so" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort >"$tmp/needed"
-check "the Linux module needs only the C library and its kin" "[ -s '$tmp/needed' ] &&
+for module in vst/Sarvo.so lv2/Sarvo.lv2/Sarvo.so lv2/Sarvo.lv2/Sarvo_ui.so; do
+  readelf -d "$tmp/root/usr/lib/$module" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'
+done | sort >"$tmp/needed"
+check "the Linux modules (VST 2.x and LV2) need only the C library and its kin" "[ -s '$tmp/needed' ] &&
   ! grep -vE '^(libc|libm|libdl|libpthread|librt|ld-linux-x86-64)\.so' '$tmp/needed'"
 
 cmake -E tar tf "$zip" 2>/dev/null | sed 's#^[^/]*/##' | grep -v '/$' | sort >"$tmp/zip"
@@ -40,7 +46,8 @@ if [ "$(id -u)" -eq 0 ] && ! dpkg -s sarvo >/dev/null 2>&1; then
   check "the installed sarvo-host runs the installed module" "[ $rc -eq 0 ] && grep -q '/usr/bin/../lib/vst/Sarvo.so' '$tmp/info' &&
     grep -q 'effect         Sarvo' '$tmp/info' && [ -f /usr/share/man/man1/sarvo-host.1 ]"
   dpkg_retry --purge sarvo >"$tmp/remove" 2>&1
-  check "the package removes cleanly" "! dpkg -s sarvo >/dev/null 2>&1 && [ ! -e /usr/lib/vst/Sarvo.so ] && [ ! -e /usr/bin/sarvo-host ]"
+  check "the package removes cleanly" "! dpkg -s sarvo >/dev/null 2>&1 && [ ! -e /usr/lib/vst/Sarvo.so ] && [ ! -e /usr/bin/sarvo-host ] &&
+    [ ! -e /usr/lib/lv2/Sarvo.lv2 ]"
 else
   echo "(install check skipped: needs root and no sarvo package installed)"
 fi
