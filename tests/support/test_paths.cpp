@@ -29,6 +29,12 @@ std::string testDataDir()
     return sourceDir() + "../shared/testdata/";
 }
 
+bool testDataRequired()
+{
+    const char* ci = std::getenv("CI");
+    return ci && std::string(ci) == "true";
+}
+
 bool pathExists(const std::string& path)
 {
     struct stat st {};

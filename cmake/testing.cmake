@@ -1,0 +1,42 @@
+# How tests are registered: CTest is the one runner (scripts/test runs it in every build directory).
+#
+# A GoogleTest program registers its tests in its own CMakeLists.txt with
+#
+#     gtest_discover_tests(<target> TEST_PREFIX <short-name>. DISCOVERY_TIMEOUT 60 PROPERTIES LABELS <label>)
+#
+# Every test case becomes one CTest test, "<short-name>.<Suite>.<Test>". The cases are listed when
+# ctest starts (PRE_TEST), by running the program with --gtest_list_tests through the target's
+# CROSSCOMPILING_EMULATOR: Wine for the Windows builds (cmake/mingw-*.cmake), a display of its own
+# (tests/support/with_display.sh) for programs that open X11 windows. A GTEST_SKIP is reported by
+# CTest as a skipped test. The prefix keeps names apart when two programs share test suites.
+#
+# The sanitizer and fuzzing builds label every test they register (asan, tsan, fuzz) through the
+# directory's LABELS, so ctest -L selects their runs.
+include(GoogleTest)
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+if(SARVO_TEST_LABEL)
+  set_property(DIRECTORY PROPERTY LABELS ${SARVO_TEST_LABEL})
+endif()
+
+# Runs a command with an X display of its own (an Xvfb that ends with it); for the targets that
+# open windows, as their CROSSCOMPILING_EMULATOR.
+set(SARVO_WITH_DISPLAY ${CMAKE_SOURCE_DIR}/tests/support/with_display.sh)
+
+# sarvo_test_properties(<target> PROPERTIES <name> <value> ...)
+# Sets properties on every test gtest_discover_tests found in <target>, once they are listed.
+# Unlike gtest_discover_tests' own PROPERTIES, a value may be a list: several LABELS, or an
+# ENVIRONMENT of several variables ("ASAN_OPTIONS=...;UBSAN_OPTIONS=..."). Call it after
+# gtest_discover_tests, in the same directory. Values may hold generator expressions.
+function(sarvo_test_properties target)
+  if(NOT ARGV1 STREQUAL "PROPERTIES" OR ARGC LESS 4)
+    message(FATAL_ERROR "sarvo_test_properties(${target} PROPERTIES name value ...)")
+  endif()
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}_test_properties.cmake)
+  set(text "set_tests_properties(\${${target}_TESTS} PROPERTIES")
+  math(EXPR last "${ARGC} - 1")
+  foreach(i RANGE 2 ${last})
+    string(APPEND text " [==[${ARGV${i}}]==]")
+  endforeach()
+  file(GENERATE OUTPUT ${file} CONTENT "${text})\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+endfunction()
