@@ -339,8 +339,9 @@ char wholeLetter(const char* text, char first)
 }  // namespace
 
 // A host's editor thread reads the cached texts while its automation thread changes the value. The
-// two start together; the reader goes on until it has seen the texts change many times (the reads
-// overlapped the writes) and every text it read must be one the writer wrote whole.
+// two start together; the reader goes on for a good number of reads and until it has seen the texts
+// change many times (the reads overlapped the writes), and every text it read must be one the writer
+// wrote whole.
 TEST(ModelProgramStoreDisplay, TextsAreReadWholeWhileAnotherThreadWrites)
 {
     LetterParameter letters;
@@ -349,8 +350,9 @@ TEST(ModelProgramStoreDisplay, TextsAreReadWholeWhileAnotherThreadWrites)
     store.build(1, {&letters});
     ASSERT_EQ(wholeLetter(store.valueText(0, 0), 'A'), 'A');
 
-    constexpr long kChangesWanted = 200;
-    constexpr long kMaxReads = 20000000;
+    constexpr long kChangesWanted = 3000;
+    constexpr long kMinReads = 500000;
+    constexpr long kMaxReads = 50000000;
     std::atomic<int> started{0};
     std::atomic<bool> readerDone{false};
     auto startTogether = [&] {
@@ -360,13 +362,18 @@ TEST(ModelProgramStoreDisplay, TextsAreReadWholeWhileAnotherThreadWrites)
     };
     std::thread writer([&] {
         startTogether();
-        for (long n = 0; !readerDone.load(std::memory_order_relaxed); ++n) store.setValue(0, 0, (n & 1) ? 0.0 : 1.0);
+        for (long n = 0; !readerDone.load(std::memory_order_relaxed); ++n) {
+            store.setValue(0, 0, (n & 1) ? 0.0 : 1.0);
+            // A pause between writes, about as long as one, so that whole reads get through too.
+            for (int i = 0; i < 256 && !readerDone.load(std::memory_order_relaxed); ++i) {
+            }
+        }
     });
     startTogether();
     long reads = 0, changes = 0, torn = 0;
     char last = 'A';
     std::string tornExample;
-    for (; reads < kMaxReads && changes < kChangesWanted; ++reads) {
+    for (; reads < kMaxReads && (changes < kChangesWanted || reads < kMinReads); ++reads) {
         const bool display = (reads & 1) != 0;
         const ZCellText text = display ? store.displayText(0, 0) : store.valueText(0, 0);
         const char letter = wholeLetter(text, display ? 'a' : 'A');
