@@ -40,3 +40,12 @@ function(sarvo_test_properties target)
   file(GENERATE OUTPUT ${file} CONTENT "${text})\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
 endfunction()
+
+# sarvo_expect_tests(<target>)
+# For a program whose tests are filtered (TEST_FILTER): when the filter selects none, a failing test
+# "<target>.no_test_selected" stands in for them, so the run cannot pass without them.
+function(sarvo_expect_tests target)
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}_expect_tests.cmake)
+  file(WRITE ${file} "if(NOT ${target}_TESTS)\n  add_test(${target}.no_test_selected \"${CMAKE_COMMAND}\" -E false)\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+endfunction()
