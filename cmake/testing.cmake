@@ -41,11 +41,26 @@ function(sarvo_test_properties target)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
 endfunction()
 
-# sarvo_expect_tests(<target>)
-# For a program whose tests are filtered (TEST_FILTER): when the filter selects none, a failing test
-# "<target>.no_test_selected" stands in for them, so the run cannot pass without them.
-function(sarvo_expect_tests target)
-  set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}_expect_tests.cmake)
-  file(WRITE ${file} "if(NOT ${target}_TESTS)\n  add_test(${target}.no_test_selected \"${CMAKE_COMMAND}\" -E false)\nendif()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+# Every program gtest_discover_tests registers must list at least one test (with its TEST_FILTER, and
+# through Wine, which may run nothing and answer 0): where one lists none, a failing test
+# "<target>.no_test_listed" stands in for its tests. Checked for all programs once the whole
+# project is configured.
+function(sarvo_expect_tests dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_property(discovered TARGET ${target} PROPERTY CTEST_DISCOVERED_TEST_COUNTER SET)
+    if(discovered)
+      get_property(binary_dir DIRECTORY ${dir} PROPERTY BINARY_DIR)
+      set(file ${binary_dir}/${target}_expect_tests.cmake)
+      file(WRITE ${file} "if(NOT ${target}_TESTS)\n"
+        "  add_test(${target}.no_test_listed \"${CMAKE_COMMAND}\" -E false)\n"
+        "endif()\n")
+      set_property(DIRECTORY ${dir} APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir ${subdirs})
+    sarvo_expect_tests(${subdir})
+  endforeach()
 endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL sarvo_expect_tests ${CMAKE_SOURCE_DIR})
