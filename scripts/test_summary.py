@@ -84,7 +84,10 @@ def main():
                         failures.append((name, ["skipped, and not in " + allowed_path] + skip_reason(case)))
                 else:
                     failed += 1
-                    failures.append((name, first_lines(case)))
+                    if name.endswith(".no_test_listed"):
+                        failures.append((name, ["the program listed no test: its filter selects none, or it did not run"]))
+                    else:
+                        failures.append((name, first_lines(case)))
         outside = 0
         if rc != 0 and not failures:
             # Failed outside any test (ctest: a program not built or not listed, nothing selected).
