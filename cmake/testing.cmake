@@ -41,26 +41,30 @@ function(sarvo_test_properties target)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
 endfunction()
 
-# Every program gtest_discover_tests registers must list at least one test (with its TEST_FILTER, and
-# through Wine, which may run nothing and answer 0): where one lists none, a failing test
-# "<target>.no_test_listed" stands in for its tests. Checked for all programs once the whole
-# project is configured.
-function(sarvo_expect_tests dir)
+# Once the whole project is configured, for every program gtest_discover_tests registered:
+# - it must list at least one test (with its TEST_FILTER, and through Wine, which may run nothing and
+#   answer 0): where one lists none, a failing test "<target>.no_test_listed" stands in for its tests;
+# - in the Windows builds its tests run one at a time (RESOURCE_LOCK desktop): they share one display
+#   and Wine session, whose focus and pointer two editor tests side by side would take from each other.
+function(sarvo_finish_tests dir)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
   foreach(target ${targets})
     get_property(discovered TARGET ${target} PROPERTY CTEST_DISCOVERED_TEST_COUNTER SET)
     if(discovered)
       get_property(binary_dir DIRECTORY ${dir} PROPERTY BINARY_DIR)
-      set(file ${binary_dir}/${target}_expect_tests.cmake)
-      file(WRITE ${file} "if(NOT ${target}_TESTS)\n"
-        "  add_test(${target}.no_test_listed \"${CMAKE_COMMAND}\" -E false)\n"
-        "endif()\n")
+      set(file ${binary_dir}/${target}_finish_tests.cmake)
+      string(CONCAT text "if(NOT ${target}_TESTS)\n"
+        "  add_test(${target}.no_test_listed \"${CMAKE_COMMAND}\" -E false)\n")
+      if(WIN32)
+        string(APPEND text "else()\n  set_tests_properties(\${${target}_TESTS} PROPERTIES RESOURCE_LOCK desktop)\n")
+      endif()
+      file(WRITE ${file} "${text}endif()\n")
       set_property(DIRECTORY ${dir} APPEND PROPERTY TEST_INCLUDE_FILES ${file})
     endif()
   endforeach()
   get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
   foreach(subdir ${subdirs})
-    sarvo_expect_tests(${subdir})
+    sarvo_finish_tests(${subdir})
   endforeach()
 endfunction()
-cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL sarvo_expect_tests ${CMAKE_SOURCE_DIR})
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL sarvo_finish_tests ${CMAKE_SOURCE_DIR})
