@@ -1,4 +1,4 @@
-// libFuzzer harness for the PNG decoder. Build and run with fuzz/build.sh.
+// libFuzzer harness for the PNG decoder (see fuzz/CMakeLists.txt).
 //
 // Besides the sanitizers' own checks it asserts the decoder's contract: the
 // returned status equals the thread's status (pngThreadStatus); success means a non-empty image within the

@@ -100,7 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 surface->setClip(frame, frame, 16, 16);
                 image->drawImageFrame(surface, frame);
             }
-            image->drawImageFrame(surface, image->frameCount - 1);
+            // The frame count is the skin's own number, INT32_MIN included.
+            if (image->frameCount > INT32_MIN) image->drawImageFrame(surface, image->frameCount - 1);
             image->drawImageFrame(surface, image->frameCount);
         } else if (r->isOfType(kFontResourceType)) {
             ZFont* font = static_cast<ZFontResource*>(r)->font;

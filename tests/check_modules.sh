@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the three finished plug-in modules: file format, machine type, exports and imports.
-# Prints one PASS or FAIL line per check.
+# Prints one PASS or FAIL line per check; exits 1 if any failed.
 dist=${1:-dist}
-check() { if eval "$2"; then echo "PASS $1"; else echo "FAIL $1"; fi; }
+failures=0
+check() { if eval "$2"; then echo "PASS $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
 
 so="$dist/linux-x86_64/Sarvo.so"
 check "linux module exists" "[ -f '$so' ]"
@@ -32,3 +33,4 @@ for arch in windows-x86 windows-x64; do
   bad=$(echo "$imports" | grep -viE "$allowed" | tr '\n' ' ')
   check "$arch imports only Windows system DLLs (unexpected: $bad)" "[ -z '$bad' ]"
 done
+[ "$failures" -eq 0 ]

@@ -184,18 +184,6 @@ TEST_F(ModuleTest, HostThatAnswersNothingStillWorks)
     }
 }
 
-TEST_F(ModuleTest, EditorRequestsWithoutEditorAnswerZero)
-{
-    Instance fx;
-    if (fx->flags & effFlagsHasEditor) GTEST_SKIP() << "this build has an editor";
-    ERect* rect = reinterpret_cast<ERect*>(0x1);
-    EXPECT_EQ(fx.dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(fx.dispatch(effEditOpen, 0, 0, nullptr), 0);
-    EXPECT_EQ(fx.dispatch(effEditClose), 0);
-    EXPECT_EQ(fx.dispatch(effEditIdle), 0);
-    EXPECT_EQ(fx.dispatch(effEditKeyDown, 'a', 0), 0);
-}
-
 TEST_F(ModuleTest, ManyInstancesAreIndependent)
 {
     Instance a, b;

@@ -1,7 +1,14 @@
 #include "support/test_paths.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <sys/stat.h>
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 std::string hostPath(std::string path)
@@ -29,6 +36,12 @@ std::string testDataDir()
     return sourceDir() + "../shared/testdata/";
 }
 
+bool testDataRequired()
+{
+    const char* ci = std::getenv("CI");
+    return ci && std::string(ci) == "true";
+}
+
 bool pathExists(const std::string& path)
 {
     struct stat st {};
@@ -37,11 +50,26 @@ bool pathExists(const std::string& path)
 
 std::string scratchDir()
 {
+    // A folder of this process's own, removed when it ends: CTest runs test programs side by side,
+    // and their scratch files must not meet. (Never destroyed, so that the removal can still name it.)
+    static const std::string* dir = [] {
 #if defined(_WIN32)
-    const char* tmp = std::getenv("TEMP");
-    return withSlash(tmp && *tmp ? tmp : ".");
+        const char* tmp = std::getenv("TEMP");
+        const std::string base = withSlash(tmp && *tmp ? tmp : ".");
+        const long pid = _getpid();
 #else
-    const char* tmp = std::getenv("TMPDIR");
-    return withSlash(tmp && *tmp ? tmp : "/tmp");
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string base = withSlash(tmp && *tmp ? tmp : "/tmp");
+        const long pid = getpid();
 #endif
+        auto* own = new std::string(base + "sarvo-test-" + std::to_string(pid) + "/");
+        std::error_code ec;
+        std::filesystem::create_directories(*own, ec);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(*dir, ignored);
+        });
+        return own;
+    }();
+    return *dir;
 }

@@ -7,6 +7,9 @@ std::string sourceDir();
 // The shared test corpus: $SARVO_TESTDATA, or ../shared/testdata beside the repository. Ends with '/'.
 std::string testDataDir();
 
+// True under CI (CI=true), where a missing corpus is a failure rather than a skip.
+bool testDataRequired();
+
 // True when the path names an existing readable file or directory.
 bool pathExists(const std::string& path);
 

@@ -308,20 +308,85 @@ TEST(ModelProgramStoreDisplay, LongValueTextIsCutWithDots)
     EXPECT_STREQ(text, "1073741824.00000000000000000000");
 }
 
-TEST(ModelProgramStoreDisplay, ValuesAreReadWholeWhileAnotherThreadWrites)
-{
-    SarvoModel sarvo;
-    ZProgramStore& store = sarvo.store;
-    std::atomic<bool> stop{false};
-    std::thread writer([&] {
-        for (int n = 0; n < 20000; ++n) store.setValue(0, kGain, (n & 1) ? 0.25 : 0.75);
-        stop = true;
-    });
-    int odd = 0;
-    while (!stop.load()) {
-        const double v = loadValue(*store.valueRef(0, kGain));
-        if (v != 0.0 && v != 0.25 && v != 0.75) ++odd;
+namespace {
+
+// Texts that fill the whole cache cell with one letter chosen by the value: 'A' for 0 and 'B' for 1
+// (lower case for the display text). A text put together from two writes shows both letters.
+class LetterParameter : public ZRangeParameter {
+public:
+    void valueText(char* text, int size, const ZValueSlot& ref) const override { fill(text, size, 'A', ref); }
+    void displayText(char* text, int size, const ZValueSlot& ref) const override { fill(text, size, 'a', ref); }
+
+private:
+    void fill(char* text, int size, char first, const ZValueSlot& ref) const
+    {
+        std::memset(text, first + (value(ref) > 0.5 ? 1 : 0), static_cast<std::size_t>(size - 1));
+        text[size - 1] = '\0';
     }
+};
+
+// The letter a whole text of `first`'s pair is made of, or 0 for a text that is not whole.
+char wholeLetter(const char* text, char first)
+{
+    const std::size_t length = std::strlen(text);
+    if (length != static_cast<std::size_t>(ZProgramStore::kTextSize - 1)) return 0;
+    if (text[0] != first && text[0] != first + 1) return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if (text[i] != text[0]) return 0;
+    return text[0];
+}
+
+}  // namespace
+
+// A host's editor thread reads the cached texts while its automation thread changes the value. The
+// two start together; the reader goes on for a good number of reads and until it has seen the texts
+// change many times (the reads overlapped the writes), and every text it read must be one the writer
+// wrote whole.
+TEST(ModelProgramStoreDisplay, TextsAreReadWholeWhileAnotherThreadWrites)
+{
+    LetterParameter letters;
+    letters.setName("Letters");
+    ZProgramStore store;
+    store.build(1, {&letters});
+    ASSERT_EQ(wholeLetter(store.valueText(0, 0), 'A'), 'A');
+
+    constexpr long kChangesWanted = 3000;
+    constexpr long kMinReads = 500000;
+    constexpr long kMaxReads = 50000000;
+    std::atomic<int> started{0};
+    std::atomic<bool> readerDone{false};
+    auto startTogether = [&] {
+        started.fetch_add(1);
+        while (started.load() < 2) {
+        }
+    };
+    std::thread writer([&] {
+        startTogether();
+        for (long n = 0; !readerDone.load(std::memory_order_relaxed); ++n) {
+            store.setValue(0, 0, (n & 1) ? 0.0 : 1.0);
+            // A pause between writes, about as long as one, so that whole reads get through too.
+            for (int i = 0; i < 256 && !readerDone.load(std::memory_order_relaxed); ++i) {
+            }
+        }
+    });
+    startTogether();
+    long reads = 0, changes = 0, torn = 0;
+    char last = 'A';
+    std::string tornExample;
+    for (; reads < kMaxReads && (changes < kChangesWanted || reads < kMinReads); ++reads) {
+        const bool display = (reads & 1) != 0;
+        const ZCellText text = display ? store.displayText(0, 0) : store.valueText(0, 0);
+        const char letter = wholeLetter(text, display ? 'a' : 'A');
+        if (letter == 0) {
+            if (torn++ == 0) tornExample = text.c_str();
+            continue;
+        }
+        const char upper = display ? static_cast<char>(letter - 'a' + 'A') : letter;
+        if (upper != last) ++changes;
+        last = upper;
+    }
+    readerDone = true;
     writer.join();
-    EXPECT_EQ(odd, 0);
+    EXPECT_EQ(torn, 0) << "first torn text: " << tornExample;
+    EXPECT_GE(changes, kChangesWanted) << "the reads did not overlap the writes (" << reads << " reads)";
 }
