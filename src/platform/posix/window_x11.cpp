@@ -270,7 +270,15 @@ struct XWin {
     int32_t deviceWidth = 0, deviceHeight = 0;
 };
 
+LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
+LResult defaultProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
+
 struct State {
+    State()
+    {
+        classes.emplace_back("Static", &defaultProc);
+        classes.emplace_back("Edit", &editProcedure);
+    }
     std::recursive_mutex mutex;
     std::map<WindowHandle, std::unique_ptr<XWin>> windows;
     std::vector<std::pair<std::string, Procedure>> classes;
@@ -288,18 +296,11 @@ LResult sharedProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
     return frameworkProcedure(window, message, wParam, lParam);
 }
 
-LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
-LResult defaultProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
-
+// A static object, not a heap one: freed when the module is unloaded.
 State& state()
 {
-    static State* s = [] {
-        State* st = new State;
-        st->classes.emplace_back("Static", &defaultProc);
-        st->classes.emplace_back("Edit", &editProcedure);
-        return st;
-    }();
-    return *s;
+    static State s;
+    return s;
 }
 
 using Lock = std::lock_guard<std::recursive_mutex>;
