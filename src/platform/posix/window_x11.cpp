@@ -73,6 +73,10 @@ const Api* loadApi()
     ok &= resolve(x11, api.XOpenDisplay, "XOpenDisplay");
     ok &= resolve(x11, api.XCloseDisplay, "XCloseDisplay");
     ok &= resolve(x11, api.XSetErrorHandler, "XSetErrorHandler");
+    // A lost server can end just our connection only where each connection has its own exit handler.
+    if (!resolve(x11, api.XSetIOErrorHandler, "XSetIOErrorHandler") ||
+        !resolve(x11, api.XSetIOErrorExitHandler, "XSetIOErrorExitHandler"))
+        api.XSetIOErrorExitHandler = nullptr;
     ok &= resolve(x11, api.XDefaultScreen, "XDefaultScreen");
     ok &= resolve(x11, api.XDefaultVisual, "XDefaultVisual");
     ok &= resolve(x11, api.XDefaultColormap, "XDefaultColormap");
@@ -134,7 +138,12 @@ struct Connection {
     bool ownColormap = false;
     bool shm = false;
     std::atomic<int> errors{0};
+    // The server went away (or the connection broke): nothing more is sent; what Xlib holds on
+    // our side is still freed when the connection is closed.
+    std::atomic<bool> broken{false};
 };
+
+bool broken(const Connection& c) { return c.broken.load(std::memory_order_relaxed); }
 
 // The connections that are open, for the error handler (which may run on any thread that calls
 // Xlib while the handler is installed).
@@ -142,6 +151,7 @@ std::mutex gConnectionsMutex;
 std::vector<Connection*> gConnections;
 
 XErrorHandler gPreviousHandler = nullptr;
+XIOErrorHandler gPreviousIOHandler = nullptr;
 int gScopeDepth = 0;
 
 int onError(Display* display, XErrorEvent* error)
@@ -157,12 +167,35 @@ int onError(Display* display, XErrorEvent* error)
     return gPreviousHandler ? gPreviousHandler(display, error) : 0;
 }
 
+// A lost connection of ours is marked and nothing more; the host's handler hears only of its own.
+int onIOError(Display* display)
+{
+    {
+        std::lock_guard<std::mutex> lock(gConnectionsMutex);
+        for (Connection* c : gConnections)
+            if (c->display == display) {
+                c->broken.store(true, std::memory_order_relaxed);
+                return 0;
+            }
+    }
+    return gPreviousIOHandler ? gPreviousIOHandler(display) : 0;
+}
+
+// Instead of ending the process: Xlib then fails every later call on the connection at once.
+void onIOErrorExit(Display* /*display*/, void* connection)
+{
+    static_cast<Connection*>(connection)->broken.store(true, std::memory_order_relaxed);
+}
+
 // Our handler while our own Xlib calls run (errors of our connections are read only then).
 class ErrorScope {
 public:
     ErrorScope()
     {
-        if (gScopeDepth++ == 0) gPreviousHandler = x()->XSetErrorHandler(&onError);
+        if (gScopeDepth++ == 0) {
+            gPreviousHandler = x()->XSetErrorHandler(&onError);
+            if (x()->XSetIOErrorExitHandler) gPreviousIOHandler = x()->XSetIOErrorHandler(&onIOError);
+        }
     }
     ~ErrorScope()
     {
@@ -170,6 +203,11 @@ public:
             XErrorHandler previous = gPreviousHandler;
             gPreviousHandler = nullptr;
             x()->XSetErrorHandler(previous);
+            if (x()->XSetIOErrorExitHandler) {
+                XIOErrorHandler previousIO = gPreviousIOHandler;
+                gPreviousIOHandler = nullptr;
+                x()->XSetIOErrorHandler(previousIO);
+            }
         }
     }
     ErrorScope(const ErrorScope&) = delete;
@@ -194,6 +232,8 @@ Connection* openConnection()
         std::lock_guard<std::mutex> lock(gConnectionsMutex);
         gConnections.push_back(c.get());
     }
+    // Where Xlib allows it, the server going away ends this connection, not the host.
+    if (x()->XSetIOErrorExitHandler) x()->XSetIOErrorExitHandler(display, &onIOErrorExit, c.get());
     ErrorScope scope;
     const int screen = x()->XDefaultScreen(display);
     c->root = x()->XDefaultRootWindow(display);
@@ -223,7 +263,7 @@ void closeConnection(Connection* c)
     if (!c) return;
     {
         ErrorScope scope;
-        if (c->ownColormap) x()->XFreeColormap(c->display, c->colormap);
+        if (c->ownColormap && !broken(*c)) x()->XFreeColormap(c->display, c->colormap);
         x()->XCloseDisplay(c->display);
         std::lock_guard<std::mutex> lock(gConnectionsMutex);
         gConnections.erase(std::find(gConnections.begin(), gConnections.end(), c));
@@ -368,7 +408,7 @@ void releasePresenter(XWin& w)
     Presenter& p = w.presenter;
     Display* d = w.connection->display;
     if (p.shmImage) {
-        x()->XShmDetach(d, &p.shmInfo);
+        if (!broken(*w.connection)) x()->XShmDetach(d, &p.shmInfo);
         p.shmImage->data = nullptr;
         destroyImage(p.shmImage);
         shmdt(p.shmInfo.shmaddr);
@@ -435,7 +475,7 @@ bool makeSharedImage(XWin& w)
 // window shows.
 void present(XWin& w, const uint32_t* pixels, int32_t width, int32_t height)
 {
-    if (!pixels || width < 1 || height < 1 || w.gone) return;
+    if (!pixels || width < 1 || height < 1 || w.gone || broken(*w.connection)) return;
     Presenter& p = w.presenter;
     Connection& c = *w.connection;
     const int32_t cw = std::min(width, w.width);
@@ -755,11 +795,11 @@ bool destroyWindowImpl(WindowHandle window)
         if (s.capture == *it) s.capture = nullptr;
         s.windows.erase(*it);
     }
-    if (!gone) x()->XDestroyWindow(connection->display, xid);
+    if (!gone && !broken(*connection)) x()->XDestroyWindow(connection->display, xid);
     if (ownsConnection) {
         if (s.hookConnection == connection) s.hookConnection = nullptr;
         closeConnection(connection);
-    } else {
+    } else if (!broken(*connection)) {
         x()->XFlush(connection->display);
     }
     return true;
@@ -922,7 +962,7 @@ void removeHookImpl()
     const WindowHandle owner = s.hookOwner;
     s.hookConnection = nullptr;
     s.hookOwner = nullptr;
-    if (!c || !live(c)) return;
+    if (!c || !live(c) || broken(*c)) return;
     ErrorScope scope;
     // Only a focus that is still ours goes back: the user may have given it to another window.
     Window focus = None;
@@ -940,7 +980,7 @@ bool installHookImpl(WindowHandle owner)
     State& s = state();
     if (s.hook) return true;
     XWin* w = find(owner);
-    if (!w) return false;
+    if (!w || broken(*w->connection)) return false;
     ErrorScope scope;
     Connection* c = w->connection;
     Window previous = None;
@@ -986,7 +1026,7 @@ WindowHandle createWindow(const CreateParams& p)
     if (child && !p.parent) return nullptr;
     XWin* parent = find(p.parent);
     Connection* connection = parent ? parent->connection : openConnection();
-    if (!connection) return nullptr;
+    if (!connection || broken(*connection)) return nullptr;
     const bool ownsConnection = parent == nullptr;
     ErrorScope scope;
     const int before = connection->errors.load();
@@ -1161,6 +1201,7 @@ bool setWindowPosition(WindowHandle window, int32_t x0, int32_t y0, int32_t widt
     w->width = width < 1 ? 1 : width;
     w->height = height < 1 ? 1 : height;
     w->invalid = true;
+    if (broken(*w->connection)) return true;
     ErrorScope scope;
     x()->XMoveResizeWindow(w->connection->display, w->xid, w->x, w->y, static_cast<unsigned>(w->width),
                            static_cast<unsigned>(w->height));
@@ -1173,6 +1214,7 @@ void showWindow(WindowHandle window)
     if (!w) return;
     if (!w->visible) w->invalid = true;
     w->visible = true;
+    if (broken(*w->connection)) return;
     ErrorScope scope;
     x()->XMapWindow(w->connection->display, w->xid);
     x()->XFlush(w->connection->display);
@@ -1238,7 +1280,8 @@ void endPaint(PaintContext* context)
 {
     Paint* paint = reinterpret_cast<Paint*>(context);
     if (!paint) return;
-    if (XWin* w = find(paint->window)) {
+    XWin* w = find(paint->window);
+    if (w && !broken(*w->connection)) {
         ErrorScope scope;
         x()->XFlush(w->connection->display);
     }
@@ -1269,7 +1312,7 @@ void processPendingEvents(WindowHandle window)
     Connection* c = w->connection;
     ErrorScope scope;
     // Bounded, so that a flood of motion cannot keep the host's idle call from returning.
-    for (int i = 0; i < 4096 && live(c) && x()->XPending(c->display) > 0; ++i) {
+    for (int i = 0; i < 4096 && live(c) && !broken(*c) && x()->XPending(c->display) > 0; ++i) {
         XEvent event;
         x()->XNextEvent(c->display, &event);
         dispatch(event);
@@ -1286,7 +1329,8 @@ void paintPendingWindows(WindowHandle window)
         XWin* w = find(h);
         if (w && w->invalid && w->visible && !w->destroying) send(h, kWmPaint, 0, 0);
     }
-    if (XWin* w = find(window)) x()->XFlush(w->connection->display);
+    if (XWin* w = find(window))
+        if (!broken(*w->connection)) x()->XFlush(w->connection->display);
 }
 
 }  // namespace x11_windows
