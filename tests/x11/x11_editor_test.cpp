@@ -469,7 +469,7 @@ public:
     void kill()
     {
         if (pid_ <= 0) return;
-        ::kill(pid_, SIGKILL);
+        ::kill(pid_, SIGTERM);  // the server goes away as when it shuts down, and cleans up after itself
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
