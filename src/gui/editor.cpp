@@ -49,6 +49,9 @@ bool ZEditor::open(void* parent)
     parent_ = parent;
     const bool made = window_ && window_->create(parent) != nullptr;
     if (plugin_) plugin_->editorOpened();
+    // Where the host's message loop does not paint a new window (X11), it is painted now, so that
+    // a host that never idles still shows the editor.
+    if (made) platform::paintPendingWindows(window_->handle());
     // A host that is told the editor opened shows an empty frame when the window was not made.
     return made;
 }

@@ -10,6 +10,17 @@
 #define SARVO_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
+#if defined(SARVO_OWN_CXX_RUNTIME)
+// The module carries its own copy of the C++ runtime. That copy sets aside an arena for exceptions
+// thrown when memory is short (malloc'd while the module loads) and never gives it back itself;
+// the runtime's __freeres does, and the module calls it when it is unloaded, so a host that loads
+// and unloads the module loses nothing. Only this module's own copy may be told so: where the
+// runtime is the process's shared one, the arena is the process's and stays.
+namespace __gnu_cxx {
+void __freeres();
+}
+#endif
+
 SARVO_EXPORT AEffect* VSTPluginMain(audioMasterCallback hostCallback)
 {
     if (!hostCallback) return nullptr;  // the version question needs a callback
@@ -20,9 +31,17 @@ SARVO_EXPORT AEffect* VSTPluginMain(audioMasterCallback hostCallback)
 
 #if defined(_WIN32)
 // "main" is exported through the module definition file as another name of VSTPluginMain.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     platform::setModuleHandle(instance);
+#if defined(SARVO_OWN_CXX_RUNTIME)
+    // Unloaded by FreeLibrary (not the process ending, when the heap may be held by a thread that
+    // is already gone).
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) __gnu_cxx::__freeres();
+#else
+    (void)reason;
+    (void)reserved;
+#endif
     return TRUE;
 }
 #else
@@ -36,5 +55,9 @@ namespace {
 struct ModuleRecorder {
     ModuleRecorder() { platform::setModuleHandle(reinterpret_cast<void*>(&VSTPluginMain)); }
 } gModuleRecorder;
+
+#if defined(SARVO_OWN_CXX_RUNTIME)
+__attribute__((destructor)) void releaseRuntime() { __gnu_cxx::__freeres(); }
+#endif
 }  // namespace
 #endif

@@ -5,7 +5,9 @@
 set -u
 dir=$(mktemp -d) || exit 1
 mkfifo "$dir/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/log" 2>&1 &
+# -noreset: the server would reset when its last client leaves, and a connection made during the
+# reset fails.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" >"$dir/log" 2>&1 &
 xvfb=$!
 stop() { kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$dir"; }
 trap 'stop; exit 129' HUP INT TERM

@@ -10,6 +10,10 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <dirent.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -206,8 +210,12 @@ TEST_F(X11EditorTest, OpensAtTheParentsOriginAndShowsTheSurface)
 {
     Instance fx;
     EXPECT_EQ(fx->flags, 0x1011);
-    // Opened before its size was asked, as some hosts do.
-    const Window editor = open(fx, parent);
+    // Opened before its size was asked, as some hosts do, and read back before any idle call: a
+    // host that never idles sees the picture too.
+    ASSERT_EQ(fx.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    const std::vector<Window> made = host.children(parent);
+    ASSERT_EQ(made.size(), 1u);
+    const Window editor = made[0];
     ERect* rect = nullptr;
     ASSERT_EQ(fx.dispatch(effEditGetRect, 0, 0, &rect), 1);
     EXPECT_EQ(rect->bottom, 333);
@@ -431,6 +439,90 @@ TEST_F(X11EditorTest, AThousandOpenCloseCycles)
     EXPECT_TRUE(host.children(parent).empty());
     EXPECT_EQ(openDescriptors(), descriptors);
     EXPECT_EQ(sharedSegments(), segments);
+}
+
+// An X server of the test's own, on the display number it picks itself.
+class OwnServer {
+public:
+    OwnServer()
+    {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        char c = 0;
+        while (pid_ > 0 && poll(&p, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        if (!number.empty()) name_ = ":" + number;
+    }
+    ~OwnServer() { kill(); }
+    const std::string& name() const { return name_; }
+    void kill()
+    {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);  // the server goes away as when it shuts down, and cleans up after itself
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+int ignoreLostConnection(Display*) { return 0; }
+void keepRunning(Display*, void*) {}
+
+TEST(X11EditorServerLoss, IdleAndCloseAfterTheServerDiedLeaveTheHostRunning)
+{
+    ASSERT_TRUE(sharedModule().loaded()) << sharedModule().error();
+    OwnServer server;
+    ASSERT_FALSE(server.name().empty()) << "Xvfb did not start";
+    const char* saved = std::getenv("DISPLAY");
+    const std::string display = saved ? saved : "";
+    setenv("DISPLAY", server.name().c_str(), 1);
+    {
+        // The test host's own connection must survive the loss as well.
+        Display* host = XOpenDisplay(server.name().c_str());
+        ASSERT_NE(host, nullptr);
+        const XIOErrorHandler previous = XSetIOErrorHandler(&ignoreLostConnection);
+        XSetIOErrorExitHandler(host, &keepRunning, nullptr);
+        const Window parent = XCreateSimpleWindow(host, DefaultRootWindow(host), 0, 0, 440, 360, 0, 0, 0);
+        XMapWindow(host, parent);
+        XSync(host, False);
+        const int descriptors = openDescriptors();
+        Instance fx;
+        ASSERT_EQ(fx.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+        fx.dispatch(effEditIdle);
+        server.kill();
+        // Each of these would have ended the process with Xlib's own handling.
+        for (int i = 0; i < 3; ++i) fx.dispatch(effEditIdle);
+        fx->setParameter(fx.effect(), 0, 1.0f);
+        fx.dispatch(effEditIdle);
+        fx.dispatch(effEditClose);
+        EXPECT_EQ(openDescriptors(), descriptors) << "the lost connection was closed";
+        EXPECT_EQ(fx.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 0);
+        float a[64], b[64];
+        for (int i = 0; i < 64; ++i) a[i] = b[i] = 1.5f;
+        float* io[2] = {a, b};
+        fx->processReplacing(fx.effect(), io, io, 64);
+        EXPECT_TRUE(std::isfinite(a[63]) && std::fabs(a[63]) <= 1.0f);
+        XCloseDisplay(host);
+        XSetIOErrorHandler(previous);
+    }
+    if (saved)
+        setenv("DISPLAY", display.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
 }
 
 TEST(X11EditorWithoutDisplay, OpenAnswersZeroAndAudioWorks)

@@ -82,7 +82,7 @@ public:
             if (pid_ == 0) {
                 std::freopen("/dev/null", "w", stderr);
                 std::freopen("/dev/null", "w", stdout);
-                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
                        static_cast<char*>(nullptr));
                 _exit(127);
             }

@@ -7,13 +7,13 @@
 // the errors by a handler that is installed only around our own Xlib calls and that passes errors
 // of other connections on to the handler it replaced. An error on our connection (the host
 // destroyed its parent first, a window that vanished) becomes a failure of the call that caused
-// it, never the end of the host.
+// it, never the end of the host. A connection that breaks (the server went away) is marked and
+// sends nothing more, where libX11 lets a connection have an exit handler of its own; older
+// libX11 ends the process then, as it always did.
 //
-// The framework's rules are kept as in the headless window system: creation sends WM_NCCREATE
-// and WM_CREATE; destruction moves the focus out of the destroyed windows, gives up their
-// capture, then sends WM_DESTROY (parents first) and WM_NCDESTROY (children first); focus and
-// capture are the framework's own (logical) state with WM_KILLFOCUS / WM_SETFOCUS /
-// WM_CAPTURECHANGED. The X side:
+// The windows, their tree and the framework's rules are the window table's (window_table.h), as
+// in the headless window system; focus and capture are the framework's own (logical) state. The
+// X side:
 // - Expose invalidates; the copy to the window goes out at the end of the host's idle call.
 // - Button presses, releases and motion become mouse messages with MK_SHIFT / MK_CONTROL; the
 //   server's automatic grab keeps a drag on our window, and while the framework holds the
@@ -35,15 +35,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/posix/window_table.h"
 #include "platform/posix/x11_abi.h"
 #include "platform/surface_device.h"
 
@@ -52,7 +51,7 @@ namespace x11_windows {
 namespace {
 
 using namespace x11abi;
-using Procedure = LResult (*)(WindowHandle, uint32_t, WParam, LParam);
+using Procedure = WindowProcedure;
 
 // ------------------------------------------------------------------ the libraries
 
@@ -73,6 +72,10 @@ const Api* loadApi()
     ok &= resolve(x11, api.XOpenDisplay, "XOpenDisplay");
     ok &= resolve(x11, api.XCloseDisplay, "XCloseDisplay");
     ok &= resolve(x11, api.XSetErrorHandler, "XSetErrorHandler");
+    // A lost server can end just our connection only where each connection has its own exit handler.
+    if (!resolve(x11, api.XSetIOErrorHandler, "XSetIOErrorHandler") ||
+        !resolve(x11, api.XSetIOErrorExitHandler, "XSetIOErrorExitHandler"))
+        api.XSetIOErrorExitHandler = nullptr;
     ok &= resolve(x11, api.XDefaultScreen, "XDefaultScreen");
     ok &= resolve(x11, api.XDefaultVisual, "XDefaultVisual");
     ok &= resolve(x11, api.XDefaultColormap, "XDefaultColormap");
@@ -134,7 +137,12 @@ struct Connection {
     bool ownColormap = false;
     bool shm = false;
     std::atomic<int> errors{0};
+    // The server went away (or the connection broke): nothing more is sent; what Xlib holds on
+    // our side is still freed when the connection is closed.
+    std::atomic<bool> broken{false};
 };
+
+bool broken(const Connection& c) { return c.broken.load(std::memory_order_relaxed); }
 
 // The connections that are open, for the error handler (which may run on any thread that calls
 // Xlib while the handler is installed).
@@ -142,6 +150,7 @@ std::mutex gConnectionsMutex;
 std::vector<Connection*> gConnections;
 
 XErrorHandler gPreviousHandler = nullptr;
+XIOErrorHandler gPreviousIOHandler = nullptr;
 int gScopeDepth = 0;
 
 int onError(Display* display, XErrorEvent* error)
@@ -157,12 +166,35 @@ int onError(Display* display, XErrorEvent* error)
     return gPreviousHandler ? gPreviousHandler(display, error) : 0;
 }
 
+// A lost connection of ours is marked and nothing more; the host's handler hears only of its own.
+int onIOError(Display* display)
+{
+    {
+        std::lock_guard<std::mutex> lock(gConnectionsMutex);
+        for (Connection* c : gConnections)
+            if (c->display == display) {
+                c->broken.store(true, std::memory_order_relaxed);
+                return 0;
+            }
+    }
+    return gPreviousIOHandler ? gPreviousIOHandler(display) : 0;
+}
+
+// Instead of ending the process: Xlib then fails every later call on the connection at once.
+void onIOErrorExit(Display* /*display*/, void* connection)
+{
+    static_cast<Connection*>(connection)->broken.store(true, std::memory_order_relaxed);
+}
+
 // Our handler while our own Xlib calls run (errors of our connections are read only then).
 class ErrorScope {
 public:
     ErrorScope()
     {
-        if (gScopeDepth++ == 0) gPreviousHandler = x()->XSetErrorHandler(&onError);
+        if (gScopeDepth++ == 0) {
+            gPreviousHandler = x()->XSetErrorHandler(&onError);
+            if (x()->XSetIOErrorExitHandler) gPreviousIOHandler = x()->XSetIOErrorHandler(&onIOError);
+        }
     }
     ~ErrorScope()
     {
@@ -170,6 +202,11 @@ public:
             XErrorHandler previous = gPreviousHandler;
             gPreviousHandler = nullptr;
             x()->XSetErrorHandler(previous);
+            if (x()->XSetIOErrorExitHandler) {
+                XIOErrorHandler previousIO = gPreviousIOHandler;
+                gPreviousIOHandler = nullptr;
+                x()->XSetIOErrorHandler(previousIO);
+            }
         }
     }
     ErrorScope(const ErrorScope&) = delete;
@@ -194,6 +231,8 @@ Connection* openConnection()
         std::lock_guard<std::mutex> lock(gConnectionsMutex);
         gConnections.push_back(c.get());
     }
+    // Where Xlib allows it, the server going away ends this connection, not the host.
+    if (x()->XSetIOErrorExitHandler) x()->XSetIOErrorExitHandler(display, &onIOErrorExit, c.get());
     ErrorScope scope;
     const int screen = x()->XDefaultScreen(display);
     c->root = x()->XDefaultRootWindow(display);
@@ -223,7 +262,7 @@ void closeConnection(Connection* c)
     if (!c) return;
     {
         ErrorScope scope;
-        if (c->ownColormap) x()->XFreeColormap(c->display, c->colormap);
+        if (c->ownColormap && !broken(*c)) x()->XFreeColormap(c->display, c->colormap);
         x()->XCloseDisplay(c->display);
         std::lock_guard<std::mutex> lock(gConnectionsMutex);
         gConnections.erase(std::find(gConnections.begin(), gConnections.end(), c));
@@ -232,8 +271,6 @@ void closeConnection(Connection* c)
 }
 
 // ------------------------------------------------------------------ windows
-
-struct XWin;
 
 // What a window shows: a copy of the pixels last sent (the shared image itself when there is
 // one), so that each paint sends only the region that changed.
@@ -246,21 +283,11 @@ struct Presenter {
     bool full = true;  // the window's content is lost (exposed, new, resized)
 };
 
-struct XWin {
+struct XWin : WindowRecord {
     Connection* connection = nullptr;
     bool ownsConnection = false;
     Window xid = 0;
     bool gone = false;  // the server has destroyed it already
-    std::string className;
-    Procedure procedure = nullptr;
-    WindowHandle parent = nullptr;
-    int32_t style = 0;
-    int32_t x = 0, y = 0, width = 1, height = 1;
-    void* userData = nullptr;
-    bool visible = false;
-    std::atomic<bool> invalid{false};
-    bool destroying = false;
-    std::string text;
     Presenter presenter;
     // The edit field.
     int32_t anchor = 0, caret = 0;
@@ -270,19 +297,6 @@ struct XWin {
     int32_t deviceWidth = 0, deviceHeight = 0;
 };
 
-struct State {
-    std::recursive_mutex mutex;
-    std::map<WindowHandle, std::unique_ptr<XWin>> windows;
-    std::vector<std::pair<std::string, Procedure>> classes;
-    WindowHandle focus = nullptr;
-    WindowHandle capture = nullptr;
-    // The keyboard hook: the window given the X focus and the one that had it.
-    bool hook = false;
-    WindowHandle hookOwner = nullptr;
-    Connection* hookConnection = nullptr;
-    Window hookPrevious = None;
-};
-
 LResult sharedProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
 {
     return frameworkProcedure(window, message, wParam, lParam);
@@ -290,62 +304,31 @@ LResult sharedProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
 
 LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 LResult defaultProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
+bool destroyWindowImpl(WindowHandle window);
+void destroyedTree(WindowHandle root);
+void releaseWindow(WindowHandle window, WindowRecord& record);
 
+struct State {
+    WindowTable table{
+        &sharedProcedure, &defaultProc, &editProcedure, {&destroyWindowImpl, &destroyedTree, &releaseWindow}};
+    // The keyboard hook (table.hook): the window given the X focus and the one that had it.
+    WindowHandle hookOwner = nullptr;
+    Connection* hookConnection = nullptr;
+    Window hookPrevious = None;
+};
+
+// A static object, not a heap one: freed when the module is unloaded.
 State& state()
 {
-    static State* s = [] {
-        State* st = new State;
-        st->classes.emplace_back("Static", &defaultProc);
-        st->classes.emplace_back("Edit", &editProcedure);
-        return st;
-    }();
-    return *s;
+    static State s;
+    return s;
 }
 
-using Lock = std::lock_guard<std::recursive_mutex>;
+WindowTable& table() { return state().table; }
 
 WindowHandle handleOf(Window xid) { return reinterpret_cast<WindowHandle>(static_cast<std::uintptr_t>(xid)); }
 
-XWin* find(WindowHandle window)
-{
-    if (!window) return nullptr;
-    State& s = state();
-    Lock lock(s.mutex);
-    auto it = s.windows.find(window);
-    return it == s.windows.end() ? nullptr : it->second.get();
-}
-
-bool sameName(const std::string& a, const char* b)
-{
-    if (!b || a.size() != std::strlen(b)) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-bool inSubtree(WindowHandle window, WindowHandle root)
-{
-    for (WindowHandle h = window; h;) {
-        if (h == root) return true;
-        XWin* w = find(h);
-        h = w ? w->parent : nullptr;
-    }
-    return false;
-}
-
-void collect(WindowHandle root, std::vector<WindowHandle>& out)
-{
-    out.push_back(root);
-    std::vector<WindowHandle> children;
-    {
-        State& s = state();
-        Lock lock(s.mutex);
-        for (auto& entry : s.windows)
-            if (entry.second->parent == root) children.push_back(entry.first);
-    }
-    for (WindowHandle child : children) collect(child, out);
-}
+XWin* find(WindowHandle window) { return table().findAs<XWin>(window); }
 
 // The window's position inside the top window of its tree.
 void offsetInTree(WindowHandle window, int32_t& dx, int32_t& dy, WindowHandle& top)
@@ -367,7 +350,7 @@ void releasePresenter(XWin& w)
     Presenter& p = w.presenter;
     Display* d = w.connection->display;
     if (p.shmImage) {
-        x()->XShmDetach(d, &p.shmInfo);
+        if (!broken(*w.connection)) x()->XShmDetach(d, &p.shmInfo);
         p.shmImage->data = nullptr;
         destroyImage(p.shmImage);
         shmdt(p.shmInfo.shmaddr);
@@ -434,7 +417,7 @@ bool makeSharedImage(XWin& w)
 // window shows.
 void present(XWin& w, const uint32_t* pixels, int32_t width, int32_t height)
 {
-    if (!pixels || width < 1 || height < 1 || w.gone) return;
+    if (!pixels || width < 1 || height < 1 || w.gone || broken(*w.connection)) return;
     Presenter& p = w.presenter;
     Connection& c = *w.connection;
     const int32_t cw = std::min(width, w.width);
@@ -548,7 +531,7 @@ void paintEdit(WindowHandle window, XWin& w)
         drawSurfaceText(w.device, w.text.c_str(), left, 0, W, H, w.font, 0xFFFFFF, format);
         resetSurfaceDeviceClip(w.device);
     }
-    if (state().focus == window) {
+    if (table().focus() == window) {
         const int32_t cx = left + textWidth(w, w.caret);
         if (cx >= 0 && cx < W)
             for (int32_t y = 2; y < H - 2; ++y) w.devicePixels[static_cast<std::size_t>(y) * W + cx] = 0;
@@ -658,66 +641,33 @@ LResult editProcedure(WindowHandle window, uint32_t message, WParam wParam, LPar
 
 // ------------------------------------------------------------------ the default procedure
 
-LResult copyText(XWin& w, WParam size, LParam buffer)
-{
-    char* out = reinterpret_cast<char*>(buffer);
-    if (!out || size == 0) return 0;
-    std::size_t n = w.text.size();
-    if (n > size - 1) n = size - 1;
-    std::memcpy(out, w.text.data(), n);
-    out[n] = '\0';
-    return static_cast<LResult>(n);
-}
-
-bool destroyWindowImpl(WindowHandle window);
-
 LResult defaultProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
 {
-    XWin* w = find(window);
-    switch (message) {
-        case kWmNcCreate: return 1;
-        case kWmPaint:
-            if (w) w->invalid = false;
-            return 0;
-        case kWmSetText:
-            if (w) w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-            return 1;
-        case kWmGetText: return w ? copyText(*w, wParam, lParam) : 0;
-        case kWmGetTextLength: return w ? static_cast<LResult>(w->text.size()) : 0;
-        case kWmClose: destroyWindowImpl(window); return 0;
-        default: return 0;
-    }
+    return table().defaultProcedure(window, message, wParam, lParam);
 }
 
 LResult send(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
 {
-    XWin* w = find(window);
-    Procedure p = w ? w->procedure : nullptr;
-    return p ? p(window, message, wParam, lParam) : 0;
-}
-
-WindowHandle setFocusImpl(WindowHandle window)
-{
-    State& s = state();
-    if (window && !find(window)) return nullptr;
-    const WindowHandle old = s.focus;
-    if (old == window) return old;
-    s.focus = window;
-    if (old && find(old)) send(old, kWmKillFocus, reinterpret_cast<WParam>(window), 0);
-    if (window && s.focus == window && find(window)) send(window, kWmSetFocus, reinterpret_cast<WParam>(old), 0);
-    return old;
-}
-
-void releaseCaptureImpl()
-{
-    State& s = state();
-    const WindowHandle old = s.capture;
-    if (!old) return;
-    s.capture = nullptr;
-    if (find(old)) send(old, kWmCaptureChanged, 0, 0);
+    return table().send(window, message, wParam, lParam);
 }
 
 void removeHookImpl();
+
+// After every window of a destroyed tree had WM_DESTROY: a keyboard hook of the tree goes.
+void destroyedTree(WindowHandle root)
+{
+    State& s = state();
+    if (s.table.hook && s.hookOwner && s.table.inSubtree(s.hookOwner, root)) removeHookImpl();
+}
+
+// After a window's WM_NCDESTROY: what showed it goes.
+void releaseWindow(WindowHandle /*window*/, WindowRecord& record)
+{
+    XWin& w = static_cast<XWin&>(record);
+    releasePresenter(w);
+    if (w.device) destroySurfaceDevice(w.device);
+    w.device = nullptr;
+}
 
 bool destroyWindowImpl(WindowHandle window)
 {
@@ -725,40 +675,17 @@ bool destroyWindowImpl(WindowHandle window)
     if (!w) return false;
     if (w->destroying) return true;
     ErrorScope scope;
-    State& s = state();
-    std::vector<WindowHandle> tree;
-    collect(window, tree);
-    for (WindowHandle h : tree)
-        if (XWin* t = find(h)) t->destroying = true;
-    w->visible = false;
-    const WindowHandle parent = w->parent;
-    if (s.focus && inSubtree(s.focus, window)) setFocusImpl(find(parent) ? parent : nullptr);
-    if (s.capture && inSubtree(s.capture, window)) releaseCaptureImpl();
-    for (WindowHandle h : tree)
-        if (XWin* t = find(h))
-            if (t->procedure) t->procedure(h, kWmDestroy, 0, 0);
-    if (s.hook && s.hookOwner && inSubtree(s.hookOwner, window)) removeHookImpl();
     Connection* connection = w->connection;
     const bool ownsConnection = w->ownsConnection;
     const bool gone = w->gone;
     const Window xid = w->xid;
-    for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
-        XWin* t = find(*it);
-        if (!t) continue;
-        if (t->procedure) t->procedure(*it, kWmNcDestroy, 0, 0);
-        releasePresenter(*t);
-        if (t->device) destroySurfaceDevice(t->device);
-        t->device = nullptr;
-        Lock lock(s.mutex);
-        if (s.focus == *it) s.focus = nullptr;
-        if (s.capture == *it) s.capture = nullptr;
-        s.windows.erase(*it);
-    }
-    if (!gone) x()->XDestroyWindow(connection->display, xid);
+    table().destroy(window);
+    if (!gone && !broken(*connection)) x()->XDestroyWindow(connection->display, xid);
     if (ownsConnection) {
+        State& s = state();
         if (s.hookConnection == connection) s.hookConnection = nullptr;
         closeConnection(connection);
-    } else {
+    } else if (!broken(*connection)) {
         x()->XFlush(connection->display);
     }
     return true;
@@ -787,7 +714,7 @@ LParam pointParam(int32_t x, int32_t y)
 void mouse(WindowHandle window, uint32_t message, uint32_t keys, int32_t px, int32_t py)
 {
     WindowHandle target = window;
-    const WindowHandle capture = state().capture;
+    const WindowHandle capture = table().capture();
     if (capture && capture != window && find(capture)) {
         int32_t ex, ey, cx, cy;
         WindowHandle eventTop, captureTop;
@@ -844,7 +771,7 @@ void key(WindowHandle window, XKeyEvent& event)
     const int count = x()->XLookupString(&event, chars, static_cast<int>(sizeof chars - 1), &sym, nullptr);
     const bool release = event.type == KeyRelease;
     const uint32_t vk = virtualKey(sym, chars, count);
-    WindowHandle target = state().focus;
+    WindowHandle target = table().focus();
     if (!find(target)) target = window;
     const LParam flags = static_cast<LParam>(1u | (release ? 0xC0000000u : 0u));
     if (vk) send(target, release ? kWmKeyUp : kWmKeyDown, vk, flags);
@@ -860,15 +787,15 @@ bool focusAtWindow(const XFocusChangeEvent& e)
 
 void dispatch(XEvent& e)
 {
-    State& s = state();
+    WindowTable& t = table();
     if (e.type == DestroyNotify) {
         const WindowHandle h = handleOf(e.xdestroywindow.window);
         XWin* w = find(h);
         if (!w || w->destroying) return;
         std::vector<WindowHandle> tree;
-        collect(h, tree);
-        for (WindowHandle t : tree)
-            if (XWin* r = find(t)) r->gone = true;
+        t.collect(h, tree);
+        for (WindowHandle g : tree)
+            if (XWin* r = find(g)) r->gone = true;
         destroyWindowImpl(h);
         return;
     }
@@ -896,15 +823,15 @@ void dispatch(XEvent& e)
         case MotionNotify: mouse(h, kWmMouseMove, modifierKeys(e.xmotion.state), e.xmotion.x, e.xmotion.y); break;
         case LeaveNotify:
             // Another client took the pointer in the middle of a drag: the drag is over.
-            if (e.xcrossing.mode == NotifyGrab && s.capture && find(s.capture)) releaseCaptureImpl();
+            if (e.xcrossing.mode == NotifyGrab && t.capture() && find(t.capture())) t.releaseCapture();
             break;
         case KeyPress:
         case KeyRelease: key(h, e.xkey); break;
         case FocusIn:
-            if (focusAtWindow(e.xfocus) && s.focus != h) setFocusImpl(h);
+            if (focusAtWindow(e.xfocus) && t.focus() != h) t.setFocus(h);
             break;
         case FocusOut:
-            if (focusAtWindow(e.xfocus) && s.focus == h) setFocusImpl(nullptr);
+            if (focusAtWindow(e.xfocus) && t.focus() == h) t.setFocus(nullptr);
             break;
         default: break;
     }
@@ -915,19 +842,19 @@ void dispatch(XEvent& e)
 void removeHookImpl()
 {
     State& s = state();
-    if (!s.hook) return;
-    s.hook = false;
+    if (!s.table.hook) return;
+    s.table.hook = false;
     Connection* c = s.hookConnection;
     const WindowHandle owner = s.hookOwner;
     s.hookConnection = nullptr;
     s.hookOwner = nullptr;
-    if (!c || !live(c)) return;
+    if (!c || !live(c) || broken(*c)) return;
     ErrorScope scope;
     // Only a focus that is still ours goes back: the user may have given it to another window.
     Window focus = None;
     int revert = 0;
     x()->XGetInputFocus(c->display, &focus, &revert);
-    if (focus != None && focus != PointerRoot && find(handleOf(focus)) && inSubtree(handleOf(focus), owner)) {
+    if (focus != None && focus != PointerRoot && find(handleOf(focus)) && s.table.inSubtree(handleOf(focus), owner)) {
         x()->XSetInputFocus(c->display, s.hookPrevious != None ? s.hookPrevious : PointerRoot, RevertToParent,
                             CurrentTime);
     }
@@ -937,9 +864,9 @@ void removeHookImpl()
 bool installHookImpl(WindowHandle owner)
 {
     State& s = state();
-    if (s.hook) return true;
+    if (s.table.hook) return true;
     XWin* w = find(owner);
-    if (!w) return false;
+    if (!w || broken(*w->connection)) return false;
     ErrorScope scope;
     Connection* c = w->connection;
     Window previous = None;
@@ -948,7 +875,7 @@ bool installHookImpl(WindowHandle owner)
     s.hookPrevious = find(handleOf(previous)) ? None : previous;
     x()->XSetInputFocus(c->display, w->xid, RevertToParent, CurrentTime);
     x()->XFlush(c->display);
-    s.hook = true;
+    s.table.hook = true;
     s.hookOwner = owner;
     s.hookConnection = c;
     return true;
@@ -958,34 +885,16 @@ bool installHookImpl(WindowHandle owner)
 
 // ------------------------------------------------------------------ the seam
 
-const void* sharedProcedureAddress() { return reinterpret_cast<const void*>(&sharedProcedure); }
-
-bool registerFrameworkClass(const char* name)
-{
-    if (!name || !*name) return false;
-    State& s = state();
-    Lock lock(s.mutex);
-    for (auto& c : s.classes)
-        if (sameName(c.first, name)) return false;
-    s.classes.emplace_back(name, &sharedProcedure);
-    return true;
-}
-
 WindowHandle createWindow(const CreateParams& p)
 {
-    State& s = state();
-    Procedure procedure = nullptr;
-    {
-        Lock lock(s.mutex);
-        for (auto& c : s.classes)
-            if (sameName(c.first, p.className)) procedure = c.second;
-    }
+    WindowTable& t = table();
+    const Procedure procedure = t.classProcedure(p.className);
     if (!procedure || !x()) return nullptr;
     const bool child = (static_cast<uint32_t>(p.style) & kWsChild) != 0;
     if (child && !p.parent) return nullptr;
     XWin* parent = find(p.parent);
     Connection* connection = parent ? parent->connection : openConnection();
-    if (!connection) return nullptr;
+    if (!connection || broken(*connection)) return nullptr;
     const bool ownsConnection = parent == nullptr;
     ErrorScope scope;
     const int before = connection->errors.load();
@@ -993,17 +902,11 @@ WindowHandle createWindow(const CreateParams& p)
         ? parent->xid
         : (p.parent ? static_cast<Window>(reinterpret_cast<std::uintptr_t>(p.parent)) : connection->root);
     std::unique_ptr<XWin> w(new XWin);
+    WindowTable::describe(*w, p, procedure);
+    w->width = std::max(w->width, 1);
+    w->height = std::max(w->height, 1);
     w->connection = connection;
     w->ownsConnection = ownsConnection;
-    w->className = p.className;
-    w->procedure = procedure;
-    w->parent = p.parent;
-    w->style = p.style;
-    w->x = p.x == kUseDefault ? 0 : p.x;
-    w->y = p.y == kUseDefault ? 0 : p.y;
-    w->width = p.cx == kUseDefault || p.cx < 1 ? 1 : p.cx;
-    w->height = p.cy == kUseDefault || p.cy < 1 ? 1 : p.cy;
-    w->text = p.name ? p.name : "";
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.border_pixel = 0;
@@ -1019,98 +922,21 @@ WindowHandle createWindow(const CreateParams& p)
         if (ownsConnection) closeConnection(connection);
         return nullptr;
     }
-    const WindowHandle handle = handleOf(w->xid);
-    {
-        Lock lock(s.mutex);
-        s.windows[handle] = std::move(w);
-    }
-    CreateParams params = p;
-    if (procedure(handle, kWmNcCreate, 0, reinterpret_cast<LParam>(&params)) == 0) {
-        if (find(handle)) procedure(handle, kWmNcDestroy, 0, 0);
-        x()->XDestroyWindow(connection->display, static_cast<Window>(reinterpret_cast<std::uintptr_t>(handle)));
-        {
-            Lock lock(s.mutex);
-            s.windows.erase(handle);
-        }
-        if (ownsConnection) closeConnection(connection);
-        return nullptr;
-    }
-    XWin* made = find(handle);
-    if (!made || !made->procedure || made->procedure(handle, kWmCreate, 0, reinterpret_cast<LParam>(&params)) == -1) {
-        destroyWindowImpl(handle);
-        return nullptr;
+    const Window xid = w->xid;
+    const WindowHandle handle = handleOf(xid);
+    switch (t.create(handle, std::move(w), p)) {
+        case WindowTable::Created::Refused:
+            x()->XDestroyWindow(connection->display, xid);
+            if (ownsConnection) closeConnection(connection);
+            return nullptr;
+        case WindowTable::Created::Failed: return nullptr;
+        case WindowTable::Created::Made: break;
     }
     if (XWin* r = find(handle)) {
-        if (static_cast<uint32_t>(r->style) & kWsVisible) {
-            x()->XMapWindow(connection->display, r->xid);
-            r->visible = true;
-            r->invalid = true;
-        }
+        if (static_cast<uint32_t>(r->style) & kWsVisible) x()->XMapWindow(connection->display, r->xid);
         x()->XFlush(connection->display);
     }
     return handle;
-}
-
-bool isWindow(WindowHandle window) { return find(window) != nullptr; }
-
-bool destroyWindow(WindowHandle window) { return destroyWindowImpl(window); }
-
-WindowHandle parentWindow(WindowHandle window)
-{
-    XWin* w = find(window);
-    return w ? w->parent : nullptr;
-}
-
-void* userData(WindowHandle window)
-{
-    XWin* w = find(window);
-    return w ? w->userData : nullptr;
-}
-
-void setUserData(WindowHandle window, void* data)
-{
-    if (XWin* w = find(window)) w->userData = data;
-}
-
-LResult defaultProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
-{
-    return defaultProc(window, message, wParam, lParam);
-}
-
-LResult sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
-{
-    return send(window, message, wParam, lParam);
-}
-
-void* subclassWindow(WindowHandle window)
-{
-    XWin* w = find(window);
-    if (!w) return nullptr;
-    Procedure previous = w->procedure;
-    w->procedure = &sharedProcedure;
-    return reinterpret_cast<void*>(previous);
-}
-
-void restoreProcedure(WindowHandle window, void* previous)
-{
-    if (XWin* w = find(window))
-        if (previous) w->procedure = reinterpret_cast<Procedure>(previous);
-}
-
-LResult callProcedure(void* procedure, WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
-{
-    if (!procedure) return 0;
-    return reinterpret_cast<Procedure>(procedure)(window, message, wParam, lParam);
-}
-
-bool invalidateWindow(WindowHandle window)
-{
-    State& s = state();
-    Lock lock(s.mutex);
-    auto it = s.windows.find(window);
-    if (it == s.windows.end()) return false;
-    it->second->invalid = true;
-    return true;
 }
 
 bool updateWindow(WindowHandle window)
@@ -1124,32 +950,11 @@ bool updateWindow(WindowHandle window)
     return true;
 }
 
-bool needsPaint(WindowHandle window)
-{
-    XWin* w = find(window);
-    return w && w->invalid;
-}
-
 WindowHandle setFocus(WindowHandle window)
 {
     ErrorScope scope;
-    return setFocusImpl(window);
+    return table().setFocus(window);
 }
-
-WindowHandle focusWindow() { return state().focus; }
-
-void setCapture(WindowHandle window)
-{
-    State& s = state();
-    if (!find(window)) return;
-    const WindowHandle old = s.capture;
-    s.capture = window;
-    if (old && old != window && find(old)) send(old, kWmCaptureChanged, 0, reinterpret_cast<LParam>(window));
-}
-
-void releaseCapture() { releaseCaptureImpl(); }
-
-WindowHandle captureWindow() { return state().capture; }
 
 bool setWindowPosition(WindowHandle window, int32_t x0, int32_t y0, int32_t width, int32_t height)
 {
@@ -1160,6 +965,7 @@ bool setWindowPosition(WindowHandle window, int32_t x0, int32_t y0, int32_t widt
     w->width = width < 1 ? 1 : width;
     w->height = height < 1 ? 1 : height;
     w->invalid = true;
+    if (broken(*w->connection)) return true;
     ErrorScope scope;
     x()->XMoveResizeWindow(w->connection->display, w->xid, w->x, w->y, static_cast<unsigned>(w->width),
                            static_cast<unsigned>(w->height));
@@ -1172,6 +978,7 @@ void showWindow(WindowHandle window)
     if (!w) return;
     if (!w->visible) w->invalid = true;
     w->visible = true;
+    if (broken(*w->connection)) return;
     ErrorScope scope;
     x()->XMapWindow(w->connection->display, w->xid);
     x()->XFlush(w->connection->display);
@@ -1188,66 +995,20 @@ bool isWindowVisible(WindowHandle window)
     return false;
 }
 
-bool windowRect(WindowHandle window, int32_t& x0, int32_t& y0, int32_t& width, int32_t& height)
-{
-    XWin* w = find(window);
-    if (!w) return false;
-    x0 = w->x;
-    y0 = w->y;
-    width = w->width;
-    height = w->height;
-    return true;
-}
-
-bool clientSize(WindowHandle window, int32_t& width, int32_t& height)
-{
-    XWin* w = find(window);
-    if (!w) return false;
-    width = w->width;
-    height = w->height;
-    return true;
-}
-
-bool setWindowText(WindowHandle window, const char* text)
-{
-    return find(window) && send(window, kWmSetText, 0, reinterpret_cast<LParam>(text ? text : "")) != 0;
-}
-
-int32_t windowText(WindowHandle window, char* text, int32_t size)
-{
-    if (!text || size < 1) return 0;
-    text[0] = '\0';
-    if (!find(window)) return 0;
-    return static_cast<int32_t>(send(window, kWmGetText, static_cast<WParam>(size), reinterpret_cast<LParam>(text)));
-}
-
-namespace {
-struct Paint {
-    WindowHandle window;
-};
-}  // namespace
-
-PaintContext* beginPaint(WindowHandle window)
-{
-    if (XWin* w = find(window)) w->invalid = false;
-    return reinterpret_cast<PaintContext*>(new Paint{window});
-}
-
 void endPaint(PaintContext* context)
 {
-    Paint* paint = reinterpret_cast<Paint*>(context);
-    if (!paint) return;
-    if (XWin* w = find(paint->window)) {
+    if (!context) return;
+    XWin* w = find(WindowTable::paintedWindow(context));
+    if (w && !broken(*w->connection)) {
         ErrorScope scope;
         x()->XFlush(w->connection->display);
     }
-    delete paint;
+    WindowTable::endPaint(context);
 }
 
 void copyToWindow(PaintContext* context, void* /*sourceDc*/, const uint32_t* pixels, int32_t width, int32_t height)
 {
-    Paint* paint = reinterpret_cast<Paint*>(context);
-    XWin* w = paint ? find(paint->window) : nullptr;
+    XWin* w = find(WindowTable::paintedWindow(context));
     if (!w) return;
     ErrorScope scope;
     present(*w, pixels, width, height);
@@ -1257,10 +1018,6 @@ bool installKeyboardHook(WindowHandle owner) { return installHookImpl(owner); }
 
 void removeKeyboardHook() { removeHookImpl(); }
 
-bool keyboardHookInstalled() { return state().hook; }
-
-int32_t gdiObjectCount() { return -1; }
-
 void processPendingEvents(WindowHandle window)
 {
     XWin* w = find(window);
@@ -1268,7 +1025,7 @@ void processPendingEvents(WindowHandle window)
     Connection* c = w->connection;
     ErrorScope scope;
     // Bounded, so that a flood of motion cannot keep the host's idle call from returning.
-    for (int i = 0; i < 4096 && live(c) && x()->XPending(c->display) > 0; ++i) {
+    for (int i = 0; i < 4096 && live(c) && !broken(*c) && x()->XPending(c->display) > 0; ++i) {
         XEvent event;
         x()->XNextEvent(c->display, &event);
         dispatch(event);
@@ -1280,57 +1037,24 @@ void paintPendingWindows(WindowHandle window)
     if (!find(window)) return;
     ErrorScope scope;
     std::vector<WindowHandle> tree;
-    collect(window, tree);
+    table().collect(window, tree);
     for (WindowHandle h : tree) {
         XWin* w = find(h);
         if (w && w->invalid && w->visible && !w->destroying) send(h, kWmPaint, 0, 0);
     }
-    if (XWin* w = find(window)) x()->XFlush(w->connection->display);
+    if (XWin* w = find(window))
+        if (!broken(*w->connection)) x()->XFlush(w->connection->display);
 }
 
 }  // namespace x11_windows
 
 const WindowSystem& x11WindowSystem()
 {
-    static const WindowSystem system = {
-        &x11_windows::sharedProcedureAddress,
-        &x11_windows::registerFrameworkClass,
-        &x11_windows::createWindow,
-        &x11_windows::isWindow,
-        &x11_windows::destroyWindow,
-        &x11_windows::parentWindow,
-        &x11_windows::userData,
-        &x11_windows::setUserData,
-        &x11_windows::defaultProcedure,
-        &x11_windows::sendMessage,
-        &x11_windows::subclassWindow,
-        &x11_windows::restoreProcedure,
-        &x11_windows::callProcedure,
-        &x11_windows::invalidateWindow,
-        &x11_windows::updateWindow,
-        &x11_windows::needsPaint,
-        &x11_windows::setFocus,
-        &x11_windows::focusWindow,
-        &x11_windows::setCapture,
-        &x11_windows::releaseCapture,
-        &x11_windows::captureWindow,
-        &x11_windows::setWindowPosition,
-        &x11_windows::showWindow,
-        &x11_windows::isWindowVisible,
-        &x11_windows::windowRect,
-        &x11_windows::clientSize,
-        &x11_windows::setWindowText,
-        &x11_windows::windowText,
-        &x11_windows::beginPaint,
-        &x11_windows::endPaint,
-        &x11_windows::copyToWindow,
-        &x11_windows::installKeyboardHook,
-        &x11_windows::removeKeyboardHook,
-        &x11_windows::keyboardHookInstalled,
-        &x11_windows::gdiObjectCount,
-        &x11_windows::processPendingEvents,
-        &x11_windows::paintPendingWindows,
-    };
+    namespace xw = x11_windows;
+    static const WindowSystem system = tableWindowSystem<&xw::table>(
+        {&xw::createWindow, &xw::destroyWindowImpl, &xw::updateWindow, &xw::setFocus, &xw::setWindowPosition,
+         &xw::showWindow, &xw::isWindowVisible, &xw::endPaint, &xw::copyToWindow, &xw::installKeyboardHook,
+         &xw::removeKeyboardHook, &xw::processPendingEvents, &xw::paintPendingWindows});
     return system;
 }
 

@@ -208,6 +208,10 @@ struct XErrorEvent {
 };
 
 using XErrorHandler = int (*)(Display*, XErrorEvent*);
+// A lost connection: the handler of the whole process, then the connection's own exit handler
+// (whose default ends the process; newer libX11 only).
+using XIOErrorHandler = int (*)(Display*);
+using XIOErrorExitHandler = void (*)(Display*, void*);
 
 // ------------------------------------------------------------------ windows, visuals, images
 
@@ -331,6 +335,8 @@ struct Api {
     Display* (*XOpenDisplay)(const char*);
     int (*XCloseDisplay)(Display*);
     XErrorHandler (*XSetErrorHandler)(XErrorHandler);
+    XIOErrorHandler (*XSetIOErrorHandler)(XIOErrorHandler);
+    void (*XSetIOErrorExitHandler)(Display*, XIOErrorExitHandler, void*);  // may be missing (older libX11)
     int (*XDefaultScreen)(Display*);
     Visual* (*XDefaultVisual)(Display*, int);
     Colormap (*XDefaultColormap)(Display*, int);
