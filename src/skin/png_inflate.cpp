@@ -17,6 +17,13 @@
 #include <new>
 
 namespace pngdetail {
+
+struct HuffTable {
+    const uint32_t* entries = nullptr;
+    unsigned maxLength = 0;  // 0: the code has no symbols
+    uint32_t lastCode = 0;  // canonical code of the last symbol (longest, highest)
+};
+
 namespace {
 
 // ------------------------------------------------------------------ tables
@@ -46,12 +53,6 @@ constexpr size_t kCodeLengthEntries = size_t(1) << kCodeLengthBits;
 // pattern that starts no code; offset << 16 | kSubTable | index bits for a
 // pointer to a second-level table.
 constexpr uint32_t kSubTable = 0x100;
-
-struct HuffTable {
-    const uint32_t* entries = nullptr;
-    unsigned maxLength = 0;  // 0: the code has no symbols
-    uint32_t lastCode = 0;  // canonical code of the last symbol (longest, highest)
-};
 
 inline uint32_t reverseBits(uint32_t code, unsigned length)
 {
@@ -160,12 +161,17 @@ const FixedTables& fixedTables()
     return tables;
 }
 
+
+}  // namespace
+
 struct DynamicTables {
     uint32_t literal[kLiteralEntries];
     uint32_t distance[kDistanceEntries];
     uint32_t codeLength[kCodeLengthEntries];
     HuffTable literalTable, distanceTable;
 };
+
+namespace {
 
 // ------------------------------------------------------------------ bit input
 
@@ -225,37 +231,38 @@ inline void copyMatch(uint8_t* dst, size_t distance, size_t length)
             dst += 16;
             src += 16;
         } while (dst < stop);
-    } else if (distance >= 8) {
-        do {
-            std::memcpy(dst, src, 8);
-            dst += 8;
-            src += 8;
-        } while (dst < stop);
-    } else if (distance == 1) {
-        std::memset(dst, *src, length);
-    } else {
-        // Repeat the pattern up to a period of at least 8 bytes, then copy
-        // 8 bytes at a time with that period.
-        static const uint8_t kPeriod[8] = {0, 0, 8, 9, 8, 10, 12, 14};
-        const unsigned period = kPeriod[distance];
-        for (unsigned i = 0; i < period; ++i) dst[i] = src[i];
-        dst += period;
-        src = dst - period;
-        while (dst < stop) {
-            std::memcpy(dst, src, 8);
-            dst += 8;
-            src += 8;
-        }
+        return;
     }
+    // Shorter distances: the first 16 bytes one by one. From there on the
+    // bytes repeat with the largest multiple of the distance up to 16, so
+    // the rest are stores of those 16 bytes, held in a register (reading
+    // back what was just written would stall on the overlapping stores).
+    static const uint8_t kRepeat[16] = {0, 16, 16, 15, 16, 15, 12, 14, 16, 9, 10, 11, 12, 13, 14, 15};
+    const size_t first = length < 16 ? length : 16;
+    for (size_t i = 0; i < first; ++i) dst[i] = src[i];
+    if (length <= 16) return;
+    uint8_t pattern[16];
+    std::memcpy(pattern, dst, 16);
+    const size_t repeat = kRepeat[distance];
+    for (dst += repeat; dst < stop; dst += repeat) std::memcpy(dst, pattern, 16);
 }
 
+// Answered by huffmanBlock when it stops at `stop` with the block unfinished.
+constexpr int32_t kPaused = -1;
+
+// Decodes codes into out[position ..] until the block's end code, a failure,
+// or position reaching `stop` (kPaused). outSize is where the output must end.
 int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, uint8_t* out, size_t outSize,
-                     size_t& position)
+                     size_t stop, size_t& position)
 {
     BitInput br = in;
     size_t pos = position;
     int32_t status = kPngOk;
     for (;;) {
+        if (pos >= stop) {
+            status = kPaused;
+            break;
+        }
         br.refill();
         uint32_t e = lookup<kLiteralBits>(lit, br.bits);
         unsigned len = e & 0xF;
@@ -332,7 +339,9 @@ int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, 
     return status;
 }
 
-int32_t storedBlock(BitInput& in, uint8_t* out, size_t outSize, size_t& position)
+// Reads a stored block's header and checks that its bytes fit the output
+// and lie in the input; `left` is set to their number.
+int32_t storedHeader(BitInput& in, size_t outSize, size_t position, uint32_t& left)
 {
     in.drop(in.count & 7);
     // Hand the whole bytes still in the bit buffer back to the byte input.
@@ -346,9 +355,7 @@ int32_t storedBlock(BitInput& in, uint8_t* out, size_t outSize, size_t& position
     if (len + nlen != 65535) return kPngStoredLengthMismatch;
     if (len > outSize - position) return kPngStoredOverrun;
     if (size_t(in.end - in.next) < len) return kPngStoredDataEnd;
-    std::memcpy(out + position, in.next, len);
-    in.next += len;
-    position += len;
+    left = len;
     return kPngOk;
 }
 
@@ -418,42 +425,82 @@ int32_t dynamicHeader(BitInput& in, DynamicTables& t)
 
 }  // namespace
 
-int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize, size_t* produced)
+Inflater::Inflater(const uint8_t* in, size_t inSize, size_t outSize) : next_(in), end_(in + inSize), outSize_(outSize)
 {
-    BitInput br{in, in + inSize, 0, 0};
-    size_t pos = 0;
-    std::unique_ptr<DynamicTables> dynamic;
+}
+
+Inflater::~Inflater() = default;
+
+int32_t Inflater::run(uint8_t* window, size_t base, size_t stop)
+{
+    if (finished_) return kPngOk;
+    BitInput br{next_, end_, bits_, count_};
+    // Window-relative positions from here on.
+    const size_t outSize = outSize_ - base;
+    const size_t limit = stop - base;
+    size_t pos = pos_ - base;
     int32_t status = kPngOk;
     for (;;) {
+        if (mode_ == Mode::Huffman) {
+            status = huffmanBlock(br, *literal_, *distance_, window, outSize, limit, pos);
+            if (status == kPaused) {
+                status = kPngOk;
+                break;
+            }
+            if (status) break;
+            mode_ = Mode::BlockStart;
+            if (final_) break;
+        } else if (mode_ == Mode::Stored) {
+            const uint32_t n = pos >= limit ? 0 : uint32_t(limit - pos < storedLeft_ ? limit - pos : storedLeft_);
+            std::memcpy(window + pos, br.next, n);
+            br.next += n;
+            pos += n;
+            storedLeft_ -= n;
+            if (storedLeft_) break;
+            mode_ = Mode::BlockStart;
+            if (final_) break;
+        }
+        if (pos >= limit) break;
         br.refill();
         if (br.count < 3) {
             status = kPngBitsDataEnd;
             break;
         }
-        const bool final = br.bits & 1;
+        final_ = br.bits & 1;
         const unsigned type = unsigned(br.bits >> 1) & 3;
         br.drop(3);
         if (type == 0) {
-            status = storedBlock(br, out, outSize, pos);
+            status = storedHeader(br, outSize, pos, storedLeft_);
+            if (status) break;
+            mode_ = Mode::Stored;
         } else if (type == 1) {
             const FixedTables& f = fixedTables();
-            status = huffmanBlock(br, f.literalTable, f.distanceTable, out, outSize, pos);
+            literal_ = &f.literalTable;
+            distance_ = &f.distanceTable;
+            mode_ = Mode::Huffman;
         } else if (type == 2) {
-            if (!dynamic) {
-                dynamic.reset(new (std::nothrow) DynamicTables);
-                if (!dynamic) {
+            if (!dynamic_) {
+                dynamic_.reset(new (std::nothrow) DynamicTables);
+                if (!dynamic_) {
                     status = kPngOutOfMemory;
                     break;
                 }
             }
-            status = dynamicHeader(br, *dynamic);
-            if (!status) status = huffmanBlock(br, dynamic->literalTable, dynamic->distanceTable, out, outSize, pos);
+            status = dynamicHeader(br, *dynamic_);
+            if (status) break;
+            literal_ = &dynamic_->literalTable;
+            distance_ = &dynamic_->distanceTable;
+            mode_ = Mode::Huffman;
         } else {
             status = kPngReservedBlockType;
+            break;
         }
-        if (status || final) break;
     }
-    *produced = pos;
+    next_ = br.next;
+    bits_ = br.bits;
+    count_ = br.count;
+    pos_ = pos + base;
+    if (status || (mode_ == Mode::BlockStart && final_)) finished_ = true;
     return status;
 }
 

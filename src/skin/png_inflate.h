@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace pngdetail {
 
@@ -10,10 +11,58 @@ namespace pngdetail {
 // in 8-byte steps and may write up to this many bytes past their end.
 constexpr size_t kInflateSlack = 16;
 
-// Inflates the DEFLATE stream in[0 .. inSize) into out[0 .. outSize). The
-// output area must be writable up to outSize + kInflateSlack. Bytes from
-// *produced on are undefined afterwards (the caller clears what it needs).
-// Returns 0 or a PngStatusCode; *produced is set in both cases.
-int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize, size_t* produced);
+// Bytes a run may write beyond its stopping point: the longest back-reference
+// (258 bytes) and the slack of its copy.
+constexpr size_t kInflateOvershoot = 258 + kInflateSlack;
+
+// The farthest back a back-reference reaches: the history an output window
+// must keep when it moves on.
+constexpr size_t kInflateHistory = 32768;
+
+struct DynamicTables;
+struct HuffTable;
+
+// Inflates one DEFLATE stream piece by piece into a window of the output
+// that the caller moves on between pieces. Positions are counted from the
+// start of the output; the stream may produce at most outSize bytes (more
+// fails with the overrun statuses).
+class Inflater {
+public:
+    Inflater(const uint8_t* in, size_t inSize, size_t outSize);
+    ~Inflater();
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Inflates into `window`, whose byte 0 is output position `base`, until
+    // the stream ends, fails, or the output reaches position `stop` (checked
+    // between codes and blocks, so up to kInflateOvershoot bytes more may be
+    // written: the window must be writable up to stop - base +
+    // kInflateOvershoot). The window must hold the kInflateHistory bytes
+    // before produced() (all of them when fewer were produced). Returns 0 or
+    // a PngStatusCode; after a failure nothing more is inflated.
+    int32_t run(uint8_t* window, size_t base, size_t stop);
+
+    // The stream's last block has ended (or the stream failed).
+    bool finished() const { return finished_; }
+    // Output bytes produced so far; bytes beyond are undefined.
+    size_t produced() const { return pos_; }
+
+private:
+    enum class Mode { BlockStart, Huffman, Stored };
+
+    const uint8_t* next_;
+    const uint8_t* end_;
+    uint64_t bits_ = 0;
+    unsigned count_ = 0;
+    size_t outSize_;
+    size_t pos_ = 0;
+    Mode mode_ = Mode::BlockStart;
+    bool final_ = false;
+    bool finished_ = false;
+    uint32_t storedLeft_ = 0;
+    const HuffTable* literal_ = nullptr;  // the current block's tables
+    const HuffTable* distance_ = nullptr;
+    std::unique_ptr<DynamicTables> dynamic_;
+};
 
 }  // namespace pngdetail
