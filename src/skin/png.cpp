@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
@@ -250,9 +251,10 @@ bool haveSsse3()
 
 // Converts pixels while a whole 16-byte load stays inside the line; answers how many.
 __attribute__((target("ssse3"))) uint32_t rgbToRgbaSsse3(const uint8_t* PNG_RESTRICT s, uint32_t n,
-                                                         uint8_t* PNG_RESTRICT d)
+                                                         uint8_t* PNG_RESTRICT d, bool bgra)
 {
-    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i spread = bgra ? _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1)
+                                : _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i opaque = _mm_set1_epi32(int32_t(0xFF000000u));
     uint32_t i = 0;
     for (; i + 6 <= n; i += 4) {
@@ -264,17 +266,30 @@ __attribute__((target("ssse3"))) uint32_t rgbToRgbaSsse3(const uint8_t* PNG_REST
 }
 #endif
 
+#if PNG_SSE2
+// Red and blue of four pixels (16 bytes) exchanged.
+inline __m128i swapRedBlue4(__m128i v)
+{
+    const __m128i keep = _mm_set1_epi32(int32_t(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
+    const __m128i red = _mm_slli_epi32(_mm_and_si128(v, low), 16);
+    const __m128i blue = _mm_and_si128(_mm_srli_epi32(v, 16), low);
+    return _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(red, blue));
+}
+#endif
+
 struct Converter {
     unsigned colourType;
     unsigned depth;
-    const Ancillary* a;
+    const Ancillary* a;  // its palette already in the output's byte order
+    bool bgra;  // output bytes blue, green, red, alpha
 
-    // Converts n pixels of one unfiltered line to RGBA, one pixel every
-    // `step` output bytes. Returns 0 or the palette-index status.
+    // Converts n pixels of one unfiltered line to RGBA (or BGRA), one pixel
+    // every `step` output bytes. Returns 0 or the palette-index status.
     int32_t row(const uint8_t* PNG_RESTRICT s, uint32_t n, uint8_t* PNG_RESTRICT d, size_t step) const
     {
         const bool key = a->keyGiven;
         const uint32_t k0 = a->key[0], k1 = a->key[1], k2 = a->key[2];
+        const unsigned R = bgra ? 2 : 0, B = 2 - R;  // where red and blue go
         switch (colourType * 32 + depth) {
             case 0 * 32 + 1:
             case 0 * 32 + 2:
@@ -305,33 +320,33 @@ struct Converter {
             case 2 * 32 + 8:
                 if (key) {
                     for (uint32_t i = 0; i < n; ++i, d += step, s += 3) {
-                        d[0] = s[0];
+                        d[R] = s[0];
                         d[1] = s[1];
-                        d[2] = s[2];
+                        d[B] = s[2];
                         d[3] = (s[0] == k0 && s[1] == k1 && s[2] == k2) ? 0 : 255;
                     }
                 } else {
                     uint32_t i = 0;
 #if PNG_SSSE3
                     if (step == 4 && haveSsse3()) {
-                        i = rgbToRgbaSsse3(s, n, d);
+                        i = rgbToRgbaSsse3(s, n, d, bgra);
                         s += size_t(i) * 3;
                         d += size_t(i) * 4;
                     }
 #endif
                     for (; i < n; ++i, d += step, s += 3) {
-                        d[0] = s[0];
+                        d[R] = s[0];
                         d[1] = s[1];
-                        d[2] = s[2];
+                        d[B] = s[2];
                         d[3] = 255;
                     }
                 }
                 return kPngOk;
             case 2 * 32 + 16:
                 for (uint32_t i = 0; i < n; ++i, d += step, s += 6) {
-                    d[0] = s[0];
+                    d[R] = s[0];
                     d[1] = s[2];
-                    d[2] = s[4];
+                    d[B] = s[4];
                     d[3] = (key && be16(s) == k0 && be16(s + 2) == k1 && be16(s + 4) == k2) ? 0 : 255;
                 }
                 return kPngOk;
@@ -366,13 +381,27 @@ struct Converter {
                     d[3] = s[2];
                 }
                 return kPngOk;
-            case 6 * 32 + 8:
-                if (step == 4) {
+            case 6 * 32 + 8: {
+                if (step == 4 && !bgra) {
                     std::memcpy(d, s, size_t(n) * 4);
-                } else {
-                    for (uint32_t i = 0; i < n; ++i, d += step, s += 4) std::memcpy(d, s, 4);
+                    return kPngOk;
+                }
+                uint32_t i = 0;
+#if PNG_SSE2
+                if (step == 4) {
+                    for (; i + 4 <= n; i += 4, d += 16, s += 16)
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                                         swapRedBlue4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))));
+                }
+#endif
+                for (; i < n; ++i, d += step, s += 4) {
+                    d[R] = s[0];
+                    d[1] = s[1];
+                    d[B] = s[2];
+                    d[3] = s[3];
                 }
                 return kPngOk;
+            }
             case 6 * 32 + 16: {
                 uint32_t i = 0;
 #if PNG_SSE2
@@ -382,15 +411,16 @@ struct Converter {
                     for (; i + 4 <= n; i += 4, d += 16, s += 32) {
                         const __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
                         const __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16));
-                        const __m128i packed = _mm_packus_epi16(_mm_and_si128(p0, low), _mm_and_si128(p1, low));
+                        __m128i packed = _mm_packus_epi16(_mm_and_si128(p0, low), _mm_and_si128(p1, low));
+                        if (bgra) packed = swapRedBlue4(packed);
                         _mm_storeu_si128(reinterpret_cast<__m128i*>(d), packed);
                     }
                 }
 #endif
                 for (; i < n; ++i, d += step, s += 8) {
-                    d[0] = s[0];
+                    d[R] = s[0];
                     d[1] = s[2];
-                    d[2] = s[4];
+                    d[B] = s[4];
                     d[3] = s[6];
                 }
                 return kPngOk;
@@ -399,29 +429,6 @@ struct Converter {
         }
     }
 };
-
-// Red and blue of n pixels exchanged, one pixel every `step` bytes.
-void swapRedBlue(uint8_t* d, uint32_t n, size_t step)
-{
-    uint32_t i = 0;
-#if PNG_SSE2
-    if (step == 4) {
-        const __m128i keep = _mm_set1_epi32(int32_t(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
-        for (; i + 4 <= n; i += 4, d += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-            const __m128i red = _mm_slli_epi32(_mm_and_si128(v, low), 16);
-            const __m128i blue = _mm_and_si128(_mm_srli_epi32(v, 16), low);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
-                             _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(red, blue)));
-        }
-    }
-#endif
-    for (; i < n; ++i, d += step) {
-        const uint8_t r = d[0];
-        d[0] = d[2];
-        d[2] = r;
-    }
-}
 
 // Unfilters and converts the lines of every pass in order as their bytes
 // arrive. A line with filter type 0 is converted where it lies; others are
@@ -432,9 +439,9 @@ void swapRedBlue(uint8_t* d, uint32_t n, size_t step)
 class LineSink {
 public:
     LineSink(const Pass* passes, unsigned passCount, const Converter& convert, uint8_t* picture, size_t rowBytes,
-             bool bgra, unsigned bytesPerPixel, uint8_t* rows)
+             unsigned bytesPerPixel, uint8_t* rows)
         : passes_(passes), passCount_(passCount), convert_(convert), picture_(picture), rowBytes_(rowBytes),
-          bgra_(bgra), bytesPerPixel_(bytesPerPixel), rows_(rows)
+          bytesPerPixel_(bytesPerPixel), rows_(rows)
     {
         uint64_t widest = 0;
         for (unsigned p = 0; p < passCount; ++p) widest = passes[p].stride > widest ? passes[p].stride : widest;
@@ -528,7 +535,6 @@ private:
         const Pass& ps = passes_[pass_];
         uint8_t* dst = destination();
         convertStatus_ = convert_.row(data, ps.width, dst, size_t(ps.dx) * 4);
-        if (convertStatus_ == kPngOk && bgra_) swapRedBlue(dst, ps.width, size_t(ps.dx) * 4);
     }
     void advance()
     {
@@ -550,7 +556,6 @@ private:
     const Converter& convert_;
     uint8_t* picture_;
     size_t rowBytes_;
-    bool bgra_;
     unsigned bytesPerPixel_;
     uint8_t* rows_;  // three rows: two to unfilter into, one for the last lines
     size_t rowSpacing_;
@@ -616,8 +621,10 @@ int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInf
     // The picture comes first so that lines are converted as they arrive;
     // failures of the data still take precedence over a refused picture.
     uint8_t* const picture = output.allocate(output.context, size_t(h.width) * h.height * 4);
-    const Converter convert{h.colourType, h.depth, &a};
-    LineSink sink(passes, passCount, convert, picture, size_t(h.width) * 4, output.bgra, (bpp + 7) / 8,
+    if (output.bgra)
+        for (unsigned i = 0; i < a.paletteSize; ++i) std::swap(a.palette[i][0], a.palette[i][2]);
+    const Converter convert{h.colourType, h.depth, &a, output.bgra};
+    LineSink sink(passes, passCount, convert, picture, size_t(h.width) * 4, (bpp + 7) / 8,
                   window + windowSize);
 
     pngdetail::Inflater inflater(buf + 2, gathered > 2 ? gathered - 2 : 0, size_t(bound));
