@@ -258,7 +258,26 @@ int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, 
     BitInput br = in;
     size_t pos = position;
     int32_t status = kPngOk;
+    // Runs of literals go through a quicker loop while the input has whole
+    // refills left and the output has room for the longest match before
+    // both its end and `stop`: each literal's successor is looked up before
+    // the refill (the buffer still holds more than a code's bits), so the
+    // lookups do not wait for the refills. Anything else falls through to
+    // the general step below, which starts from the same symbol.
+    const size_t roomy = (outSize < stop ? outSize : stop);
+    const size_t fastEnd = roomy > 258 ? roomy - 258 : 0;
     for (;;) {
+        if (pos < fastEnd && br.end - br.next >= 8) {
+            br.refill();
+            uint32_t e = lookup<kLiteralBits>(lit, br.bits);
+            while ((e >> 16) < 256 && (e & 0xF) != 0) {
+                br.drop(e & 0xF);
+                out[pos++] = uint8_t(e >> 16);
+                e = lookup<kLiteralBits>(lit, br.bits);
+                if (pos >= fastEnd || br.end - br.next < 8) break;
+                br.refill();
+            }
+        }
         if (pos >= stop) {
             status = kPaused;
             break;
