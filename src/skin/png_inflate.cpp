@@ -22,6 +22,7 @@ struct HuffTable {
     const uint32_t* entries = nullptr;
     unsigned maxLength = 0;  // 0: the code has no symbols
     uint32_t lastCode = 0;  // canonical code of the last symbol (longest, highest)
+    const uint32_t* pairs = nullptr;  // literal/length codes: the pair table (see buildPairs)
 };
 
 namespace {
@@ -45,6 +46,7 @@ constexpr unsigned kDistanceBits = 8;  // primary index bits, distance table
 constexpr unsigned kCodeLengthBits = 7;  // the code-length code has no code above 7 bits
 
 // Worst case: one full-size second-level table per symbol.
+constexpr unsigned kPairBits = 12;  // index bits of the literal pair table
 constexpr size_t kLiteralEntries = (size_t(1) << kLiteralBits) + 288 * (size_t(1) << (kMaxCodeLength - kLiteralBits));
 constexpr size_t kDistanceEntries = (size_t(1) << kDistanceBits) + 32 * (size_t(1) << (kMaxCodeLength - kDistanceBits));
 constexpr size_t kCodeLengthEntries = size_t(1) << kCodeLengthBits;
@@ -114,6 +116,39 @@ int32_t buildTable(HuffTable& table, uint32_t* storage, const uint8_t* lengths, 
     return kPngOk;
 }
 
+// The pair table of a literal/length code, for runs of literals: indexed by
+// the next kPairBits bits, an entry holds one or two literals whose codes lie
+// wholly within those bits (kPairLiteral, and kPairTwo for two; the low four
+// bits give the bits they take, bits 16 to 23 the first literal and 24 to 31
+// the second). Other entries (no kPairLiteral) are left to the general step.
+constexpr uint32_t kPairLiteral = 0x10;
+constexpr uint32_t kPairTwo = 0x20;
+
+void buildPairs(HuffTable& table, uint32_t* pairs)
+{
+    constexpr uint32_t size = uint32_t(1) << kPairBits;
+    constexpr uint32_t primaryMask = (uint32_t(1) << kLiteralBits) - 1;
+    // One literal per entry first: the code at each index, where it fits.
+    for (uint32_t i = 0; i < size; ++i) {
+        uint32_t e = table.entries[i & primaryMask];
+        if (e & kSubTable) e = table.entries[(e >> 16) + ((i >> kLiteralBits) & ((uint32_t(1) << (e & 0xF)) - 1))];
+        const unsigned len = e & 0xF;
+        pairs[i] = (len != 0 && len <= kPairBits && (e >> 16) < 256) ? (e | kPairLiteral) : 0;
+    }
+    // Then a second literal where the bits after the first hold one: from the
+    // top down, so that the entry for the bits after is still a single one.
+    for (uint32_t i = size; i-- > 0;) {
+        const uint32_t first = pairs[i];
+        if (!(first & kPairLiteral)) continue;
+        const unsigned len1 = first & 0xF;
+        const uint32_t second = pairs[i >> len1];
+        const unsigned len2 = second & 0xF;
+        if ((second & kPairLiteral) && !(second & kPairTwo) && len1 + len2 <= kPairBits)
+            pairs[i] = ((second >> 16) << 24) | (first & 0x00FF0000u) | kPairLiteral | kPairTwo | (len1 + len2);
+    }
+    table.pairs = pairs;
+}
+
 template <unsigned PrimaryBits>
 inline uint32_t lookup(const HuffTable& table, uint64_t bits)
 {
@@ -140,6 +175,7 @@ int32_t codeFailure(const HuffTable& table, uint64_t bits, unsigned available)
 
 struct FixedTables {
     uint32_t literal[size_t(1) << kLiteralBits];  // fixed codes are at most 9 bits
+    uint32_t pairs[size_t(1) << kPairBits];
     uint32_t distance[size_t(1) << kDistanceBits];
     HuffTable literalTable, distanceTable;
     FixedTables()
@@ -150,6 +186,7 @@ struct FixedTables {
         std::memset(lengths + 256, 7, 24);
         std::memset(lengths + 280, 8, 8);
         buildTable(literalTable, literal, lengths, 288, kLiteralBits);
+        buildPairs(literalTable, pairs);
         std::memset(lengths, 5, 32);
         buildTable(distanceTable, distance, lengths, 32, kDistanceBits);
     }
@@ -166,6 +203,7 @@ const FixedTables& fixedTables()
 
 struct DynamicTables {
     uint32_t literal[kLiteralEntries];
+    uint32_t pairs[size_t(1) << kPairBits];
     uint32_t distance[kDistanceEntries];
     uint32_t codeLength[kCodeLengthEntries];
     HuffTable literalTable, distanceTable;
@@ -268,12 +306,17 @@ int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, 
     const size_t fastEnd = roomy > 258 ? roomy - 258 : 0;
     for (;;) {
         if (pos < fastEnd && br.end - br.next >= 8) {
+            constexpr uint32_t pairMask = (uint32_t(1) << kPairBits) - 1;
             br.refill();
-            uint32_t e = lookup<kLiteralBits>(lit, br.bits);
-            while ((e >> 16) < 256 && (e & 0xF) != 0) {
+            uint32_t e = lit.pairs[br.bits & pairMask];
+            while (e & kPairLiteral) {
                 br.drop(e & 0xF);
-                out[pos++] = uint8_t(e >> 16);
-                e = lookup<kLiteralBits>(lit, br.bits);
+                // The second byte is written either way (a single literal's
+                // is overwritten by what follows).
+                out[pos] = uint8_t(e >> 16);
+                out[pos + 1] = uint8_t(e >> 24);
+                pos += 1 + ((e / kPairTwo) & 1);
+                e = lit.pairs[br.bits & pairMask];
                 if (pos >= fastEnd || br.end - br.next < 8) break;
                 br.refill();
             }
@@ -439,7 +482,10 @@ int32_t dynamicHeader(BitInput& in, DynamicTables& t)
     }
     status = buildTable(t.literalTable, t.literal, lengths, hlit, kLiteralBits);
     if (status) return status;
-    return buildTable(t.distanceTable, t.distance, lengths + hlit, hdist, kDistanceBits);
+    status = buildTable(t.distanceTable, t.distance, lengths + hlit, hdist, kDistanceBits);
+    if (status) return status;
+    buildPairs(t.literalTable, t.pairs);
+    return kPngOk;
 }
 
 }  // namespace
