@@ -126,25 +126,36 @@ constexpr uint32_t kPairTwo = 0x20;
 
 void buildPairs(HuffTable& table, uint32_t* pairs)
 {
-    constexpr uint32_t size = uint32_t(1) << kPairBits;
-    constexpr uint32_t primaryMask = (uint32_t(1) << kLiteralBits) - 1;
-    // One literal per entry first: the code at each index, where it fits.
-    for (uint32_t i = 0; i < size; ++i) {
-        uint32_t e = table.entries[i & primaryMask];
-        if (e & kSubTable) e = table.entries[(e >> 16) + ((i >> kLiteralBits) & ((uint32_t(1) << (e & 0xF)) - 1))];
-        const unsigned len = e & 0xF;
-        pairs[i] = (len != 0 && len <= kPairBits && (e >> 16) < 256) ? (e | kPairLiteral) : 0;
+    static_assert(kPairBits >= kLiteralBits, "the pair table is indexed by more bits than the primary table");
+    constexpr uint32_t primarySize = uint32_t(1) << kLiteralBits;
+    constexpr uint32_t copies = uint32_t(1) << (kPairBits - kLiteralBits);
+    // One literal per entry first: the code at each index, where it fits. A
+    // code of at most kLiteralBits bits fills the same entry in every copy of
+    // the primary table's range.
+    for (uint32_t j = 0; j < primarySize; ++j) {
+        const uint32_t e = table.entries[j];
+        if (!(e & kSubTable)) {
+            const uint32_t v = ((e & 0xF) != 0 && (e >> 16) < 256) ? (e | kPairLiteral) : 0;
+            for (uint32_t c = 0; c < copies; ++c) pairs[j + c * primarySize] = v;
+            continue;
+        }
+        for (uint32_t c = 0; c < copies; ++c) {
+            const uint32_t r = table.entries[(e >> 16) + (c & ((uint32_t(1) << (e & 0xF)) - 1))];
+            const unsigned len = r & 0xF;
+            pairs[j + c * primarySize] = (len != 0 && len <= kPairBits && (r >> 16) < 256) ? (r | kPairLiteral) : 0;
+        }
     }
     // Then a second literal where the bits after the first hold one: from the
     // top down, so that the entry for the bits after is still a single one.
-    for (uint32_t i = size; i-- > 0;) {
+    // (An entry without a literal has length 0 and finds itself.)
+    for (uint32_t i = primarySize * copies; i-- > 0;) {
         const uint32_t first = pairs[i];
-        if (!(first & kPairLiteral)) continue;
         const unsigned len1 = first & 0xF;
         const uint32_t second = pairs[i >> len1];
-        const unsigned len2 = second & 0xF;
-        if ((second & kPairLiteral) && !(second & kPairTwo) && len1 + len2 <= kPairBits)
-            pairs[i] = ((second >> 16) << 24) | (first & 0x00FF0000u) | kPairLiteral | kPairTwo | (len1 + len2);
+        const unsigned total = len1 + (second & 0xF);
+        const bool two = (first & second & kPairLiteral) && !(second & kPairTwo) && total <= kPairBits && len1 != 0;
+        const uint32_t pair = ((second >> 16) << 24) | (first & 0x00FF0000u) | kPairLiteral | kPairTwo | total;
+        pairs[i] = two ? pair : first;
     }
     table.pairs = pairs;
 }
