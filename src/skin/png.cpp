@@ -114,12 +114,13 @@ int32_t readHeader(const uint8_t* p, size_t size, Header& h)
     return kPngOk;
 }
 
-// Walks the chunks from byte 33 to IEND. IDAT data is gathered from byte 0 of
-// the same buffer on (the write position always trails the read position).
-int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, size_t& gathered)
+// Walks the chunks from byte 33 to IEND; the IDAT data become the pieces of
+// the compressed stream, in place.
+int32_t walkChunks(const uint8_t* buf, size_t size, const Header& h, Ancillary& a,
+                   std::vector<pngdetail::InputPiece>& pieces)
 {
     uint64_t pos = 33;
-    gathered = 0;
+    pieces.clear();
     for (;;) {
         if (pos + 8 >= size) return kPngNoRoomForChunk;
         const uint64_t length = be32(buf + pos);
@@ -131,8 +132,7 @@ int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, siz
         const size_t len = size_t(length);
         bool last = false;
         if (chunkIs(type, "IDAT")) {
-            std::memmove(buf + gathered, data, len);
-            gathered += len;
+            pieces.push_back(pngdetail::InputPiece{data, len});
         } else if (chunkIs(type, "IEND")) {
             last = true;
         } else if (chunkIs(type, "PLTE")) {
@@ -567,18 +567,16 @@ private:
     int32_t convertStatus_ = kPngOk;
 };
 
-int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+int32_t decodeImage(const uint8_t* buf, size_t size, const PngOutput& output, PngInfo& info)
 {
-    const size_t size = input.size();
     if (size == 0) return kPngEmptyInput;
-    uint8_t* buf = input.data();
 
     Header h;
     int32_t status = readHeader(buf, size, h);
     if (status) return status;
     Ancillary a;
-    size_t gathered = 0;
-    status = walkChunks(buf, size, h, a, gathered);
+    std::vector<pngdetail::InputPiece> pieces;
+    status = walkChunks(buf, size, h, a, pieces);
     if (status) return status;
     fillInfo(info, h, a);
 
@@ -612,8 +610,15 @@ int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInf
     if (!storage) return kPngOutOfMemory;
     uint8_t* const window = storage.get();
 
-    // zlib header (a file without IDAT leaves the signature's first bytes here).
-    const unsigned cmf = buf[0], flg = buf[1];
+    // zlib header: the stream's first two bytes (where it has fewer, the
+    // signature's first bytes stand in for the missing ones).
+    unsigned header[2] = {buf[0], buf[1]};
+    {
+        size_t have = 0;
+        for (size_t p = 0; p < pieces.size() && have < 2; ++p)
+            for (size_t i = 0; i < pieces[p].size && have < 2; ++i) header[have++] = pieces[p].data[i];
+    }
+    const unsigned cmf = header[0], flg = header[1];
     if ((cmf * 256 + flg) % 31 != 0) return kPngZlibCheck;
     if ((cmf & 15) != 8 || (cmf >> 4) > 7) return kPngZlibMethod;
     if (flg & 0x20) return kPngZlibDictionary;
@@ -627,7 +632,7 @@ int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInf
     LineSink sink(passes, passCount, convert, picture, size_t(h.width) * 4, (bpp + 7) / 8,
                   window + windowSize);
 
-    pngdetail::Inflater inflater(buf + 2, gathered > 2 ? gathered - 2 : 0, size_t(bound));
+    pngdetail::Inflater inflater(pieces.data(), pieces.size(), 2, size_t(bound));
     size_t base = 0;  // the output position of window[0]
     for (;;) {
         status = inflater.run(window, base, whole ? SIZE_MAX : base + keep + step);
@@ -655,20 +660,25 @@ int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInf
 
 }  // namespace
 
-int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+int32_t decodePngInto(const uint8_t* data, size_t size, const PngOutput& output, PngInfo& info)
 {
     gThreadStatus = kPngOk;
     pngStatus.store(kPngOk, std::memory_order_relaxed);
     info.clear();
     int32_t status;
     try {
-        status = decodeImage(input, output, info);
+        status = decodeImage(data, size, output, info);
     } catch (const std::bad_alloc&) {
         status = kPngOutOfMemory;
     }
     gThreadStatus = status;
     pngStatus.store(status, std::memory_order_relaxed);
     return status;
+}
+
+int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+{
+    return decodePngInto(input.data(), input.size(), output, info);
 }
 
 int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info)

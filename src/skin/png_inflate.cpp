@@ -238,12 +238,29 @@ inline uint64_t load64le(const uint8_t* p)
 }
 
 // The bit buffer holds `count` unread bits, least significant first. Bits
-// above `count` are either the stream's next bits or zero.
+// above `count` are either the stream's next bits or zero. Bytes come from
+// the current piece (next .. end), then from the pieces after it.
 struct BitInput {
     const uint8_t* next;
     const uint8_t* end;
     uint64_t bits;
     unsigned count;
+    const InputPiece* piece;
+    const InputPiece* pieceEnd;
+    size_t later;  // bytes of the pieces after the current one
+
+    // Moves on to the next piece with bytes; false at the end of the stream.
+    bool nextPiece()
+    {
+        while (piece != pieceEnd) {
+            next = piece->data;
+            end = next + piece->size;
+            later -= piece->size;
+            ++piece;
+            if (next != end) return true;
+        }
+        return false;
+    }
 
     // Afterwards 56 <= count <= 63, unless the input is exhausted.
     inline void refill()
@@ -253,7 +270,7 @@ struct BitInput {
             next += (63 - count) >> 3;
             count |= 56;
         } else {
-            while (count < 56 && next < end) {
+            while (count < 56 && (next < end || nextPiece())) {
                 bits |= uint64_t(*next++) << count;
                 count += 8;
             }
@@ -263,6 +280,30 @@ struct BitInput {
     {
         bits >>= n;
         count -= n;
+    }
+    // Bytes of the stream not yet in the bit buffer.
+    size_t bytesLeft() const { return size_t(end - next) + later; }
+
+    // Copies n whole bytes of the stream (the bit buffer holds whole bytes
+    // only; the caller has checked that the stream has them).
+    void copyBytes(uint8_t* out, size_t n)
+    {
+        for (; n > 0 && count >= 8; --n) {
+            *out++ = uint8_t(bits);
+            drop(8);
+        }
+        if (n == 0) return;
+        // The buffer is empty; bits above its count may hold a look-ahead
+        // of bytes read from here on.
+        bits = 0;
+        while (n > 0) {
+            if (next == end) nextPiece();
+            const size_t take = size_t(end - next) < n ? size_t(end - next) : n;
+            std::memcpy(out, next, take);
+            out += take;
+            next += take;
+            n -= take;
+        }
     }
 };
 
@@ -417,17 +458,15 @@ int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, 
 int32_t storedHeader(BitInput& in, size_t outSize, size_t position, uint32_t& left)
 {
     in.drop(in.count & 7);
-    // Hand the whole bytes still in the bit buffer back to the byte input.
-    in.next -= in.count >> 3;
-    in.bits = 0;
-    in.count = 0;
-    if (in.end - in.next < 4) return kPngStoredDataEnd;
-    const uint32_t len = in.next[0] | (uint32_t(in.next[1]) << 8);
-    const uint32_t nlen = in.next[2] | (uint32_t(in.next[3]) << 8);
-    in.next += 4;
+    // The bit buffer now holds whole bytes: the next ones of the stream.
+    in.refill();
+    if (in.count < 32) return kPngStoredDataEnd;
+    const uint32_t len = uint32_t(in.bits & 0xFFFF);
+    const uint32_t nlen = uint32_t((in.bits >> 16) & 0xFFFF);
+    in.drop(32);
     if (len + nlen != 65535) return kPngStoredLengthMismatch;
     if (len > outSize - position) return kPngStoredOverrun;
-    if (size_t(in.end - in.next) < len) return kPngStoredDataEnd;
+    if (in.count / 8 + in.bytesLeft() < len) return kPngStoredDataEnd;
     left = len;
     return kPngOk;
 }
@@ -501,8 +540,21 @@ int32_t dynamicHeader(BitInput& in, DynamicTables& t)
 
 }  // namespace
 
-Inflater::Inflater(const uint8_t* in, size_t inSize, size_t outSize) : next_(in), end_(in + inSize), outSize_(outSize)
+Inflater::Inflater(const InputPiece* pieces, size_t pieceCount, size_t skip, size_t outSize)
+    : piece_(pieces), pieceEnd_(pieces + pieceCount), outSize_(outSize)
 {
+    for (size_t i = 0; i < pieceCount; ++i) later_ += pieces[i].size;
+    while (piece_ != pieceEnd_ && skip >= piece_->size) {
+        skip -= piece_->size;
+        later_ -= piece_->size;
+        ++piece_;
+    }
+    if (piece_ != pieceEnd_) {
+        next_ = piece_->data + skip;
+        end_ = piece_->data + piece_->size;
+        later_ -= piece_->size;
+        ++piece_;
+    }
 }
 
 Inflater::~Inflater() = default;
@@ -510,7 +562,7 @@ Inflater::~Inflater() = default;
 int32_t Inflater::run(uint8_t* window, size_t base, size_t stop)
 {
     if (finished_) return kPngOk;
-    BitInput br{next_, end_, bits_, count_};
+    BitInput br{next_, end_, bits_, count_, piece_, pieceEnd_, later_};
     // Window-relative positions from here on.
     const size_t outSize = outSize_ - base;
     const size_t limit = stop - base;
@@ -528,8 +580,7 @@ int32_t Inflater::run(uint8_t* window, size_t base, size_t stop)
             if (final_) break;
         } else if (mode_ == Mode::Stored) {
             const uint32_t n = pos >= limit ? 0 : uint32_t(limit - pos < storedLeft_ ? limit - pos : storedLeft_);
-            std::memcpy(window + pos, br.next, n);
-            br.next += n;
+            br.copyBytes(window + pos, n);
             pos += n;
             storedLeft_ -= n;
             if (storedLeft_) break;
@@ -573,6 +624,9 @@ int32_t Inflater::run(uint8_t* window, size_t base, size_t stop)
         }
     }
     next_ = br.next;
+    end_ = br.end;
+    piece_ = br.piece;
+    later_ = br.later;
     bits_ = br.bits;
     count_ = br.count;
     pos_ = pos + base;

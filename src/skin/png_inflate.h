@@ -19,6 +19,13 @@ constexpr size_t kInflateOvershoot = 258 + kInflateSlack;
 // must keep when it moves on.
 constexpr size_t kInflateHistory = 32768;
 
+// One piece of the compressed stream, in place in the file (the data of one
+// IDAT chunk).
+struct InputPiece {
+    const uint8_t* data;
+    size_t size;
+};
+
 struct DynamicTables;
 struct HuffTable;
 
@@ -28,7 +35,9 @@ struct HuffTable;
 // fails with the overrun statuses).
 class Inflater {
 public:
-    Inflater(const uint8_t* in, size_t inSize, size_t outSize);
+    // The stream is the pieces one after the other, less its first `skip`
+    // bytes; the pieces' bytes must stay put while inflating.
+    Inflater(const InputPiece* pieces, size_t pieceCount, size_t skip, size_t outSize);
     ~Inflater();
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
@@ -50,8 +59,11 @@ public:
 private:
     enum class Mode { BlockStart, Huffman, Stored };
 
-    const uint8_t* next_;
-    const uint8_t* end_;
+    const uint8_t* next_ = nullptr;  // the rest of the current piece
+    const uint8_t* end_ = nullptr;
+    const InputPiece* piece_;  // the pieces after it
+    const InputPiece* pieceEnd_;
+    size_t later_ = 0;  // their bytes
     uint64_t bits_ = 0;
     unsigned count_ = 0;
     size_t outSize_;

@@ -418,7 +418,7 @@ TEST(PngDecode, LongDistanceCodesDecodeThroughSecondLevelTables)
     EXPECT_EQ(d.rgba.size(), 28u);
 }
 
-TEST(PngDecode, ImagesMuchLargerThanTheInflateWindowKeepHistoryAndLinesAcrossIt)
+TEST(PngDecode, ImagesMuchLargerThanTheInflateWindowInManyIdatChunks)
 {
     // 300 x 400 RGB: 360 KB of lines, inflated a piece at a time. Rows repeat
     // every 36 rows (32436 bytes, near the farthest distance); rows alternate
@@ -443,7 +443,14 @@ TEST(PngDecode, ImagesMuchLargerThanTheInflateWindowKeepHistoryAndLinesAcrossIt)
     Bytes want;
     for (size_t i = 0; i < pixels.size(); i += 3) want.insert(want.end(), {pixels[i], pixels[i + 1], pixels[i + 2], 255});
 
-    const Decoded stored = decode(pngFile(ihdrData(w, h, 8, 2), {chunk("IDAT", zlibWrap(storedDeflate(lines, 30001), lines))}));
+    // The zlib stream in IDAT chunks of 1, 2, 3, then 4099 bytes.
+    const auto pieces = [](const Bytes& z) {
+        std::vector<Bytes> chunks;
+        for (size_t at = 0, n = 1; at < z.size(); at += n, n = n < 3 ? n + 1 : 4099)
+            chunks.push_back(chunk("IDAT", Bytes(z.begin() + at, z.begin() + std::min(z.size(), at + n))));
+        return chunks;
+    };
+    const Decoded stored = decode(pngFile(ihdrData(w, h, 8, 2), pieces(zlibWrap(storedDeflate(lines, 30001), lines))));
     ASSERT_EQ(stored.status, 0);
     EXPECT_TRUE(stored.rgba == want) << "stored blocks";
 
@@ -458,7 +465,9 @@ TEST(PngDecode, ImagesMuchLargerThanTheInflateWindowKeepHistoryAndLinesAcrossIt)
         left -= n;
     }
     fixedLiteral(bw, 256);
-    const Decoded matched = decode(pngWithDeflate(ihdrData(w, h, 8, 2), bw.bytes));
+    Bytes z{0x78, 0x01};
+    z.insert(z.end(), bw.bytes.begin(), bw.bytes.end());
+    const Decoded matched = decode(pngFile(ihdrData(w, h, 8, 2), pieces(z)));
     ASSERT_EQ(matched.status, 0);
     EXPECT_TRUE(matched.rgba == want) << "back-references";
 
