@@ -46,7 +46,7 @@ constexpr unsigned kDistanceBits = 8;  // primary index bits, distance table
 constexpr unsigned kCodeLengthBits = 7;  // the code-length code has no code above 7 bits
 
 // Worst case: one full-size second-level table per symbol.
-constexpr unsigned kPairBits = 12;  // index bits of the literal pair table
+constexpr unsigned kPairBits = 11;  // index bits of the literal pair table
 constexpr size_t kLiteralEntries = (size_t(1) << kLiteralBits) + 288 * (size_t(1) << (kMaxCodeLength - kLiteralBits));
 constexpr size_t kDistanceEntries = (size_t(1) << kDistanceBits) + 32 * (size_t(1) << (kMaxCodeLength - kDistanceBits));
 constexpr size_t kCodeLengthEntries = size_t(1) << kCodeLengthBits;
