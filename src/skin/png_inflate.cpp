@@ -215,6 +215,7 @@ const FixedTables& fixedTables()
 struct DynamicTables {
     uint32_t literal[kLiteralEntries];
     uint32_t pairs[size_t(1) << kPairBits];
+    bool pairsWanted = false;
     uint32_t distance[kDistanceEntries];
     uint32_t codeLength[kCodeLengthEntries];
     HuffTable literalTable, distanceTable;
@@ -342,8 +343,15 @@ constexpr int32_t kPaused = -1;
 
 // Decodes codes into out[position ..] until the block's end code, a failure,
 // or position reaching `stop` (kPaused). outSize is where the output must end.
+// A dynamic block's pair table is built once the block has given this many
+// literals one at a time, and only where its code makes pairs likely.
+constexpr size_t kPairsAfter = 2048;
+
+// `lazy`: the dynamic tables whose pair table is still to be built (null
+// when it is built or not wanted); `literals` counts the block's literals
+// until then.
 int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, uint8_t* out, size_t outSize,
-                     size_t stop, size_t& position)
+                     size_t stop, size_t& position, DynamicTables* lazy, size_t& literals)
 {
     BitInput br = in;
     size_t pos = position;
@@ -357,7 +365,24 @@ int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, 
     const size_t roomy = (outSize < stop ? outSize : stop);
     const size_t fastEnd = roomy > 258 ? roomy - 258 : 0;
     for (;;) {
-        if (pos < fastEnd && br.end - br.next >= 8) {
+        if (lit.pairs == nullptr && pos < fastEnd && br.end - br.next >= 8) {
+            const size_t from = pos;
+            br.refill();
+            uint32_t e = lookup<kLiteralBits>(lit, br.bits);
+            while ((e >> 16) < 256 && (e & 0xF) != 0) {
+                br.drop(e & 0xF);
+                out[pos++] = uint8_t(e >> 16);
+                e = lookup<kLiteralBits>(lit, br.bits);
+                if (pos >= fastEnd || br.end - br.next < 8) break;
+                br.refill();
+            }
+            literals += pos - from;
+            if (lazy && literals >= kPairsAfter) {
+                buildPairs(lazy->literalTable, lazy->pairs);
+                lazy = nullptr;
+            }
+        }
+        if (lit.pairs != nullptr && pos < fastEnd && br.end - br.next >= 8) {
             constexpr uint32_t pairMask = (uint32_t(1) << kPairBits) - 1;
             br.refill();
             uint32_t e = lit.pairs[br.bits & pairMask];
@@ -534,7 +559,17 @@ int32_t dynamicHeader(BitInput& in, DynamicTables& t)
     if (status) return status;
     status = buildTable(t.distanceTable, t.distance, lengths + hlit, hdist, kDistanceBits);
     if (status) return status;
-    buildPairs(t.literalTable, t.pairs);
+    // Pairs are likely where two literal codes often fit in kPairBits bits:
+    // the share of pairs a random stream of this code would give, each code
+    // of length l taken with probability 2^-l.
+    t.literalTable.pairs = nullptr;
+    double share[kMaxCodeLength + 1] = {};
+    for (unsigned sym = 0; sym < 256 && sym < hlit; ++sym)
+        if (lengths[sym]) share[lengths[sym]] += 1.0 / double(uint32_t(1) << lengths[sym]);
+    double pairs = 0.0;
+    for (unsigned a = 1; a < kPairBits; ++a)
+        for (unsigned b = 1; a + b <= kPairBits; ++b) pairs += share[a] * share[b];
+    t.pairsWanted = pairs >= 0.25;
     return kPngOk;
 }
 
@@ -570,7 +605,11 @@ int32_t Inflater::run(uint8_t* window, size_t base, size_t stop)
     int32_t status = kPngOk;
     for (;;) {
         if (mode_ == Mode::Huffman) {
-            status = huffmanBlock(br, *literal_, *distance_, window, outSize, limit, pos);
+            DynamicTables* lazy = (dynamic_ && literal_ == &dynamic_->literalTable && dynamic_->pairsWanted &&
+                                   !dynamic_->literalTable.pairs)
+                ? dynamic_.get()
+                : nullptr;
+            status = huffmanBlock(br, *literal_, *distance_, window, outSize, limit, pos, lazy, blockLiterals_);
             if (status == kPaused) {
                 status = kPngOk;
                 break;
@@ -616,6 +655,7 @@ int32_t Inflater::run(uint8_t* window, size_t base, size_t stop)
             status = dynamicHeader(br, *dynamic_);
             if (status) break;
             literal_ = &dynamic_->literalTable;
+            blockLiterals_ = 0;
             distance_ = &dynamic_->distanceTable;
             mode_ = Mode::Huffman;
         } else {

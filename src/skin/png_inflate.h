@@ -74,6 +74,7 @@ private:
     uint32_t storedLeft_ = 0;
     const HuffTable* literal_ = nullptr;  // the current block's tables
     const HuffTable* distance_ = nullptr;
+    size_t blockLiterals_ = 0;  // literals of the current dynamic block before its pair table
     std::unique_ptr<DynamicTables> dynamic_;
 };
 
