@@ -465,8 +465,7 @@ public:
             const uint8_t* data = line + 1;
             if (type != 0) {
                 uint8_t* row = rowFor(0) == above_ ? rowFor(1) : rowFor(0);
-                std::memcpy(row, data, stride);
-                pngdetail::unfilterRow(type, row, above_, stride, bytesPerPixel_);
+                pngdetail::unfilterRow(type, row, data, above_, stride, bytesPerPixel_);
                 data = row;
             }
             put(data);
