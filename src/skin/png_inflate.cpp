@@ -324,11 +324,19 @@ inline void copyMatch(uint8_t* dst, size_t distance, size_t length)
         } while (dst < stop);
         return;
     }
+    if (distance >= 8) {
+        do {
+            std::memcpy(dst, src, 8);
+            dst += 8;
+            src += 8;
+        } while (dst < stop);
+        return;
+    }
     // Shorter distances: the first 16 bytes one by one. From there on the
     // bytes repeat with the largest multiple of the distance up to 16, so
     // the rest are stores of those 16 bytes, held in a register (reading
     // back what was just written would stall on the overlapping stores).
-    static const uint8_t kRepeat[16] = {0, 16, 16, 15, 16, 15, 12, 14, 16, 9, 10, 11, 12, 13, 14, 15};
+    static const uint8_t kRepeat[8] = {0, 16, 16, 15, 16, 15, 12, 14};
     const size_t first = length < 16 ? length : 16;
     for (size_t i = 0; i < first; ++i) dst[i] = src[i];
     if (length <= 16) return;
