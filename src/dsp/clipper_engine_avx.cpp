@@ -10,21 +10,25 @@
 #include <immintrin.h>
 
 #define SARVO_AVX_NS avx
+#define SARVO_AVX_MASKS 0
 #define SARVO_AVX __attribute__((target("avx")))
 #define SARVO_AVX_INLINE inline __attribute__((target("avx"), always_inline))
 #define SARVO_AVX_LAMBDA __attribute__((target("avx"), always_inline))
 #include "dsp/clipper_avx_kernels.h"
 #undef SARVO_AVX_NS
+#undef SARVO_AVX_MASKS
 #undef SARVO_AVX
 #undef SARVO_AVX_INLINE
 #undef SARVO_AVX_LAMBDA
 
 #define SARVO_AVX_NS avx512
+#define SARVO_AVX_MASKS 1
 #define SARVO_AVX __attribute__((target("avx,avx2,avx512f,avx512vl")))
 #define SARVO_AVX_INLINE inline __attribute__((target("avx,avx2,avx512f,avx512vl"), always_inline))
 #define SARVO_AVX_LAMBDA __attribute__((target("avx,avx2,avx512f,avx512vl"), always_inline))
 #include "dsp/clipper_avx_kernels.h"
 #undef SARVO_AVX_NS
+#undef SARVO_AVX_MASKS
 #undef SARVO_AVX
 #undef SARVO_AVX_INLINE
 #undef SARVO_AVX_LAMBDA

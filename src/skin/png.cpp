@@ -2,18 +2,20 @@
 // RGBA. Inflate lives in png_inflate.cpp.
 //
 // Steps: the header and the chunk walk gather the IDAT data at the start of the
-// input buffer; the zlib stream is inflated into one scanline buffer; every
-// line's filter type is checked; then each line is unfiltered in place (the
-// line above is the previous line of the same pass, already unfiltered) and
-// converted straight to RGBA at its place in the image.
+// input buffer; the zlib stream is inflated piece by piece into a window that
+// moves along the scanlines; each line is unfiltered as soon as it is
+// complete (the line above is the previous line of the same pass, already
+// unfiltered) and converted straight to RGBA at its place in the image.
 #include "skin/png.h"
 
 #include "skin/png_filter.h"
 #include "skin/png_inflate.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
@@ -112,12 +114,13 @@ int32_t readHeader(const uint8_t* p, size_t size, Header& h)
     return kPngOk;
 }
 
-// Walks the chunks from byte 33 to IEND. IDAT data is gathered from byte 0 of
-// the same buffer on (the write position always trails the read position).
-int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, size_t& gathered)
+// Walks the chunks from byte 33 to IEND; the IDAT data become the pieces of
+// the compressed stream, in place.
+int32_t walkChunks(const uint8_t* buf, size_t size, const Header& h, Ancillary& a,
+                   std::vector<pngdetail::InputPiece>& pieces)
 {
     uint64_t pos = 33;
-    gathered = 0;
+    pieces.clear();
     for (;;) {
         if (pos + 8 >= size) return kPngNoRoomForChunk;
         const uint64_t length = be32(buf + pos);
@@ -129,8 +132,7 @@ int32_t walkChunks(uint8_t* buf, size_t size, const Header& h, Ancillary& a, siz
         const size_t len = size_t(length);
         bool last = false;
         if (chunkIs(type, "IDAT")) {
-            std::memmove(buf + gathered, data, len);
-            gathered += len;
+            pieces.push_back(pngdetail::InputPiece{data, len});
         } else if (chunkIs(type, "IEND")) {
             last = true;
         } else if (chunkIs(type, "PLTE")) {
@@ -249,9 +251,10 @@ bool haveSsse3()
 
 // Converts pixels while a whole 16-byte load stays inside the line; answers how many.
 __attribute__((target("ssse3"))) uint32_t rgbToRgbaSsse3(const uint8_t* PNG_RESTRICT s, uint32_t n,
-                                                         uint8_t* PNG_RESTRICT d)
+                                                         uint8_t* PNG_RESTRICT d, bool bgra)
 {
-    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i spread = bgra ? _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1)
+                                : _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i opaque = _mm_set1_epi32(int32_t(0xFF000000u));
     uint32_t i = 0;
     for (; i + 6 <= n; i += 4) {
@@ -263,17 +266,30 @@ __attribute__((target("ssse3"))) uint32_t rgbToRgbaSsse3(const uint8_t* PNG_REST
 }
 #endif
 
+#if PNG_SSE2
+// Red and blue of four pixels (16 bytes) exchanged.
+inline __m128i swapRedBlue4(__m128i v)
+{
+    const __m128i keep = _mm_set1_epi32(int32_t(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
+    const __m128i red = _mm_slli_epi32(_mm_and_si128(v, low), 16);
+    const __m128i blue = _mm_and_si128(_mm_srli_epi32(v, 16), low);
+    return _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(red, blue));
+}
+#endif
+
 struct Converter {
     unsigned colourType;
     unsigned depth;
-    const Ancillary* a;
+    const Ancillary* a;  // its palette already in the output's byte order
+    bool bgra;  // output bytes blue, green, red, alpha
 
-    // Converts n pixels of one unfiltered line to RGBA, one pixel every
-    // `step` output bytes. Returns 0 or the palette-index status.
+    // Converts n pixels of one unfiltered line to RGBA (or BGRA), one pixel
+    // every `step` output bytes. Returns 0 or the palette-index status.
     int32_t row(const uint8_t* PNG_RESTRICT s, uint32_t n, uint8_t* PNG_RESTRICT d, size_t step) const
     {
         const bool key = a->keyGiven;
         const uint32_t k0 = a->key[0], k1 = a->key[1], k2 = a->key[2];
+        const unsigned R = bgra ? 2 : 0, B = 2 - R;  // where red and blue go
         switch (colourType * 32 + depth) {
             case 0 * 32 + 1:
             case 0 * 32 + 2:
@@ -304,33 +320,33 @@ struct Converter {
             case 2 * 32 + 8:
                 if (key) {
                     for (uint32_t i = 0; i < n; ++i, d += step, s += 3) {
-                        d[0] = s[0];
+                        d[R] = s[0];
                         d[1] = s[1];
-                        d[2] = s[2];
+                        d[B] = s[2];
                         d[3] = (s[0] == k0 && s[1] == k1 && s[2] == k2) ? 0 : 255;
                     }
                 } else {
                     uint32_t i = 0;
 #if PNG_SSSE3
                     if (step == 4 && haveSsse3()) {
-                        i = rgbToRgbaSsse3(s, n, d);
+                        i = rgbToRgbaSsse3(s, n, d, bgra);
                         s += size_t(i) * 3;
                         d += size_t(i) * 4;
                     }
 #endif
                     for (; i < n; ++i, d += step, s += 3) {
-                        d[0] = s[0];
+                        d[R] = s[0];
                         d[1] = s[1];
-                        d[2] = s[2];
+                        d[B] = s[2];
                         d[3] = 255;
                     }
                 }
                 return kPngOk;
             case 2 * 32 + 16:
                 for (uint32_t i = 0; i < n; ++i, d += step, s += 6) {
-                    d[0] = s[0];
+                    d[R] = s[0];
                     d[1] = s[2];
-                    d[2] = s[4];
+                    d[B] = s[4];
                     d[3] = (key && be16(s) == k0 && be16(s + 2) == k1 && be16(s + 4) == k2) ? 0 : 255;
                 }
                 return kPngOk;
@@ -365,13 +381,27 @@ struct Converter {
                     d[3] = s[2];
                 }
                 return kPngOk;
-            case 6 * 32 + 8:
-                if (step == 4) {
+            case 6 * 32 + 8: {
+                if (step == 4 && !bgra) {
                     std::memcpy(d, s, size_t(n) * 4);
-                } else {
-                    for (uint32_t i = 0; i < n; ++i, d += step, s += 4) std::memcpy(d, s, 4);
+                    return kPngOk;
+                }
+                uint32_t i = 0;
+#if PNG_SSE2
+                if (step == 4) {
+                    for (; i + 4 <= n; i += 4, d += 16, s += 16)
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                                         swapRedBlue4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))));
+                }
+#endif
+                for (; i < n; ++i, d += step, s += 4) {
+                    d[R] = s[0];
+                    d[1] = s[1];
+                    d[B] = s[2];
+                    d[3] = s[3];
                 }
                 return kPngOk;
+            }
             case 6 * 32 + 16: {
                 uint32_t i = 0;
 #if PNG_SSE2
@@ -381,15 +411,16 @@ struct Converter {
                     for (; i + 4 <= n; i += 4, d += 16, s += 32) {
                         const __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
                         const __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16));
-                        const __m128i packed = _mm_packus_epi16(_mm_and_si128(p0, low), _mm_and_si128(p1, low));
+                        __m128i packed = _mm_packus_epi16(_mm_and_si128(p0, low), _mm_and_si128(p1, low));
+                        if (bgra) packed = swapRedBlue4(packed);
                         _mm_storeu_si128(reinterpret_cast<__m128i*>(d), packed);
                     }
                 }
 #endif
                 for (; i < n; ++i, d += step, s += 8) {
-                    d[0] = s[0];
+                    d[R] = s[0];
                     d[1] = s[2];
-                    d[2] = s[4];
+                    d[B] = s[4];
                     d[3] = s[6];
                 }
                 return kPngOk;
@@ -399,41 +430,152 @@ struct Converter {
     }
 };
 
-// Red and blue of n pixels exchanged, one pixel every `step` bytes.
-void swapRedBlue(uint8_t* d, uint32_t n, size_t step)
-{
-    uint32_t i = 0;
-#if PNG_SSE2
-    if (step == 4) {
-        const __m128i keep = _mm_set1_epi32(int32_t(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
-        for (; i + 4 <= n; i += 4, d += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-            const __m128i red = _mm_slli_epi32(_mm_and_si128(v, low), 16);
-            const __m128i blue = _mm_and_si128(_mm_srli_epi32(v, 16), low);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
-                             _mm_or_si128(_mm_and_si128(v, keep), _mm_or_si128(red, blue)));
+// Unfilters and converts the lines of every pass in order as their bytes
+// arrive. A line with filter type 0 is converted where it lies; others are
+// unfiltered in a row of their own (the inflated bytes stay untouched, later
+// back-references read them). After a filter type above 4, or a palette
+// index outside the palette, or without a picture, the lines that follow are
+// only checked for their filter type; the first failure of each kind is kept.
+class LineSink {
+public:
+    LineSink(const Pass* passes, unsigned passCount, const Converter& convert, uint8_t* picture, size_t rowBytes,
+             unsigned bytesPerPixel, uint8_t* rows)
+        : passes_(passes), passCount_(passCount), convert_(convert), picture_(picture), rowBytes_(rowBytes),
+          bytesPerPixel_(bytesPerPixel), rows_(rows)
+    {
+        uint64_t widest = 0;
+        for (unsigned p = 0; p < passCount; ++p) widest = passes[p].stride > widest ? passes[p].stride : widest;
+        rowSpacing_ = size_t(widest) + 1;
+        skipEmptyPasses();
+    }
+
+    bool done() const { return pass_ >= passCount_; }
+    // Where the next line starts in the inflated data, and its bytes with the filter type.
+    uint64_t nextOffset() const { return offset_; }
+    size_t nextLength() const { return 1 + size_t(passes_[pass_].stride); }
+
+    // The next line, filter type first; moves on to the one after.
+    void take(const uint8_t* line)
+    {
+        const Pass& ps = passes_[pass_];
+        const size_t stride = size_t(ps.stride);
+        const unsigned type = line[0];
+        if (filterStatus_ == kPngOk && type > 4) filterStatus_ = kPngBadFilterType;
+        if (filterStatus_ == kPngOk && convertStatus_ == kPngOk && picture_) {
+            const uint8_t* data = line + 1;
+            if (type != 0) {
+                uint8_t* row = rowFor(0) == above_ ? rowFor(1) : rowFor(0);
+                pngdetail::unfilterRow(type, row, data, above_, stride, bytesPerPixel_);
+                data = row;
+            }
+            put(data);
+            above_ = data;
+        }
+        advance();
+    }
+
+    // The lines after the inflated data: the one that holds its end, padded
+    // with zero bytes, then lines of zeros. `tail` is the inflated data from
+    // nextOffset() on, `size` bytes of it (less than a line).
+    void finish(const uint8_t* tail, size_t size)
+    {
+        if (done()) return;
+        uint8_t* line = rowFor(2);
+        if (size > 0) {
+            std::memcpy(line, tail, size);
+            std::memset(line + size, 0, nextLength() - size);
+            take(line);
+        }
+        // Lines wholly past the inflated data unfilter to zeros whatever lies
+        // above them, so each pass converts one line of zeros and copies the
+        // row it gave (or converts it again where the pass has gaps).
+        while (!done()) {
+            const Pass& ps = passes_[pass_];
+            const unsigned pass = pass_;
+            std::memset(line, 0, nextLength());
+            const uint8_t* zeroRow = nullptr;
+            while (!done() && pass_ == pass) {
+                if (filterStatus_ == kPngOk && convertStatus_ == kPngOk && picture_) {
+                    uint8_t* dst = destination();
+                    if (zeroRow && ps.dx == 1) {
+                        std::memcpy(dst, zeroRow, rowBytes_);
+                    } else {
+                        put(line + 1);
+                    }
+                    zeroRow = dst;
+                }
+                advance();
+            }
         }
     }
-#endif
-    for (; i < n; ++i, d += step) {
-        const uint8_t r = d[0];
-        d[0] = d[2];
-        d[2] = r;
-    }
-}
 
-int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+    // The window that may hold the line above is about to move: keep it.
+    void keepAbove(const uint8_t* windowStart, const uint8_t* windowEnd)
+    {
+        if (!done() && above_ >= windowStart && above_ < windowEnd) {
+            uint8_t* row = rowFor(0);
+            std::memcpy(row, above_, size_t(passes_[pass_].stride));
+            above_ = row;
+        }
+    }
+
+    int32_t filterStatus() const { return filterStatus_; }
+    int32_t convertStatus() const { return convertStatus_; }
+
+private:
+    uint8_t* rowFor(unsigned i) const { return rows_ + i * rowSpacing_; }
+    uint8_t* destination() const
+    {
+        const Pass& ps = passes_[pass_];
+        return picture_ + (size_t(ps.y0) + size_t(y_) * ps.dy) * rowBytes_ + size_t(ps.x0) * 4;
+    }
+    void put(const uint8_t* data)
+    {
+        const Pass& ps = passes_[pass_];
+        uint8_t* dst = destination();
+        convertStatus_ = convert_.row(data, ps.width, dst, size_t(ps.dx) * 4);
+    }
+    void advance()
+    {
+        offset_ += 1 + passes_[pass_].stride;
+        if (++y_ >= passes_[pass_].height) {
+            ++pass_;
+            y_ = 0;
+            above_ = nullptr;
+            skipEmptyPasses();
+        }
+    }
+    void skipEmptyPasses()
+    {
+        while (pass_ < passCount_ && passes_[pass_].height == 0) ++pass_;
+    }
+
+    const Pass* passes_;
+    unsigned passCount_;
+    const Converter& convert_;
+    uint8_t* picture_;
+    size_t rowBytes_;
+    unsigned bytesPerPixel_;
+    uint8_t* rows_;  // three rows: two to unfilter into, one for the last lines
+    size_t rowSpacing_;
+    unsigned pass_ = 0;
+    uint32_t y_ = 0;
+    uint64_t offset_ = 0;
+    const uint8_t* above_ = nullptr;
+    int32_t filterStatus_ = kPngOk;
+    int32_t convertStatus_ = kPngOk;
+};
+
+int32_t decodeImage(const uint8_t* buf, size_t size, const PngOutput& output, PngInfo& info)
 {
-    const size_t size = input.size();
     if (size == 0) return kPngEmptyInput;
-    uint8_t* buf = input.data();
 
     Header h;
     int32_t status = readHeader(buf, size, h);
     if (status) return status;
     Ancillary a;
-    size_t gathered = 0;
-    status = walkChunks(buf, size, h, a, gathered);
+    std::vector<pngdetail::InputPiece> pieces;
+    status = walkChunks(buf, size, h, a, pieces);
     if (status) return status;
     fillInfo(info, h, a);
 
@@ -444,99 +586,98 @@ int32_t decodeImage(std::vector<uint8_t>& input, const PngOutput& output, PngInf
     Pass passes[7];
     const unsigned passCount = makePasses(h, bpp, passes);
     uint64_t needed = 0;  // bytes of filtered lines that unfiltering reads
-    for (unsigned i = 0; i < passCount; ++i) needed += uint64_t(passes[i].height) * (1 + passes[i].stride);
+    uint64_t widest = 0;  // the longest line's stride
+    for (unsigned i = 0; i < passCount; ++i) {
+        needed += uint64_t(passes[i].height) * (1 + passes[i].stride);
+        if (passes[i].stride > widest) widest = passes[i].stride;
+    }
     // Inflate may fill a little more than the lines need; its output is
     // bounded by this size, the rest being ignored.
     uint64_t bound = ((uint64_t(bpp) * h.height + 7) * h.width) / 8 + uint64_t(8) * h.height;
     if (bound < needed) bound = needed;
 
-    std::unique_ptr<uint8_t[]> lines(new (std::nothrow) uint8_t[size_t(bound) + pngdetail::kInflateSlack]);
-    if (!lines) return kPngOutOfMemory;
+    // The inflated lines pass through a window that keeps the history that
+    // back-references reach and the start of the next line; a small image's
+    // lines all fit at once.
+    const size_t line = size_t(widest) + 1;
+    const size_t keep = line > pngdetail::kInflateHistory ? line : pngdetail::kInflateHistory;
+    const size_t step = line > 65536 ? line : 65536;
+    const bool whole = bound <= keep + step;
+    const size_t windowSize =
+        whole ? size_t(bound) + pngdetail::kInflateSlack : keep + step + pngdetail::kInflateOvershoot;
+    std::unique_ptr<uint8_t[]> storage(new (std::nothrow) uint8_t[windowSize + 3 * line]);
+    if (!storage) return kPngOutOfMemory;
+    uint8_t* const window = storage.get();
 
-    // zlib header (a file without IDAT leaves the signature's first bytes here).
-    const unsigned cmf = buf[0], flg = buf[1];
+    // zlib header: the stream's first two bytes (where it has fewer, the
+    // signature's first bytes stand in for the missing ones).
+    unsigned header[2] = {buf[0], buf[1]};
+    {
+        size_t have = 0;
+        for (size_t p = 0; p < pieces.size() && have < 2; ++p)
+            for (size_t i = 0; i < pieces[p].size && have < 2; ++i) header[have++] = pieces[p].data[i];
+    }
+    const unsigned cmf = header[0], flg = header[1];
     if ((cmf * 256 + flg) % 31 != 0) return kPngZlibCheck;
     if ((cmf & 15) != 8 || (cmf >> 4) > 7) return kPngZlibMethod;
     if (flg & 0x20) return kPngZlibDictionary;
 
-    size_t produced = 0;
-    status = pngdetail::inflateStream(buf + 2, gathered > 2 ? gathered - 2 : 0, lines.get(), size_t(bound), &produced);
-    if (status) return status;
-
-    // Every line's filter type first, so that a bad one fails before any
-    // output. Lines past the inflated data are zero bytes (filter type 0).
-    {
-        uint64_t offset = 0;
-        for (unsigned p = 0; p < passCount; ++p)
-            for (uint32_t y = 0; y < passes[p].height && offset < produced; ++y, offset += 1 + passes[p].stride)
-                if (lines[size_t(offset)] > 4) return kPngBadFilterType;
-    }
-
-    // Unfilter each line in place and convert it. Lines wholly past the
-    // inflated data unfilter to zeros whatever lies above them, so they are
-    // not cleared one by one: each pass clears its first such line and
-    // converts from that (or copies the row converted from it).
+    // The picture comes first so that lines are converted as they arrive;
+    // failures of the data still take precedence over a refused picture.
     uint8_t* const picture = output.allocate(output.context, size_t(h.width) * h.height * 4);
-    if (!picture) return kPngOutOfMemory;
-    const Converter convert{h.colourType, h.depth, &a};
-    const unsigned bytesPerPixel = (bpp + 7) / 8;
-    const size_t rowBytes = size_t(h.width) * 4;
-    uint8_t* line = lines.get();
-    uint64_t offset = 0;
-    for (unsigned p = 0; p < passCount; ++p) {
-        const Pass& ps = passes[p];
-        const size_t stride = size_t(ps.stride);
-        const uint8_t* above = nullptr;
-        const uint8_t* zeroLine = nullptr;
-        const uint8_t* zeroRow = nullptr;  // last output row converted from zeroLine
-        for (uint32_t y = 0; y < ps.height; ++y) {
-            uint8_t* dst = picture + (size_t(ps.y0) + size_t(y) * ps.dy) * rowBytes + size_t(ps.x0) * 4;
-            if (offset >= produced) {
-                if (!zeroLine) {
-                    std::memset(line, 0, 1 + stride);
-                    zeroLine = line + 1;
-                }
-                if (zeroRow && ps.dx == 1) {
-                    std::memcpy(dst, zeroRow, rowBytes);
-                } else {
-                    status = convert.row(zeroLine, ps.width, dst, size_t(ps.dx) * 4);
-                    if (status) return status;
-                    if (output.bgra) swapRedBlue(dst, ps.width, size_t(ps.dx) * 4);
-                }
-                zeroRow = dst;
-            } else {
-                if (offset + 1 + stride > produced)  // the line that holds the end of the data
-                    std::memset(line + size_t(produced - offset), 0, size_t(offset + 1 + stride - produced));
-                uint8_t* data = line + 1;
-                pngdetail::unfilterRow(line[0], data, above, stride, bytesPerPixel);
-                status = convert.row(data, ps.width, dst, size_t(ps.dx) * 4);
-                if (status) return status;
-                if (output.bgra) swapRedBlue(dst, ps.width, size_t(ps.dx) * 4);
-                above = data;
-            }
-            line += 1 + stride;
-            offset += 1 + stride;
-        }
+    if (output.bgra)
+        for (unsigned i = 0; i < a.paletteSize; ++i) std::swap(a.palette[i][0], a.palette[i][2]);
+    const Converter convert{h.colourType, h.depth, &a, output.bgra};
+    LineSink sink(passes, passCount, convert, picture, size_t(h.width) * 4, (bpp + 7) / 8,
+                  window + windowSize);
+
+    pngdetail::Inflater inflater(pieces.data(), pieces.size(), 2, size_t(bound));
+    size_t base = 0;  // the output position of window[0]
+    for (;;) {
+        status = inflater.run(window, base, whole ? SIZE_MAX : base + keep + step);
+        const size_t produced = inflater.produced();
+        while (!sink.done() && sink.nextOffset() + sink.nextLength() <= produced)
+            sink.take(window + size_t(sink.nextOffset() - base));
+        if (status || inflater.finished()) break;
+        // Move on, keeping the history and the start of the next line.
+        size_t from = produced - pngdetail::kInflateHistory;
+        if (!sink.done() && sink.nextOffset() < from) from = size_t(sink.nextOffset());
+        sink.keepAbove(window, window + windowSize);
+        std::memmove(window, window + (from - base), produced - from);
+        base = from;
     }
-    return kPngOk;
+    if (status) return status;
+    if (!sink.done()) {
+        const size_t produced = inflater.produced();
+        const uint64_t next = sink.nextOffset();
+        sink.finish(window + size_t(next - base), next < produced ? size_t(produced - next) : 0);
+    }
+    if (sink.filterStatus()) return sink.filterStatus();
+    if (!picture) return kPngOutOfMemory;
+    return sink.convertStatus();
 }
 
 }  // namespace
 
-int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+int32_t decodePngInto(const uint8_t* data, size_t size, const PngOutput& output, PngInfo& info)
 {
     gThreadStatus = kPngOk;
     pngStatus.store(kPngOk, std::memory_order_relaxed);
     info.clear();
     int32_t status;
     try {
-        status = decodeImage(input, output, info);
+        status = decodeImage(data, size, output, info);
     } catch (const std::bad_alloc&) {
         status = kPngOutOfMemory;
     }
     gThreadStatus = status;
     pngStatus.store(status, std::memory_order_relaxed);
     return status;
+}
+
+int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+{
+    return decodePngInto(input.data(), input.size(), output, info);
 }
 
 int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info)

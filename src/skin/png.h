@@ -106,8 +106,7 @@ enum PngInfoIndex : unsigned {
 };
 
 // Decodes the whole PNG file in `input` into `rgba` (width x height x 4 bytes,
-// top row first) and fills `info`. The input's storage is used as scratch
-// space, so its content is lost. Returns the status and stores it in
+// top row first) and fills `info`. The input is only read. Returns the status and stores it in
 // pngStatus and the calling thread's status; on failure
 // `rgba` is left empty.
 int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info);
@@ -124,3 +123,5 @@ struct PngOutput {
 
 // decodePng into storage of the caller's. On failure the storage's content must not be used.
 int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info);
+// The same for the `size` bytes at `data` (read in place, never written).
+int32_t decodePngInto(const uint8_t* data, size_t size, const PngOutput& output, PngInfo& info);

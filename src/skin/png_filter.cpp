@@ -1,4 +1,5 @@
-// PNG scanline filters. Up runs 16 bytes at a time; Sub, Average and Paeth
+// PNG scanline filters, undone from the filtered line into a row of its own.
+// Up runs 16 bytes at a time; Sub, Average and Paeth
 // depend on the pixel to the left, so they run one pixel at a time, with the
 // pixel's bytes side by side in 16-bit lanes where SSE2 is available.
 #include "skin/png_filter.h"
@@ -34,46 +35,50 @@ inline uint8_t paeth(int a, int b, int c)
     return uint8_t(pc < pa ? c : a);
 }
 
-void upRow(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len)
+void upRow(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT src, const uint8_t* PNG_RESTRICT prev, size_t len)
 {
     size_t i = 0;
 #if PNG_FILTER_SSE2
     for (; i + 16 <= len; i += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i));
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + i), _mm_add_epi8(x, b));
     }
 #endif
-    for (; i < len; ++i) cur[i] = uint8_t(cur[i] + prev[i]);
+    for (; i < len; ++i) cur[i] = uint8_t(src[i] + prev[i]);
 }
 
 // Scalar versions, any pixel width.
 template <unsigned B>
-void subRowScalar(uint8_t* PNG_RESTRICT cur, size_t len)
+void subRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT src, size_t len)
 {
-    for (size_t i = B; i < len; ++i) cur[i] = uint8_t(cur[i] + cur[i - B]);
+    for (size_t i = 0; i < B && i < len; ++i) cur[i] = src[i];
+    for (size_t i = B; i < len; ++i) cur[i] = uint8_t(src[i] + cur[i - B]);
 }
 
 template <unsigned B>
-void averageRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len)
+void averageRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT src, const uint8_t* PNG_RESTRICT prev,
+                      size_t len)
 {
     if (!prev) {
-        for (size_t i = B; i < len; ++i) cur[i] = uint8_t(cur[i] + (cur[i - B] >> 1));
+        for (size_t i = 0; i < B && i < len; ++i) cur[i] = src[i];
+        for (size_t i = B; i < len; ++i) cur[i] = uint8_t(src[i] + (cur[i - B] >> 1));
         return;
     }
-    for (size_t i = 0; i < B && i < len; ++i) cur[i] = uint8_t(cur[i] + (prev[i] >> 1));
-    for (size_t i = B; i < len; ++i) cur[i] = uint8_t(cur[i] + ((cur[i - B] + prev[i]) >> 1));
+    for (size_t i = 0; i < B && i < len; ++i) cur[i] = uint8_t(src[i] + (prev[i] >> 1));
+    for (size_t i = B; i < len; ++i) cur[i] = uint8_t(src[i] + ((cur[i - B] + prev[i]) >> 1));
 }
 
 template <unsigned B>
-void paethRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT prev, size_t len)
+void paethRowScalar(uint8_t* PNG_RESTRICT cur, const uint8_t* PNG_RESTRICT src, const uint8_t* PNG_RESTRICT prev,
+                    size_t len)
 {
     if (!prev) {  // nothing above: Paeth picks the left neighbour
-        subRowScalar<B>(cur, len);
+        subRowScalar<B>(cur, src, len);
         return;
     }
-    for (size_t i = 0; i < B && i < len; ++i) cur[i] = uint8_t(cur[i] + prev[i]);
-    for (size_t i = B; i < len; ++i) cur[i] = uint8_t(cur[i] + paeth(cur[i - B], prev[i], prev[i - B]));
+    for (size_t i = 0; i < B && i < len; ++i) cur[i] = uint8_t(src[i] + prev[i]);
+    for (size_t i = B; i < len; ++i) cur[i] = uint8_t(src[i] + paeth(cur[i - B], prev[i], prev[i - B]));
 }
 
 #if PNG_FILTER_SSE2
@@ -143,23 +148,27 @@ inline void storePixel<8>(uint8_t* p, __m128i v)
 // Lines hold whole pixels of B bytes here; the byte loops after the pixel
 // loops only guard against a length that is not a multiple of B.
 template <unsigned B>
-void subRowSimd(uint8_t* cur, size_t len)
+void subRowSimd(uint8_t* cur, const uint8_t* src, size_t len)
 {
-    if (len <= B) return;
-    __m128i a = loadPixel<B>(cur);
+    if (len <= B) {
+        std::memcpy(cur, src, len);
+        return;
+    }
+    __m128i a = loadPixel<B>(src);
+    storePixel<B>(cur, a);
     size_t i = B;
     for (; i + B <= len; i += B) {
-        a = _mm_add_epi8(loadPixel<B>(cur + i), a);
+        a = _mm_add_epi8(loadPixel<B>(src + i), a);
         storePixel<B>(cur + i, a);
     }
-    for (; i < len; ++i) cur[i] = uint8_t(cur[i] + cur[i - B]);
+    for (; i < len; ++i) cur[i] = uint8_t(src[i] + cur[i - B]);
 }
 
 template <unsigned B>
-void averageRowSimd(uint8_t* cur, const uint8_t* prev, size_t len)
+void averageRowSimd(uint8_t* cur, const uint8_t* src, const uint8_t* prev, size_t len)
 {
     if (!prev) {
-        averageRowScalar<B>(cur, prev, len);
+        averageRowScalar<B>(cur, src, prev, len);
         return;
     }
     const __m128i one = _mm_set1_epi8(1);
@@ -169,17 +178,17 @@ void averageRowSimd(uint8_t* cur, const uint8_t* prev, size_t len)
         const __m128i b = loadPixel<B>(prev + i);
         // floor((a + b) / 2) = rounded-up average minus the dropped low bit.
         const __m128i avg = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
-        a = _mm_add_epi8(loadPixel<B>(cur + i), avg);
+        a = _mm_add_epi8(loadPixel<B>(src + i), avg);
         storePixel<B>(cur + i, a);
     }
-    for (; i < len; ++i) cur[i] = uint8_t(cur[i] + ((cur[i - B] + prev[i]) >> 1));
+    for (; i < len; ++i) cur[i] = uint8_t(src[i] + ((cur[i - B] + prev[i]) >> 1));
 }
 
 template <unsigned B>
-void paethRowSimd(uint8_t* cur, const uint8_t* prev, size_t len)
+void paethRowSimd(uint8_t* cur, const uint8_t* src, const uint8_t* prev, size_t len)
 {
     if (!prev) {
-        subRowSimd<B>(cur, len);
+        subRowSimd<B>(cur, src, len);
         return;
     }
     const __m128i zero = _mm_setzero_si128();
@@ -198,62 +207,71 @@ void paethRowSimd(uint8_t* cur, const uint8_t* prev, size_t len)
         pa = _mm_min_epi16(pa, pb);
         const __m128i takeC = _mm_cmplt_epi16(pc, pa);
         pred = _mm_or_si128(_mm_and_si128(takeC, c), _mm_andnot_si128(takeC, pred));
-        const __m128i x = _mm_add_epi8(loadPixel<B>(cur + i), _mm_packus_epi16(pred, pred));
+        const __m128i x = _mm_add_epi8(loadPixel<B>(src + i), _mm_packus_epi16(pred, pred));
         storePixel<B>(cur + i, x);
         a = _mm_unpacklo_epi8(x, zero);
         c = b;
     }
-    for (; i < len; ++i) cur[i] = uint8_t(cur[i] + paeth(cur[i - B], prev[i], prev[i - B]));
+    for (; i < len; ++i) cur[i] = uint8_t(src[i] + paeth(cur[i - B], prev[i], prev[i - B]));
 }
 
 template <unsigned B>
-void unfilterT(unsigned type, uint8_t* cur, const uint8_t* prev, size_t len)
+void unfilterT(unsigned type, uint8_t* cur, const uint8_t* src, const uint8_t* prev, size_t len)
 {
     switch (type) {
-        case 1: subRowSimd<B>(cur, len); break;
+        case 1: subRowSimd<B>(cur, src, len); break;
         case 2:
-            if (prev) upRow(cur, prev, len);
+            if (prev) {
+                upRow(cur, src, prev, len);
+            } else {
+                std::memcpy(cur, src, len);
+            }
             break;
-        case 3: averageRowSimd<B>(cur, prev, len); break;
-        case 4: paethRowSimd<B>(cur, prev, len); break;
-        default: break;
+        case 3: averageRowSimd<B>(cur, src, prev, len); break;
+        case 4: paethRowSimd<B>(cur, src, prev, len); break;
+        default: std::memcpy(cur, src, len); break;
     }
 }
 
 #endif  // PNG_FILTER_SSE2
 
 template <unsigned B>
-void unfilterScalarT(unsigned type, uint8_t* cur, const uint8_t* prev, size_t len)
+void unfilterScalarT(unsigned type, uint8_t* cur, const uint8_t* src, const uint8_t* prev, size_t len)
 {
     switch (type) {
-        case 1: subRowScalar<B>(cur, len); break;
+        case 1: subRowScalar<B>(cur, src, len); break;
         case 2:
-            if (prev) upRow(cur, prev, len);
+            if (prev) {
+                upRow(cur, src, prev, len);
+            } else {
+                std::memcpy(cur, src, len);
+            }
             break;
-        case 3: averageRowScalar<B>(cur, prev, len); break;
-        case 4: paethRowScalar<B>(cur, prev, len); break;
-        default: break;
+        case 3: averageRowScalar<B>(cur, src, prev, len); break;
+        case 4: paethRowScalar<B>(cur, src, prev, len); break;
+        default: std::memcpy(cur, src, len); break;
     }
 }
 
 }  // namespace
 
-void unfilterRow(unsigned type, uint8_t* line, const uint8_t* above, size_t length, unsigned bytesPerPixel)
+void unfilterRow(unsigned type, uint8_t* line, const uint8_t* filtered, const uint8_t* above, size_t length,
+                 unsigned bytesPerPixel)
 {
     switch (bytesPerPixel) {
         // One or two bytes per pixel: the scalar loops are as fast.
-        case 1: unfilterScalarT<1>(type, line, above, length); break;
-        case 2: unfilterScalarT<2>(type, line, above, length); break;
+        case 1: unfilterScalarT<1>(type, line, filtered, above, length); break;
+        case 2: unfilterScalarT<2>(type, line, filtered, above, length); break;
 #if PNG_FILTER_SSE2
-        case 3: unfilterT<3>(type, line, above, length); break;
-        case 4: unfilterT<4>(type, line, above, length); break;
-        case 6: unfilterT<6>(type, line, above, length); break;
-        default: unfilterT<8>(type, line, above, length); break;
+        case 3: unfilterT<3>(type, line, filtered, above, length); break;
+        case 4: unfilterT<4>(type, line, filtered, above, length); break;
+        case 6: unfilterT<6>(type, line, filtered, above, length); break;
+        default: unfilterT<8>(type, line, filtered, above, length); break;
 #else
-        case 3: unfilterScalarT<3>(type, line, above, length); break;
-        case 4: unfilterScalarT<4>(type, line, above, length); break;
-        case 6: unfilterScalarT<6>(type, line, above, length); break;
-        default: unfilterScalarT<8>(type, line, above, length); break;
+        case 3: unfilterScalarT<3>(type, line, filtered, above, length); break;
+        case 4: unfilterScalarT<4>(type, line, filtered, above, length); break;
+        case 6: unfilterScalarT<6>(type, line, filtered, above, length); break;
+        default: unfilterScalarT<8>(type, line, filtered, above, length); break;
 #endif
     }
 }

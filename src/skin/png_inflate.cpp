@@ -17,6 +17,14 @@
 #include <new>
 
 namespace pngdetail {
+
+struct HuffTable {
+    const uint32_t* entries = nullptr;
+    unsigned maxLength = 0;  // 0: the code has no symbols
+    uint32_t lastCode = 0;  // canonical code of the last symbol (longest, highest)
+    const uint32_t* pairs = nullptr;  // literal/length codes: the pair table (see buildPairs)
+};
+
 namespace {
 
 // ------------------------------------------------------------------ tables
@@ -38,6 +46,7 @@ constexpr unsigned kDistanceBits = 8;  // primary index bits, distance table
 constexpr unsigned kCodeLengthBits = 7;  // the code-length code has no code above 7 bits
 
 // Worst case: one full-size second-level table per symbol.
+constexpr unsigned kPairBits = 11;  // index bits of the literal pair table
 constexpr size_t kLiteralEntries = (size_t(1) << kLiteralBits) + 288 * (size_t(1) << (kMaxCodeLength - kLiteralBits));
 constexpr size_t kDistanceEntries = (size_t(1) << kDistanceBits) + 32 * (size_t(1) << (kMaxCodeLength - kDistanceBits));
 constexpr size_t kCodeLengthEntries = size_t(1) << kCodeLengthBits;
@@ -46,12 +55,6 @@ constexpr size_t kCodeLengthEntries = size_t(1) << kCodeLengthBits;
 // pattern that starts no code; offset << 16 | kSubTable | index bits for a
 // pointer to a second-level table.
 constexpr uint32_t kSubTable = 0x100;
-
-struct HuffTable {
-    const uint32_t* entries = nullptr;
-    unsigned maxLength = 0;  // 0: the code has no symbols
-    uint32_t lastCode = 0;  // canonical code of the last symbol (longest, highest)
-};
 
 inline uint32_t reverseBits(uint32_t code, unsigned length)
 {
@@ -113,6 +116,50 @@ int32_t buildTable(HuffTable& table, uint32_t* storage, const uint8_t* lengths, 
     return kPngOk;
 }
 
+// The pair table of a literal/length code, for runs of literals: indexed by
+// the next kPairBits bits, an entry holds one or two literals whose codes lie
+// wholly within those bits (kPairLiteral, and kPairTwo for two; the low four
+// bits give the bits they take, bits 16 to 23 the first literal and 24 to 31
+// the second). Other entries (no kPairLiteral) are left to the general step.
+constexpr uint32_t kPairLiteral = 0x10;
+constexpr uint32_t kPairTwo = 0x20;
+
+void buildPairs(HuffTable& table, uint32_t* pairs)
+{
+    static_assert(kPairBits >= kLiteralBits, "the pair table is indexed by more bits than the primary table");
+    constexpr uint32_t primarySize = uint32_t(1) << kLiteralBits;
+    constexpr uint32_t copies = uint32_t(1) << (kPairBits - kLiteralBits);
+    // One literal per entry first: the code at each index, where it fits. A
+    // code of at most kLiteralBits bits fills the same entry in every copy of
+    // the primary table's range.
+    for (uint32_t j = 0; j < primarySize; ++j) {
+        const uint32_t e = table.entries[j];
+        if (!(e & kSubTable)) {
+            const uint32_t v = ((e & 0xF) != 0 && (e >> 16) < 256) ? (e | kPairLiteral) : 0;
+            for (uint32_t c = 0; c < copies; ++c) pairs[j + c * primarySize] = v;
+            continue;
+        }
+        for (uint32_t c = 0; c < copies; ++c) {
+            const uint32_t r = table.entries[(e >> 16) + (c & ((uint32_t(1) << (e & 0xF)) - 1))];
+            const unsigned len = r & 0xF;
+            pairs[j + c * primarySize] = (len != 0 && len <= kPairBits && (r >> 16) < 256) ? (r | kPairLiteral) : 0;
+        }
+    }
+    // Then a second literal where the bits after the first hold one: from the
+    // top down, so that the entry for the bits after is still a single one.
+    // (An entry without a literal has length 0 and finds itself.)
+    for (uint32_t i = primarySize * copies; i-- > 0;) {
+        const uint32_t first = pairs[i];
+        const unsigned len1 = first & 0xF;
+        const uint32_t second = pairs[i >> len1];
+        const unsigned total = len1 + (second & 0xF);
+        const bool two = (first & second & kPairLiteral) && !(second & kPairTwo) && total <= kPairBits && len1 != 0;
+        const uint32_t pair = ((second >> 16) << 24) | (first & 0x00FF0000u) | kPairLiteral | kPairTwo | total;
+        pairs[i] = two ? pair : first;
+    }
+    table.pairs = pairs;
+}
+
 template <unsigned PrimaryBits>
 inline uint32_t lookup(const HuffTable& table, uint64_t bits)
 {
@@ -139,6 +186,7 @@ int32_t codeFailure(const HuffTable& table, uint64_t bits, unsigned available)
 
 struct FixedTables {
     uint32_t literal[size_t(1) << kLiteralBits];  // fixed codes are at most 9 bits
+    uint32_t pairs[size_t(1) << kPairBits];
     uint32_t distance[size_t(1) << kDistanceBits];
     HuffTable literalTable, distanceTable;
     FixedTables()
@@ -149,6 +197,7 @@ struct FixedTables {
         std::memset(lengths + 256, 7, 24);
         std::memset(lengths + 280, 8, 8);
         buildTable(literalTable, literal, lengths, 288, kLiteralBits);
+        buildPairs(literalTable, pairs);
         std::memset(lengths, 5, 32);
         buildTable(distanceTable, distance, lengths, 32, kDistanceBits);
     }
@@ -160,12 +209,19 @@ const FixedTables& fixedTables()
     return tables;
 }
 
+
+}  // namespace
+
 struct DynamicTables {
     uint32_t literal[kLiteralEntries];
+    uint32_t pairs[size_t(1) << kPairBits];
+    bool pairsWanted = false;
     uint32_t distance[kDistanceEntries];
     uint32_t codeLength[kCodeLengthEntries];
     HuffTable literalTable, distanceTable;
 };
+
+namespace {
 
 // ------------------------------------------------------------------ bit input
 
@@ -183,12 +239,29 @@ inline uint64_t load64le(const uint8_t* p)
 }
 
 // The bit buffer holds `count` unread bits, least significant first. Bits
-// above `count` are either the stream's next bits or zero.
+// above `count` are either the stream's next bits or zero. Bytes come from
+// the current piece (next .. end), then from the pieces after it.
 struct BitInput {
     const uint8_t* next;
     const uint8_t* end;
     uint64_t bits;
     unsigned count;
+    const InputPiece* piece;
+    const InputPiece* pieceEnd;
+    size_t later;  // bytes of the pieces after the current one
+
+    // Moves on to the next piece with bytes; false at the end of the stream.
+    bool nextPiece()
+    {
+        while (piece != pieceEnd) {
+            next = piece->data;
+            end = next + piece->size;
+            later -= piece->size;
+            ++piece;
+            if (next != end) return true;
+        }
+        return false;
+    }
 
     // Afterwards 56 <= count <= 63, unless the input is exhausted.
     inline void refill()
@@ -198,7 +271,7 @@ struct BitInput {
             next += (63 - count) >> 3;
             count |= 56;
         } else {
-            while (count < 56 && next < end) {
+            while (count < 56 && (next < end || nextPiece())) {
                 bits |= uint64_t(*next++) << count;
                 count += 8;
             }
@@ -208,6 +281,30 @@ struct BitInput {
     {
         bits >>= n;
         count -= n;
+    }
+    // Bytes of the stream not yet in the bit buffer.
+    size_t bytesLeft() const { return size_t(end - next) + later; }
+
+    // Copies n whole bytes of the stream (the bit buffer holds whole bytes
+    // only; the caller has checked that the stream has them).
+    void copyBytes(uint8_t* out, size_t n)
+    {
+        for (; n > 0 && count >= 8; --n) {
+            *out++ = uint8_t(bits);
+            drop(8);
+        }
+        if (n == 0) return;
+        // The buffer is empty; bits above its count may hold a look-ahead
+        // of bytes read from here on.
+        bits = 0;
+        while (n > 0) {
+            if (next == end) nextPiece();
+            const size_t take = size_t(end - next) < n ? size_t(end - next) : n;
+            std::memcpy(out, next, take);
+            out += take;
+            next += take;
+            n -= take;
+        }
     }
 };
 
@@ -225,37 +322,94 @@ inline void copyMatch(uint8_t* dst, size_t distance, size_t length)
             dst += 16;
             src += 16;
         } while (dst < stop);
-    } else if (distance >= 8) {
+        return;
+    }
+    if (distance >= 8) {
         do {
             std::memcpy(dst, src, 8);
             dst += 8;
             src += 8;
         } while (dst < stop);
-    } else if (distance == 1) {
-        std::memset(dst, *src, length);
-    } else {
-        // Repeat the pattern up to a period of at least 8 bytes, then copy
-        // 8 bytes at a time with that period.
-        static const uint8_t kPeriod[8] = {0, 0, 8, 9, 8, 10, 12, 14};
-        const unsigned period = kPeriod[distance];
-        for (unsigned i = 0; i < period; ++i) dst[i] = src[i];
-        dst += period;
-        src = dst - period;
-        while (dst < stop) {
-            std::memcpy(dst, src, 8);
-            dst += 8;
-            src += 8;
-        }
+        return;
     }
+    // Shorter distances: the first 16 bytes one by one. From there on the
+    // bytes repeat with the largest multiple of the distance up to 16, so
+    // the rest are stores of those 16 bytes, held in a register (reading
+    // back what was just written would stall on the overlapping stores).
+    static const uint8_t kRepeat[8] = {0, 16, 16, 15, 16, 15, 12, 14};
+    const size_t first = length < 16 ? length : 16;
+    for (size_t i = 0; i < first; ++i) dst[i] = src[i];
+    if (length <= 16) return;
+    uint8_t pattern[16];
+    std::memcpy(pattern, dst, 16);
+    const size_t repeat = kRepeat[distance];
+    for (dst += repeat; dst < stop; dst += repeat) std::memcpy(dst, pattern, 16);
 }
 
+// Answered by huffmanBlock when it stops at `stop` with the block unfinished.
+constexpr int32_t kPaused = -1;
+
+// Decodes codes into out[position ..] until the block's end code, a failure,
+// or position reaching `stop` (kPaused). outSize is where the output must end.
+// A dynamic block's pair table is built once the block has given this many
+// literals one at a time, and only where its code makes pairs likely.
+constexpr size_t kPairsAfter = 2048;
+
+// `lazy`: the dynamic tables whose pair table is still to be built (null
+// when it is built or not wanted); `literals` counts the block's literals
+// until then.
 int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, uint8_t* out, size_t outSize,
-                     size_t& position)
+                     size_t stop, size_t& position, DynamicTables* lazy, size_t& literals)
 {
     BitInput br = in;
     size_t pos = position;
     int32_t status = kPngOk;
+    // Runs of literals go through a quicker loop while the input has whole
+    // refills left and the output has room for the longest match before
+    // both its end and `stop`: each literal's successor is looked up before
+    // the refill (the buffer still holds more than a code's bits), so the
+    // lookups do not wait for the refills. Anything else falls through to
+    // the general step below, which starts from the same symbol.
+    const size_t roomy = (outSize < stop ? outSize : stop);
+    const size_t fastEnd = roomy > 258 ? roomy - 258 : 0;
     for (;;) {
+        if (lit.pairs == nullptr && pos < fastEnd && br.end - br.next >= 8) {
+            const size_t from = pos;
+            br.refill();
+            uint32_t e = lookup<kLiteralBits>(lit, br.bits);
+            while ((e >> 16) < 256 && (e & 0xF) != 0) {
+                br.drop(e & 0xF);
+                out[pos++] = uint8_t(e >> 16);
+                e = lookup<kLiteralBits>(lit, br.bits);
+                if (pos >= fastEnd || br.end - br.next < 8) break;
+                br.refill();
+            }
+            literals += pos - from;
+            if (lazy && literals >= kPairsAfter) {
+                buildPairs(lazy->literalTable, lazy->pairs);
+                lazy = nullptr;
+            }
+        }
+        if (lit.pairs != nullptr && pos < fastEnd && br.end - br.next >= 8) {
+            constexpr uint32_t pairMask = (uint32_t(1) << kPairBits) - 1;
+            br.refill();
+            uint32_t e = lit.pairs[br.bits & pairMask];
+            while (e & kPairLiteral) {
+                br.drop(e & 0xF);
+                // The second byte is written either way (a single literal's
+                // is overwritten by what follows).
+                out[pos] = uint8_t(e >> 16);
+                out[pos + 1] = uint8_t(e >> 24);
+                pos += 1 + ((e / kPairTwo) & 1);
+                e = lit.pairs[br.bits & pairMask];
+                if (pos >= fastEnd || br.end - br.next < 8) break;
+                br.refill();
+            }
+        }
+        if (pos >= stop) {
+            status = kPaused;
+            break;
+        }
         br.refill();
         uint32_t e = lookup<kLiteralBits>(lit, br.bits);
         unsigned len = e & 0xF;
@@ -332,23 +486,21 @@ int32_t huffmanBlock(BitInput& in, const HuffTable& lit, const HuffTable& dist, 
     return status;
 }
 
-int32_t storedBlock(BitInput& in, uint8_t* out, size_t outSize, size_t& position)
+// Reads a stored block's header and checks that its bytes fit the output
+// and lie in the input; `left` is set to their number.
+int32_t storedHeader(BitInput& in, size_t outSize, size_t position, uint32_t& left)
 {
     in.drop(in.count & 7);
-    // Hand the whole bytes still in the bit buffer back to the byte input.
-    in.next -= in.count >> 3;
-    in.bits = 0;
-    in.count = 0;
-    if (in.end - in.next < 4) return kPngStoredDataEnd;
-    const uint32_t len = in.next[0] | (uint32_t(in.next[1]) << 8);
-    const uint32_t nlen = in.next[2] | (uint32_t(in.next[3]) << 8);
-    in.next += 4;
+    // The bit buffer now holds whole bytes: the next ones of the stream.
+    in.refill();
+    if (in.count < 32) return kPngStoredDataEnd;
+    const uint32_t len = uint32_t(in.bits & 0xFFFF);
+    const uint32_t nlen = uint32_t((in.bits >> 16) & 0xFFFF);
+    in.drop(32);
     if (len + nlen != 65535) return kPngStoredLengthMismatch;
     if (len > outSize - position) return kPngStoredOverrun;
-    if (size_t(in.end - in.next) < len) return kPngStoredDataEnd;
-    std::memcpy(out + position, in.next, len);
-    in.next += len;
-    position += len;
+    if (in.count / 8 + in.bytesLeft() < len) return kPngStoredDataEnd;
+    left = len;
     return kPngOk;
 }
 
@@ -413,47 +565,120 @@ int32_t dynamicHeader(BitInput& in, DynamicTables& t)
     }
     status = buildTable(t.literalTable, t.literal, lengths, hlit, kLiteralBits);
     if (status) return status;
-    return buildTable(t.distanceTable, t.distance, lengths + hlit, hdist, kDistanceBits);
+    status = buildTable(t.distanceTable, t.distance, lengths + hlit, hdist, kDistanceBits);
+    if (status) return status;
+    // Pairs are likely where two literal codes often fit in kPairBits bits:
+    // the share of pairs a random stream of this code would give, each code
+    // of length l taken with probability 2^-l.
+    t.literalTable.pairs = nullptr;
+    double share[kMaxCodeLength + 1] = {};
+    for (unsigned sym = 0; sym < 256 && sym < hlit; ++sym)
+        if (lengths[sym]) share[lengths[sym]] += 1.0 / double(uint32_t(1) << lengths[sym]);
+    double pairs = 0.0;
+    for (unsigned a = 1; a < kPairBits; ++a)
+        for (unsigned b = 1; a + b <= kPairBits; ++b) pairs += share[a] * share[b];
+    t.pairsWanted = pairs >= 0.25;
+    return kPngOk;
 }
 
 }  // namespace
 
-int32_t inflateStream(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize, size_t* produced)
+Inflater::Inflater(const InputPiece* pieces, size_t pieceCount, size_t skip, size_t outSize)
+    : piece_(pieces), pieceEnd_(pieces + pieceCount), outSize_(outSize)
 {
-    BitInput br{in, in + inSize, 0, 0};
-    size_t pos = 0;
-    std::unique_ptr<DynamicTables> dynamic;
+    for (size_t i = 0; i < pieceCount; ++i) later_ += pieces[i].size;
+    while (piece_ != pieceEnd_ && skip >= piece_->size) {
+        skip -= piece_->size;
+        later_ -= piece_->size;
+        ++piece_;
+    }
+    if (piece_ != pieceEnd_) {
+        next_ = piece_->data + skip;
+        end_ = piece_->data + piece_->size;
+        later_ -= piece_->size;
+        ++piece_;
+    }
+}
+
+Inflater::~Inflater() = default;
+
+int32_t Inflater::run(uint8_t* window, size_t base, size_t stop)
+{
+    if (finished_) return kPngOk;
+    BitInput br{next_, end_, bits_, count_, piece_, pieceEnd_, later_};
+    // Window-relative positions from here on.
+    const size_t outSize = outSize_ - base;
+    const size_t limit = stop - base;
+    size_t pos = pos_ - base;
     int32_t status = kPngOk;
     for (;;) {
+        if (mode_ == Mode::Huffman) {
+            DynamicTables* lazy = (dynamic_ && literal_ == &dynamic_->literalTable && dynamic_->pairsWanted &&
+                                   !dynamic_->literalTable.pairs)
+                ? dynamic_.get()
+                : nullptr;
+            status = huffmanBlock(br, *literal_, *distance_, window, outSize, limit, pos, lazy, blockLiterals_);
+            if (status == kPaused) {
+                status = kPngOk;
+                break;
+            }
+            if (status) break;
+            mode_ = Mode::BlockStart;
+            if (final_) break;
+        } else if (mode_ == Mode::Stored) {
+            const uint32_t n = pos >= limit ? 0 : uint32_t(limit - pos < storedLeft_ ? limit - pos : storedLeft_);
+            br.copyBytes(window + pos, n);
+            pos += n;
+            storedLeft_ -= n;
+            if (storedLeft_) break;
+            mode_ = Mode::BlockStart;
+            if (final_) break;
+        }
+        if (pos >= limit) break;
         br.refill();
         if (br.count < 3) {
             status = kPngBitsDataEnd;
             break;
         }
-        const bool final = br.bits & 1;
+        final_ = br.bits & 1;
         const unsigned type = unsigned(br.bits >> 1) & 3;
         br.drop(3);
         if (type == 0) {
-            status = storedBlock(br, out, outSize, pos);
+            status = storedHeader(br, outSize, pos, storedLeft_);
+            if (status) break;
+            mode_ = Mode::Stored;
         } else if (type == 1) {
             const FixedTables& f = fixedTables();
-            status = huffmanBlock(br, f.literalTable, f.distanceTable, out, outSize, pos);
+            literal_ = &f.literalTable;
+            distance_ = &f.distanceTable;
+            mode_ = Mode::Huffman;
         } else if (type == 2) {
-            if (!dynamic) {
-                dynamic.reset(new (std::nothrow) DynamicTables);
-                if (!dynamic) {
+            if (!dynamic_) {
+                dynamic_.reset(new (std::nothrow) DynamicTables);
+                if (!dynamic_) {
                     status = kPngOutOfMemory;
                     break;
                 }
             }
-            status = dynamicHeader(br, *dynamic);
-            if (!status) status = huffmanBlock(br, dynamic->literalTable, dynamic->distanceTable, out, outSize, pos);
+            status = dynamicHeader(br, *dynamic_);
+            if (status) break;
+            literal_ = &dynamic_->literalTable;
+            blockLiterals_ = 0;
+            distance_ = &dynamic_->distanceTable;
+            mode_ = Mode::Huffman;
         } else {
             status = kPngReservedBlockType;
+            break;
         }
-        if (status || final) break;
     }
-    *produced = pos;
+    next_ = br.next;
+    end_ = br.end;
+    piece_ = br.piece;
+    later_ = br.later;
+    bits_ = br.bits;
+    count_ = br.count;
+    pos_ = pos + base;
+    if (status || (mode_ == Mode::BlockStart && final_)) finished_ = true;
     return status;
 }
 

@@ -282,11 +282,11 @@ void ZSkinFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t
 
 namespace {
 
-// Decodes PNG bytes (used as scratch space by the decoder) into a bitmap of 0xAARRGGBB pixels.
+// Decodes PNG bytes (read in place) into a bitmap of 0xAARRGGBB pixels.
 // On little-endian machines the decoder writes the words itself (bytes blue, green, red, alpha).
-ZBitmap* decodeToBitmap(std::vector<uint8_t>& input)
+ZBitmap* decodeToBitmap(const uint8_t* data, std::size_t size)
 {
-    if (input.empty()) return nullptr;
+    if (!data || size == 0) return nullptr;
     PngInfo info;
 #if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_WIN32)
     struct Target {
@@ -301,7 +301,7 @@ ZBitmap* decodeToBitmap(std::vector<uint8_t>& input)
                                return reinterpret_cast<uint8_t*>(t.pixels.get());
                            },
                            &target, true};
-    if (decodePngInto(input, output, info) != kPngOk) return nullptr;
+    if (decodePngInto(data, size, output, info) != kPngOk) return nullptr;
     if (info.size() <= kPngInfoHeight) return nullptr;
     const uint32_t w = info[kPngInfoWidth];
     const uint32_t h = info[kPngInfoHeight];
@@ -312,7 +312,7 @@ ZBitmap* decodeToBitmap(std::vector<uint8_t>& input)
     bitmap->adopt(target.pixels.release(), static_cast<int32_t>(w), static_cast<int32_t>(h));
     return bitmap;
 #else
-    std::vector<uint8_t> rgba;
+    std::vector<uint8_t> input(data, data + size), rgba;
     if (decodePng(input, rgba, info) != kPngOk) return nullptr;
     if (info.size() <= kPngInfoHeight) return nullptr;
     const uint32_t w = info[kPngInfoWidth];
@@ -342,8 +342,7 @@ ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size)
 {
     if (!data || size == 0) return nullptr;
     try {
-        std::vector<uint8_t> input(data, data + size);
-        return decodeToBitmap(input);
+        return decodeToBitmap(data, size);
     } catch (...) {
         return nullptr;
     }
@@ -415,7 +414,7 @@ ZBitmap* loadImageFile(const std::string& path)
     try {
         std::vector<unsigned char> bytes;
         if (!platform::readFile(path, bytes)) return nullptr;
-        return decodeToBitmap(bytes);
+        return decodeToBitmap(bytes.data(), bytes.size());
     } catch (...) {
         return nullptr;
     }

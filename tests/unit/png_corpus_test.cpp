@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <utility>
 
 #if SARVO_HAVE_LIBPNG
 #include <png.h>
@@ -84,6 +85,18 @@ void checkValidFiles(const std::string& sub, size_t minimumCount)
         EXPECT_EQ(d.info[kPngInfoWidth], w);
         EXPECT_EQ(d.info[kPngInfoHeight], h);
         EXPECT_TRUE(d.rgba == want) << firstDifference(d.rgba, want, w);
+        // Again with blue, green, red, alpha bytes, the order the skin's pictures take.
+        Bytes input = readFile(f.dir + f.name + ".png"), bgra;
+        PngInfo info;
+        const PngOutput output{[](void* context, size_t bytes) -> uint8_t* {
+                                   Bytes& v = *static_cast<Bytes*>(context);
+                                   v.resize(bytes);
+                                   return v.data();
+                               },
+                               &bgra, true};
+        ASSERT_EQ(decodePngInto(input, output, info), 0);
+        for (size_t i = 0; i + 3 < want.size(); i += 4) std::swap(want[i], want[i + 2]);
+        EXPECT_TRUE(bgra == want) << "blue first: " << firstDifference(bgra, want, w);
         ++checked;
     }
     EXPECT_GE(checked, minimumCount);

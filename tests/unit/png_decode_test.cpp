@@ -417,3 +417,62 @@ TEST(PngDecode, LongDistanceCodesDecodeThroughSecondLevelTables)
     ASSERT_EQ(d.status, 0);
     EXPECT_EQ(d.rgba.size(), 28u);
 }
+
+TEST(PngDecode, ImagesMuchLargerThanTheInflateWindowInManyIdatChunks)
+{
+    // 300 x 400 RGB: 360 KB of lines, inflated a piece at a time. Rows repeat
+    // every 36 rows (32436 bytes, near the farthest distance); rows alternate
+    // between filter types None and Up. The same lines come as stored blocks
+    // of an odd size and as far back-references, with the first lines of the
+    // interlaced twin in both forms as well.
+    const uint32_t w = 300, h = 400, stride = w * 3;
+    Bytes pixels(size_t(stride) * h);
+    uint32_t seed = 11;
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t i = 0; i < stride; ++i)
+            pixels[size_t(y) * stride + i] =
+                y < 36 ? uint8_t((seed = seed * 1103515245u + 12345u) >> 24) : pixels[size_t(y - 36) * stride + i];
+    Bytes lines;
+    for (uint32_t y = 0; y < h; ++y) {
+        const Bytes row(pixels.begin() + size_t(y) * stride, pixels.begin() + size_t(y + 1) * stride);
+        const Bytes above = y ? Bytes(pixels.begin() + size_t(y - 1) * stride, pixels.begin() + size_t(y) * stride)
+                              : Bytes(stride, 0);
+        const Bytes f = filterLine(y % 2 ? 2 : 0, row, above, 3);
+        lines.insert(lines.end(), f.begin(), f.end());
+    }
+    Bytes want;
+    for (size_t i = 0; i < pixels.size(); i += 3) want.insert(want.end(), {pixels[i], pixels[i + 1], pixels[i + 2], 255});
+
+    // The zlib stream in IDAT chunks of 1, 2, 3, then 4099 bytes.
+    const auto pieces = [](const Bytes& z) {
+        std::vector<Bytes> chunks;
+        for (size_t at = 0, n = 1; at < z.size(); at += n, n = n < 3 ? n + 1 : 4099)
+            chunks.push_back(chunk("IDAT", Bytes(z.begin() + at, z.begin() + std::min(z.size(), at + n))));
+        return chunks;
+    };
+    const Decoded stored = decode(pngFile(ihdrData(w, h, 8, 2), pieces(zlibWrap(storedDeflate(lines, 30001), lines))));
+    ASSERT_EQ(stored.status, 0);
+    EXPECT_TRUE(stored.rgba == want) << "stored blocks";
+
+    const size_t period = size_t(36) * (stride + 1);
+    BitWriter bw;
+    bw.bits(1, 1);
+    bw.bits(1, 2);
+    for (size_t i = 0; i < period; ++i) fixedLiteral(bw, lines[i]);
+    for (size_t left = lines.size() - period; left > 0;) {
+        const size_t n = left > 258 ? (left - 258 < 3 ? left - 3 : 258) : left;
+        fixedMatch(bw, unsigned(n), unsigned(period));
+        left -= n;
+    }
+    fixedLiteral(bw, 256);
+    Bytes z{0x78, 0x01};
+    z.insert(z.end(), bw.bytes.begin(), bw.bytes.end());
+    const Decoded matched = decode(pngFile(ihdrData(w, h, 8, 2), pieces(z)));
+    ASSERT_EQ(matched.status, 0);
+    EXPECT_TRUE(matched.rgba == want) << "back-references";
+
+    const Bytes interlaced = adam7Lines(pixels, w, h, 3);
+    const Decoded adam7 = decode(pngFile(ihdrData(w, h, 8, 2, 1), {chunk("IDAT", zlibWrap(storedDeflate(interlaced, 40000), interlaced))}));
+    ASSERT_EQ(adam7.status, 0);
+    EXPECT_TRUE(adam7.rgba == want) << "interlaced";
+}
