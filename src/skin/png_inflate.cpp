@@ -238,6 +238,15 @@ inline uint64_t load64le(const uint8_t* p)
 #endif
 }
 
+inline void store64le(uint8_t* p, uint64_t v)
+{
+#if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_M_IX86) || defined(_M_X64)
+    std::memcpy(p, &v, 8);
+#else
+    for (int i = 0; i < 8; ++i) p[i] = uint8_t(v >> (8 * i));
+#endif
+}
+
 // The bit buffer holds `count` unread bits, least significant first. Bits
 // above `count` are either the stream's next bits or zero. Bytes come from
 // the current piece (next .. end), then from the pieces after it.
@@ -332,18 +341,29 @@ inline void copyMatch(uint8_t* dst, size_t distance, size_t length)
         } while (dst < stop);
         return;
     }
-    // Shorter distances: the first 16 bytes one by one. From there on the
-    // bytes repeat with the largest multiple of the distance up to 16, so
-    // the rest are stores of those 16 bytes, held in a register (reading
-    // back what was just written would stall on the overlapping stores).
+    // Shorter distances: the bytes repeat with the distance, so the first 16
+    // are built in registers from the distance's bytes (doubling the span each
+    // step) and stored again and again, moving on by the largest multiple of
+    // the distance up to 16 (reading back what was just written would stall
+    // on the overlapping stores). `low` holds bytes 0 to 7, `high` 8 to 15,
+    // which start at phase 8 % distance of the repeat.
     static const uint8_t kRepeat[8] = {0, 16, 16, 15, 16, 15, 12, 14};
-    const size_t first = length < 16 ? length : 16;
-    for (size_t i = 0; i < first; ++i) dst[i] = src[i];
-    if (length <= 16) return;
-    uint8_t pattern[16];
-    std::memcpy(pattern, dst, 16);
+    const unsigned shift = unsigned(distance) * 8;
+    const uint64_t mask = (uint64_t(1) << shift) - 1;
+    uint64_t low = load64le(src) & mask;
+    const unsigned phase = unsigned(8 % distance) * 8;
+    uint64_t high = (low >> phase) | ((low << (shift - phase)) & mask);
+    for (unsigned span = shift; span < 64; span *= 2) {
+        low |= low << span;
+        high |= high << span;
+    }
+    store64le(dst, low);
+    store64le(dst + 8, high);
     const size_t repeat = kRepeat[distance];
-    for (dst += repeat; dst < stop; dst += repeat) std::memcpy(dst, pattern, 16);
+    for (dst += repeat; dst < stop; dst += repeat) {
+        store64le(dst, low);
+        store64le(dst + 8, high);
+    }
 }
 
 // Answered by huffmanBlock when it stops at `stop` with the block unfinished.
