@@ -230,9 +230,11 @@ void paethRowSimd(uint8_t* cur, const uint8_t* src, const uint8_t* prev, size_t 
     size_t i = 0;
     // Where the line above repeats its pixels (above equals above-left, as in
     // flat areas), Paeth picks the left neighbour, as Sub does: four such
-    // pixels go through Sub's running sum. Elsewhere four pixels are taken one
-    // by one before the next look.
+    // pixels go through Sub's running sum. Elsewhere pixels are taken one by
+    // one before the next look, twice as many after each look that fails (up
+    // to 64), so that lines without such runs pay little for the looks.
     size_t single = B;  // pixels up to here are taken one by one
+    size_t gap = 4 * B;  // bytes taken one by one after a failed look
     for (; i + B <= len; i += B) {
         if constexpr (B == 3 || B == 4) {
             if (i >= single && i + 16 <= len) {
@@ -245,9 +247,11 @@ void paethRowSimd(uint8_t* cur, const uint8_t* src, const uint8_t* prev, size_t 
                     a = _mm_unpacklo_epi8(_mm_srli_si128(_mm_slli_si128(r, 16 - 4 * B), 16 - B), zero);
                     c = _mm_unpacklo_epi8(loadPixel<B>(prev + i + 3 * B), zero);
                     i += 3 * B;  // and B more by the loop
+                    gap = 4 * B;
                     continue;
                 }
-                single = i + 4 * B;
+                single = i + gap;
+                gap = gap < 64 * B ? 2 * gap : gap;
             }
         }
         const __m128i b = _mm_unpacklo_epi8(loadPixel<B>(prev + i), zero);
