@@ -354,7 +354,13 @@ inline void copyMatch(uint8_t* dst, size_t distance, size_t length)
     // (reading back what was just written would stall on the overlapping
     // stores). `low` holds bytes 0 to 7, `high` 8 to 15, which start at
     // phase 8 % distance of the repeat; a product spreads a phase over eight
-    // bytes (its copies do not overlap, so nothing carries).
+    // bytes (its copies do not overlap, so nothing carries). A short copy goes
+    // byte by byte: the wide load of bytes stored just before would wait for
+    // those stores.
+    if (length <= 16) {
+        for (size_t i = 0; i < length; ++i) dst[i] = src[i];
+        return;
+    }
     static const uint8_t kRepeat[8] = {0, 16, 16, 15, 16, 15, 12, 14};
     static const uint8_t kPhase[8] = {0, 0, 0, 2, 0, 3, 2, 1};
     static const uint64_t kSpread[8] = {0,
