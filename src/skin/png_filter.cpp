@@ -1,7 +1,9 @@
 // PNG scanline filters, undone from the filtered line into a row of its own.
-// Up runs 16 bytes at a time; Sub, Average and Paeth
-// depend on the pixel to the left, so they run one pixel at a time, with the
-// pixel's bytes side by side in 16-bit lanes where SSE2 is available.
+// Up runs 16 bytes at a time; Sub, Average and Paeth depend on the pixel to
+// the left, so they run one pixel at a time, with the pixel's bytes side by
+// side in 16-bit lanes where SSE2 is available, except that Sub of 3- and
+// 4-byte pixels (and Paeth where the line above repeats its pixels) sums four
+// pixels at a time.
 #include "skin/png_filter.h"
 
 #include <cstdlib>
