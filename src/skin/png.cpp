@@ -430,6 +430,23 @@ struct Converter {
     }
 };
 
+// Whether n bytes are all zero, 64 at a time while they last.
+bool allZero(const uint8_t* p, size_t n)
+{
+    size_t i = 0;
+#if PNG_SSE2
+    for (; i + 64 <= n; i += 64) {
+        const __m128i* q = reinterpret_cast<const __m128i*>(p + i);
+        const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
+                                         _mm_or_si128(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) return false;
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i]) return false;
+    return true;
+}
+
 // Unfilters and converts the lines of every pass in order as their bytes
 // arrive. A line with filter type 0 is converted where it lies; others are
 // unfiltered in a row of their own (the inflated bytes stay untouched, later
@@ -463,6 +480,13 @@ public:
         if (filterStatus_ == kPngOk && type > 4) filterStatus_ = kPngBadFilterType;
         if (filterStatus_ == kPngOk && convertStatus_ == kPngOk && picture_) {
             const uint8_t* data = line + 1;
+            if (type == 2 && above_ && ps.dx == 1 && allZero(data, stride)) {
+                // The line repeats the one above, and so does its picture row.
+                uint8_t* dst = destination();
+                std::memcpy(dst, dst - size_t(ps.dy) * rowBytes_, rowBytes_);
+                advance();
+                return;
+            }
             if (type != 0) {
                 uint8_t* row = rowFor(0) == above_ ? rowFor(1) : rowFor(0);
                 pngdetail::unfilterRow(type, row, data, above_, stride, bytesPerPixel_);

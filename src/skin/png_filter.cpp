@@ -1,7 +1,9 @@
 // PNG scanline filters, undone from the filtered line into a row of its own.
-// Up runs 16 bytes at a time; Sub, Average and Paeth
-// depend on the pixel to the left, so they run one pixel at a time, with the
-// pixel's bytes side by side in 16-bit lanes where SSE2 is available.
+// Up runs 16 bytes at a time; Sub, Average and Paeth depend on the pixel to
+// the left, so they run one pixel at a time, with the pixel's bytes side by
+// side in 16-bit lanes where SSE2 is available, except that Sub of 3- and
+// 4-byte pixels (and Paeth where the line above repeats its pixels) sums four
+// pixels at a time.
 #include "skin/png_filter.h"
 
 #include <cstdlib>
@@ -145,6 +147,35 @@ inline void storePixel<8>(uint8_t* p, __m128i v)
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
 }
 
+// Four pixels of B = 3 or 4 bytes at a time for Sub, as a running sum: the
+// filtered bytes summed across the pixels of a 16-byte load, plus the last
+// pixel so far in every pixel's place. `carry` holds that pixel in each of the
+// four places; only the low 4B bytes of a result are the line's (the bytes
+// after them are written over by the next step or by the single pixels).
+template <unsigned B>
+inline __m128i subFour(const uint8_t* src, uint8_t* cur, __m128i& carry)
+{
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, B));
+    v = _mm_add_epi8(v, _mm_slli_si128(v, 2 * B));
+    const __m128i r = _mm_add_epi8(v, carry);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(cur), r);
+    // The last pixel's sum, in all four places, moves the carry on.
+    __m128i last = _mm_srli_si128(_mm_slli_si128(v, 16 - 4 * B), 16 - B);
+    last = _mm_add_epi8(last, _mm_slli_si128(last, B));
+    last = _mm_add_epi8(last, _mm_slli_si128(last, 2 * B));
+    carry = _mm_add_epi8(carry, last);
+    return r;
+}
+
+// A pixel (B low bytes, the rest zero) in each of four places.
+template <unsigned B>
+inline __m128i spreadFour(__m128i pixel)
+{
+    pixel = _mm_add_epi8(pixel, _mm_slli_si128(pixel, B));
+    return _mm_add_epi8(pixel, _mm_slli_si128(pixel, 2 * B));
+}
+
 // Lines hold whole pixels of B bytes here; the byte loops after the pixel
 // loops only guard against a length that is not a multiple of B.
 template <unsigned B>
@@ -157,6 +188,11 @@ void subRowSimd(uint8_t* cur, const uint8_t* src, size_t len)
     __m128i a = loadPixel<B>(src);
     storePixel<B>(cur, a);
     size_t i = B;
+    if constexpr (B == 3 || B == 4) {
+        __m128i carry = spreadFour<B>(a);
+        for (; i + 16 <= len; i += 4 * B) subFour<B>(src + i, cur + i, carry);
+        a = _mm_srli_si128(_mm_slli_si128(carry, 16 - B), 16 - B);
+    }
     for (; i + B <= len; i += B) {
         a = _mm_add_epi8(loadPixel<B>(src + i), a);
         storePixel<B>(cur + i, a);
@@ -194,7 +230,32 @@ void paethRowSimd(uint8_t* cur, const uint8_t* src, const uint8_t* prev, size_t 
     const __m128i zero = _mm_setzero_si128();
     __m128i a = zero, c = zero;  // left and above-left, 16-bit lanes
     size_t i = 0;
+    // Where the line above repeats its pixels (above equals above-left, as in
+    // flat areas), Paeth picks the left neighbour, as Sub does: four such
+    // pixels go through Sub's running sum. Elsewhere pixels are taken one by
+    // one before the next look, twice as many after each look that fails (up
+    // to 64), so that lines without such runs pay little for the looks.
+    size_t single = B;  // pixels up to here are taken one by one
+    size_t gap = 4 * B;  // bytes taken one by one after a failed look
     for (; i + B <= len; i += B) {
+        if constexpr (B == 3 || B == 4) {
+            if (i >= single && i + 16 <= len) {
+                const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
+                const __m128i aboveLeft = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i - B));
+                constexpr int kFour = (1 << (4 * B)) - 1;
+                if ((_mm_movemask_epi8(_mm_cmpeq_epi8(above, aboveLeft)) & kFour) == kFour) {
+                    __m128i carry = spreadFour<B>(_mm_packus_epi16(a, zero));
+                    const __m128i r = subFour<B>(src + i, cur + i, carry);
+                    a = _mm_unpacklo_epi8(_mm_srli_si128(_mm_slli_si128(r, 16 - 4 * B), 16 - B), zero);
+                    c = _mm_unpacklo_epi8(loadPixel<B>(prev + i + 3 * B), zero);
+                    i += 3 * B;  // and B more by the loop
+                    gap = 4 * B;
+                    continue;
+                }
+                single = i + gap;
+                gap = gap < 64 * B ? 2 * gap : gap;
+            }
+        }
         const __m128i b = _mm_unpacklo_epi8(loadPixel<B>(prev + i), zero);
         const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
         __m128i pa = _mm_max_epi16(bc, _mm_sub_epi16(zero, bc));  // |p - a| = |b - c|

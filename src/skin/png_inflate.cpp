@@ -16,6 +16,13 @@
 #include <memory>
 #include <new>
 
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define PNG_INFLATE_SSE2 1
+#else
+#define PNG_INFLATE_SSE2 0
+#endif
+
 namespace pngdetail {
 
 struct HuffTable {
@@ -238,6 +245,15 @@ inline uint64_t load64le(const uint8_t* p)
 #endif
 }
 
+inline void store64le(uint8_t* p, uint64_t v)
+{
+#if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_M_IX86) || defined(_M_X64)
+    std::memcpy(p, &v, 8);
+#else
+    for (int i = 0; i < 8; ++i) p[i] = uint8_t(v >> (8 * i));
+#endif
+}
+
 // The bit buffer holds `count` unread bits, least significant first. Bits
 // above `count` are either the stream's next bits or zero. Bytes come from
 // the current piece (next .. end), then from the pieces after it.
@@ -332,18 +348,49 @@ inline void copyMatch(uint8_t* dst, size_t distance, size_t length)
         } while (dst < stop);
         return;
     }
-    // Shorter distances: the first 16 bytes one by one. From there on the
-    // bytes repeat with the largest multiple of the distance up to 16, so
-    // the rest are stores of those 16 bytes, held in a register (reading
-    // back what was just written would stall on the overlapping stores).
+    // Shorter distances: the bytes repeat with the distance, so the first 16
+    // are built in registers from the distance's bytes and stored again and
+    // again, moving on by the largest multiple of the distance up to 16
+    // (reading back what was just written would stall on the overlapping
+    // stores). `low` holds bytes 0 to 7, `high` 8 to 15, which start at
+    // phase 8 % distance of the repeat; a product spreads a phase over eight
+    // bytes (its copies do not overlap, so nothing carries). A short copy goes
+    // byte by byte: the wide load of bytes stored just before would wait for
+    // those stores.
+    if (length <= 16) {
+        for (size_t i = 0; i < length; ++i) dst[i] = src[i];
+        return;
+    }
     static const uint8_t kRepeat[8] = {0, 16, 16, 15, 16, 15, 12, 14};
-    const size_t first = length < 16 ? length : 16;
-    for (size_t i = 0; i < first; ++i) dst[i] = src[i];
-    if (length <= 16) return;
-    uint8_t pattern[16];
-    std::memcpy(pattern, dst, 16);
+    static const uint8_t kPhase[8] = {0, 0, 0, 2, 0, 3, 2, 1};
+    static const uint64_t kSpread[8] = {0,
+                                        0x0101010101010101u,
+                                        0x0001000100010001u,
+                                        0x0001000001000001u,
+                                        0x0000000100000001u,
+                                        0x0000010000000001u,
+                                        0x0001000000000001u,
+                                        0x0100000000000001u};
+    const unsigned shift = unsigned(distance) * 8;
+    const uint64_t mask = (uint64_t(1) << shift) - 1;
+    const uint64_t first = load64le(src) & mask;
+    const unsigned phase = kPhase[distance] * 8u;
+    const uint64_t second = ((first >> phase) | (first << (shift - phase))) & mask;
+    const uint64_t low = first * kSpread[distance], high = second * kSpread[distance];
     const size_t repeat = kRepeat[distance];
-    for (dst += repeat; dst < stop; dst += repeat) std::memcpy(dst, pattern, 16);
+#if PNG_INFLATE_SSE2
+    const __m128i pattern = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&low)),
+                                               _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&high)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), pattern);
+    for (dst += repeat; dst < stop; dst += repeat) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), pattern);
+#else
+    store64le(dst, low);
+    store64le(dst + 8, high);
+    for (dst += repeat; dst < stop; dst += repeat) {
+        store64le(dst, low);
+        store64le(dst + 8, high);
+    }
+#endif
 }
 
 // Answered by huffmanBlock when it stops at `stop` with the block unfinished.

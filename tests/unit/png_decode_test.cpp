@@ -177,7 +177,8 @@ TEST(PngDecode, EveryFilterTypeRoundTripsForEveryPixelWidth)
 {
     // Random lines filtered with each type in turn (first line included, where
     // the line above counts as zeros), for 1, 2, 3, 4, 6 and 8 bytes per pixel
-    // and for a sub-byte depth.
+    // and for a sub-byte depth. Every other line repeats its pixels in runs,
+    // as flat pictures do, so that the lines below have runs above them.
     const struct {
         uint8_t depth, colourType;
         unsigned bitsPerPixel;
@@ -185,11 +186,14 @@ TEST(PngDecode, EveryFilterTypeRoundTripsForEveryPixelWidth)
     uint32_t seed = 99;
     for (const auto& f : formats) {
         SCOPED_TRACE(f.bitsPerPixel);
-        const uint32_t w = 11, h = 10;
+        const uint32_t w = 37, h = 20;
         const size_t stride = (size_t(w) * f.bitsPerPixel + 7) / 8;
         const unsigned bpp = (f.bitsPerPixel + 7) / 8;
         Bytes raw(stride * h), lines;
         for (uint8_t& b : raw) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+        for (uint32_t y = 0; y < h; y += 2)
+            for (size_t i = bpp; i < stride; ++i)
+                if (raw[y * stride + i] % 8 != 0) raw[y * stride + i] = raw[y * stride + i - bpp];
         Bytes above(stride, 0);
         for (uint32_t y = 0; y < h; ++y) {
             const Bytes line(raw.begin() + y * stride, raw.begin() + (y + 1) * stride);
