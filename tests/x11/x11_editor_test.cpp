@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -59,12 +60,18 @@ int openDescriptors()
 }
 
 // Shared memory segments of the system that still exist.
+// The shared memory segments this process made (other programs' come and go beside the tests).
 int sharedSegments()
 {
     std::ifstream in("/proc/sysvipc/shm");
     std::string line;
-    int n = -1;  // the header
-    while (std::getline(in, line)) ++n;
+    std::getline(in, line);  // the header
+    int n = 0;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        long key = 0, id = 0, perms = 0, size = 0, creator = 0;
+        if (fields >> key >> id >> perms >> size >> creator && creator == static_cast<long>(getpid())) ++n;
+    }
     return n;
 }
 
