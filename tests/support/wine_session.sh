@@ -8,10 +8,7 @@ if [ -z "${WITH_DISPLAY_INSIDE:-}" ]; then
   WITH_DISPLAY_INSIDE=1 exec "$(dirname "$0")/with_display.sh" "$0" "$@"
 fi
 unset WITH_DISPLAY_INSIDE
-: "${WINEPREFIX:=$HOME/.wine-sarvo}"
-: "${WINEDEBUG:=-all}"
-: "${WINEDLLOVERRIDES:=mscoree,mshtml=}"
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+. "$(dirname "$0")/../../cmake/wine-env.sh"
 wineserver -p
 wine wineboot >/dev/null 2>&1 </dev/null
 "$@"
