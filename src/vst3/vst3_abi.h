@@ -372,6 +372,13 @@ struct IAudioProcessor : FUnknown {
     virtual uint32_t SARVO_VST3_CALL getTailSamples() = 0;
 };
 
+// What the processor needs of the host's ProcessContext (flags of the fields it reads); a processor
+// must answer it even when it needs nothing.
+struct IProcessContextRequirements : FUnknown {
+    static constexpr Uid iid = makeUid(0x2A654303, 0xEF764E3D, 0x95B5FE83, 0x730EF6D0);
+    virtual uint32_t SARVO_VST3_CALL getProcessContextRequirements() = 0;
+};
+
 // ------------------------------------------------------------------------------------------------
 // The controller side
 

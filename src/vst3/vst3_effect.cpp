@@ -133,6 +133,8 @@ tresult Effect::queryInterface(const char* iid, void** object)
         *object = static_cast<IComponent*>(this);
     else if (sameUid(iid, IAudioProcessor::iid))
         *object = static_cast<IAudioProcessor*>(this);
+    else if (sameUid(iid, IProcessContextRequirements::iid))
+        *object = static_cast<IProcessContextRequirements*>(this);
     else if (sameUid(iid, IEditController::iid))
         *object = static_cast<IEditController*>(this);
     else if (sameUid(iid, IUnitInfo::iid))
@@ -291,6 +293,24 @@ void Effect::applyFromAudio(ParamID id, double normalised)
     // the main thread.
 }
 
+namespace {
+// Tells the host which output channels came out all zeros (the look stops at the first sound).
+template <class Sample>
+void markSilence(AudioBusBuffers& out, uint32_t frames)
+{
+    out.silenceFlags = 0;
+    Sample** channels = reinterpret_cast<Sample**>(out.channelBuffers32);
+    if (!channels || frames == 0) return;
+    for (int32_t c = 0; c < out.numChannels && c < 64; ++c) {
+        const Sample* samples = channels[c];
+        if (!samples) continue;
+        uint32_t i = 0;
+        while (i < frames && samples[i] == Sample(0)) ++i;
+        if (i == frames) out.silenceFlags |= uint64_t(1) << c;
+    }
+}
+}  // namespace
+
 template <class Sample>
 void Effect::processAudio(ProcessData& data, uint32_t from, uint32_t to)
 {
@@ -364,7 +384,12 @@ tresult Effect::process(ProcessData& data)
         at = until;
     } while (at < frames);
     applyUpTo(INT64_MAX, frames);  // points beyond the block hold from now on
-    if (data.numOutputs >= 1 && data.outputs) data.outputs[0].silenceFlags = 0;
+    if (data.numOutputs >= 1 && data.outputs) {
+        if (doubles)
+            markSilence<double>(data.outputs[0], frames);
+        else
+            markSilence<float>(data.outputs[0], frames);
+    }
     return kResultOk;
 }
 

@@ -45,6 +45,7 @@ struct ControllerSide : IEditController {
 
 class Effect final : public ComponentSide,
                      public IAudioProcessor,
+                     public IProcessContextRequirements,
                      public ControllerSide,
                      public IUnitInfo,
                      private sarvo::PluginListener {
@@ -83,6 +84,9 @@ public:
     tresult SARVO_VST3_CALL setProcessing(TBool state) override;
     tresult SARVO_VST3_CALL process(ProcessData& data) override;
     uint32_t SARVO_VST3_CALL getTailSamples() override;
+
+    // IProcessContextRequirements: the effect reads nothing of the transport.
+    uint32_t SARVO_VST3_CALL getProcessContextRequirements() override { return 0; }
 
     // IEditController
     tresult SARVO_VST3_CALL setComponentState(IBStream* state) override;

@@ -256,6 +256,8 @@ TEST(Vst3Abi, MethodsSitInThePublishedSlotsWithThePublishedArguments)
     SAME_METHOD(IAudioProcessor, vst::IAudioProcessor, process);
     SAME_METHOD(IAudioProcessor, vst::IAudioProcessor, getTailSamples);
 
+    SAME_METHOD(IProcessContextRequirements, vst::IProcessContextRequirements, getProcessContextRequirements);
+
     SAME_METHOD(IComponentHandler, vst::IComponentHandler, beginEdit);
     SAME_METHOD(IComponentHandler, vst::IComponentHandler, performEdit);
     SAME_METHOD(IComponentHandler, vst::IComponentHandler, endEdit);
@@ -342,6 +344,7 @@ TEST(Vst3Abi, InterfaceIdsAreThePublishedOnesInThisPlatformsByteOrder)
     SAME_IID(IParameterChanges, vst::IParameterChanges);
     SAME_IID(IComponent, vst::IComponent);
     SAME_IID(IAudioProcessor, vst::IAudioProcessor);
+    SAME_IID(IProcessContextRequirements, vst::IProcessContextRequirements);
     SAME_IID(IComponentHandler, vst::IComponentHandler);
     SAME_IID(IEditController, vst::IEditController);
     SAME_IID(IUnitInfo, vst::IUnitInfo);

@@ -99,8 +99,8 @@ TEST(Vst3Host, FactoryDescribesOneEffectClassAndMakesItWithCountedReferences)
     void* unknown = nullptr;
     ASSERT_EQ(component->queryInterface(iid(FUnknown::iid), &unknown), kResultOk);
     EXPECT_EQ(referenceCount(component), 2u);
-    const Uid interfaces[] = {IPluginBase::iid, IComponent::iid, IAudioProcessor::iid, IEditController::iid,
-                              IUnitInfo::iid};
+    const Uid interfaces[] = {IPluginBase::iid, IComponent::iid, IAudioProcessor::iid, IProcessContextRequirements::iid,
+                              IEditController::iid, IUnitInfo::iid};
     for (const Uid& id : interfaces) {
         void* p = nullptr;
         ASSERT_EQ(component->queryInterface(iid(id), &p), kResultOk) << hexId(id.bytes);
@@ -201,6 +201,11 @@ TEST(Vst3Host, BusesAreOneStereoPairAndOtherArrangementsAreRefused)
     EXPECT_NE(ap->canProcessSampleSize(2), kResultOk);
     EXPECT_EQ(ap->getLatencySamples(), 0u);
     EXPECT_EQ(ap->getTailSamples(), kNoTail);
+    void* requirements = nullptr;
+    ASSERT_EQ(c->queryInterface(iid(IProcessContextRequirements::iid), &requirements), kResultOk);
+    EXPECT_EQ(static_cast<IProcessContextRequirements*>(requirements)->getProcessContextRequirements(), 0u)
+        << "the effect needs nothing of the transport";
+    static_cast<IProcessContextRequirements*>(requirements)->release();
     EXPECT_EQ(c->setIoMode(kSimple), kResultOk);
 
     // Setups the effect cannot take are refused; activation goes both ways, any number of times.
@@ -220,6 +225,26 @@ TEST(Vst3Host, BusesAreOneStereoPairAndOtherArrangementsAreRefused)
     ProcessData flush{};
     flush.symbolicSampleSize = kSample32;
     EXPECT_EQ(ap->process(flush), kResultOk);
+    // Silent output is flagged as such, sound is not.
+    std::vector<float> l(256, 0.0f), r(256, 0.0f), outL(256, 1.0f), outR(256, 1.0f);
+    float* inChannels[2] = {l.data(), r.data()};
+    float* outChannels[2] = {outL.data(), outR.data()};
+    AudioBusBuffers inputs{}, outputs{};
+    inputs.numChannels = outputs.numChannels = 2;
+    inputs.channelBuffers32 = inChannels;
+    outputs.channelBuffers32 = outChannels;
+    outputs.silenceFlags = 0x10;
+    ProcessData data{};
+    data.symbolicSampleSize = kSample32;
+    data.numSamples = 256;
+    data.numInputs = data.numOutputs = 1;
+    data.inputs = &inputs;
+    data.outputs = &outputs;
+    ASSERT_EQ(ap->process(data), kResultOk);
+    EXPECT_EQ(outputs.silenceFlags, 3u);
+    l[100] = 0.5f;
+    ASSERT_EQ(ap->process(data), kResultOk);
+    EXPECT_EQ(outputs.silenceFlags, 2u);
     fx->stop();
 }
 
