@@ -1,7 +1,7 @@
 # Packages made with CPack (scripts/package runs them):
 #  - from the Linux build, a Debian package with everything cmake --install puts under /usr;
-#  - a zip for Windows with the two DLLs in x86/ and x64/ and a README, taken from the two Windows
-#    builds (CPackWindowsConfig.cmake in the Linux build directory).
+#  - a zip for Windows with the two DLLs in x86/ and x64/, the VST3 bundle in VST3/ and a README, taken
+#    from the two Windows builds (CPackWindowsConfig.cmake in the Linux build directory).
 if(WIN32)
   return()
 endif()
@@ -30,5 +30,5 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /)
 set(CPACK_STRIP_FILES OFF)
 set(CPACK_PACKAGE_FILE_NAME sarvo-${PROJECT_VERSION}-windows)
 set(CPACK_INSTALL_CMAKE_PROJECTS
-  \"${SARVO_WINDOWS_X86_BUILD};Sarvo;plugin;/x86;${SARVO_WINDOWS_X64_BUILD};Sarvo;plugin;/x64;${SARVO_WINDOWS_X64_BUILD};Sarvo;readme;/\")
+  \"${SARVO_WINDOWS_X86_BUILD};Sarvo;plugin;/x86;${SARVO_WINDOWS_X64_BUILD};Sarvo;plugin;/x64;${SARVO_WINDOWS_X64_BUILD};Sarvo;readme;/;${SARVO_WINDOWS_X86_BUILD};Sarvo;vst3;/;${SARVO_WINDOWS_X64_BUILD};Sarvo;vst3;/\")
 ")
