@@ -8,7 +8,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#define SARVO_EXPORT extern "C" __declspec(dllexport)
+// sarvo_vst3.def names the exports: a dllexport would add GetPluginFactory@0 in 32-bit builds.
+#define SARVO_EXPORT extern "C"
 #else
 #define SARVO_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
