@@ -7,7 +7,7 @@
 
 #if defined(SARVO_WIN32)
 
-#include <windows.h>
+#include "window_pixels.h"
 
 #include <chrono>
 #include <cmath>
@@ -74,27 +74,7 @@ public:
     explicit Picture(HWND h)
     {
         UpdateWindow(h);
-        RECT r;
-        GetClientRect(h, &r);
-        width_ = r.right;
-        pixels_.assign(static_cast<size_t>(r.right) * r.bottom, 0);
-        HDC dc = GetDC(h);
-        HDC mem = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
-        HGDIOBJ old = SelectObject(mem, bitmap);
-        BitBlt(mem, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = r.right;
-        info.bmiHeader.biHeight = -r.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        GetDIBits(mem, bitmap, 0, r.bottom, pixels_.data(), &info, DIB_RGB_COLORS);
-        DeleteObject(bitmap);
-        DeleteDC(mem);
-        ReleaseDC(h, dc);
+        pixels_ = windowPixels(h, width_);
         for (uint32_t& p : pixels_) p &= 0xFFFFFF;
     }
     uint32_t operator()(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
