@@ -92,10 +92,12 @@ function(sarvo_test_program target)
     PROPERTIES LABELS ${label} ${T_PROPERTIES})
   # Lists go through sarvo_test_properties (once per program): several labels, the variables.
   list(LENGTH T_LABELS labels)
-  if(T_ENVIRONMENT)
+  if(labels GREATER 1 AND T_ENVIRONMENT)
     sarvo_test_properties(${target} PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "${T_ENVIRONMENT}")
   elseif(labels GREATER 1)
     sarvo_test_properties(${target} PROPERTIES LABELS "${T_LABELS}")
+  elseif(T_ENVIRONMENT)
+    sarvo_test_properties(${target} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
   endif()
 endfunction()
 

@@ -377,7 +377,9 @@ TEST(SkinShipped, TheClipperFactoryReadsTheWholeShippedSkin)
 {
     SarvoEffect effect(nullptr);
     SarvoSkinFactory factory(&effect);
-    std::unique_ptr<ZSkin> skin(parseModuleSkin(&factory));
+    ZSkinError error;
+    std::unique_ptr<ZSkin> skin(parseModuleSkin(&factory, &error));
+    EXPECT_EQ(error.reason, "") << "the built-in skin stops at line " << error.line;
     ASSERT_TRUE(skin);
     EXPECT_EQ(skin->width, 402);
     EXPECT_EQ(skin->height, 321);
