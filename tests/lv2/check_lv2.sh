@@ -18,6 +18,16 @@ check() { if eval "$2"; then echo "PASS $1"; else echo "FAIL $1"; failures=$((fa
 
 check "both turtle files parse" "serdi -q '$bundle/manifest.ttl' >/dev/null && serdi -q '$bundle/Sarvo.ttl' >/dev/null"
 
+# Against the installed LV2 specifications: every statement fits its property's domain and range
+# (lv2_validate), and no term the specifications mark deprecated is used (lv2lint's rule).
+lv2_validate "$bundle/manifest.ttl" "$bundle/Sarvo.ttl" >validate.txt 2>&1
+check "lv2_validate finds no error ($(grep -m1 '^Found' validate.txt))" "grep -q '^Found 0 errors' validate.txt"
+for f in /usr/lib/lv2/*.lv2/*.ttl; do serdi -q -i turtle -o ntriples "$f" 2>/dev/null; done |
+  awk '/owl#deprecated> "true"/ {print $1}' | sort -u >deprecated
+serdi -q -i turtle -o ntriples "$bundle/Sarvo.ttl" >ours 2>/dev/null
+used=$(grep -oF -f deprecated ours | sort -u | tr '\n' ' ')
+check "no deprecated LV2 term is used (used: ${used:-none}; $(wc -l <deprecated) known)" "[ -s deprecated ] && [ -z '$used' ]"
+
 lv2info "$uri" >info 2>&1
 # port SYMBOL MIN MAX DEFAULT: the port's block in lv2info's listing has these values.
 port() {

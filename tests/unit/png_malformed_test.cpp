@@ -3,7 +3,7 @@
 // malformed inputs that get numbers of their own (49 and up).
 #include "png_test_support.h"
 
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 #include <gtest/gtest.h>
 

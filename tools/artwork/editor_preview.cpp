@@ -21,13 +21,13 @@
 #include "gui/surface.h"
 #include "layout.h"
 #include "png_out.h"
-#include "model/sarvo_effect.h"
-#include "skin/png.h"
-#include "skin/resources.h"
-#include "skin/sarvo_skin_factory.h"
+#include "effect/sarvo_effect.h"
+#include "effect_editor/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
-#include "skin/skin_reader.h"
+#include "skin_resources/png.h"
+#include "skin_resources/resources.h"
+#include "skin_resources/skin_reader.h"
 
 using namespace art;
 
