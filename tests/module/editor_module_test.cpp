@@ -14,7 +14,7 @@
 
 #include "controls/credit_strip.h"
 
-#include "window_pixels.h"
+#include "win32_host_window.h"
 
 namespace {
 
@@ -50,15 +50,7 @@ LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l)
 // The host's editor frame: one top-level window for the whole program.
 HWND hostFrame()
 {
-    static HWND frame = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &hostProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SarvoModuleTestHost";
-        RegisterClassA(&wc);
-        return CreateWindowExA(0, "SarvoModuleTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 600, 500,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    }();
+    static HWND frame = hostWindow("SarvoModuleTestHost", &hostProc, WS_OVERLAPPEDWINDOW, 30, 30, 600, 500);
     return frame;
 }
 

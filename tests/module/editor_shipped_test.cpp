@@ -7,7 +7,7 @@
 
 #if defined(SARVO_WIN32)
 
-#include "window_pixels.h"
+#include "win32_host_window.h"
 
 #include <chrono>
 #include <cmath>
@@ -30,15 +30,7 @@ LRESULT CALLBACK frameProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindo
 // The host's frame for the editor: one top-level window for the whole program.
 HWND frame()
 {
-    static HWND window = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &frameProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SarvoShippedEditorHost";
-        RegisterClassA(&wc);
-        return CreateWindowExA(0, "SarvoShippedEditorHost", "Sarvo", WS_POPUP | WS_VISIBLE, 0, 0, 420, 360, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
-    }();
+    static HWND window = hostWindow("SarvoShippedEditorHost", &frameProc, WS_POPUP, 0, 0, 420, 360);
     return window;
 }
 

@@ -1,5 +1,5 @@
-// What a window of the Windows desktop shows, read back from its device context: the test hosts'
-// view of an editor's pixels.
+// The Windows editor tests' side of a host: the top-level window the editor opens in, and what a
+// window shows, read back from its device context.
 #pragma once
 
 #if defined(SARVO_WIN32)
@@ -9,6 +9,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+// A new top-level window of a class of its own (registered here, with `procedure`), shown at once.
+inline HWND hostWindow(const char* className, WNDPROC procedure, DWORD style, int x, int y, int width, int height)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, className, className, style | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
 
 // The client area of `window`, top row first, one 32-bit word per pixel as the screen gives it
 // (0x??RRGGBB: the top byte is not defined); `width` gets the number of pixels in a row.
