@@ -7,7 +7,8 @@
 # (ardour7-lua) lists no VST3 plug-in, hence the GUI. Everything runs in a home folder of its own.
 #   tests/vst3/ardour_session.sh [BUNDLE]      (default dist/linux-x86_64/Sarvo.vst3)
 # Needs the packages ardour, twm, xvfb and python3 (installed with apt when missing, as root).
-# Prints PASS or FAIL lines; exits 1 if any failed. Takes about a minute.
+# Prints PASS or FAIL lines; exits 1 if any failed. Takes about a minute. SARVO_KEEP=1 keeps its
+# scratch folder (Ardour's log, the result lines) for a look afterwards.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
