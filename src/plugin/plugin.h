@@ -78,8 +78,8 @@ public:
     virtual uint32_t currentProgram() const = 0;
     // [main] False for a bad index. The text is cut to fit.
     virtual bool programName(uint32_t index, char* text, size_t size) const = 0;
-    // [main] Makes `index` the current program (its values reach the signal path at once); false
-    // for a bad index.
+    // [any][rt] Makes `index` the current program (its values reach the signal path at once, the
+    // editor follows at its next idle); false for a bad index.
     virtual bool selectProgram(uint32_t index) = 0;
 
     // ------------------------------------------------------------------ state

@@ -288,9 +288,9 @@ void Effect::applyFromAudio(ParamID id, double normalised)
         plugin_->setParameterValue(id, normalised);  // it ignores what is not a number, holds the rest to 0..1
     } else if (id == kBypassId) {
         if (std::isfinite(normalised)) plugin_->setBypass(normalised >= 0.5);
+    } else if (id == kProgramId) {
+        if (std::isfinite(normalised)) plugin_->selectProgram(programOf(normalised));
     }
-    // Program changes come through the controller (setParamNormalized): selecting a program is for
-    // the main thread.
 }
 
 namespace {
