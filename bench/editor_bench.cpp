@@ -8,11 +8,11 @@
 #include <benchmark/benchmark.h>
 
 #include "dsp/history.h"
-#include "gui/editor_window.h"
+#include "editor/editor_window.h"
 #include "gui/window.h"
-#include "model/sarvo_effect.h"
+#include "effect/sarvo_effect.h"
 #include "platform/window_system.h"
-#include "skin/sarvo_skin_factory.h"
+#include "effect_editor/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
 

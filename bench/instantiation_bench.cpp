@@ -23,12 +23,12 @@
 #include <vector>
 
 #include "host/effect_base.h"
-#include "host/effect_factory.h"
+#include "plugin/effect_factory.h"
 #include "host/vst_abi.h"
-#include "model/sarvo_effect.h"
+#include "effect/sarvo_effect.h"
 #include "platform/platform.h"
-#include "skin/resources.h"
-#include "skin/sarvo_skin_factory.h"
+#include "skin_resources/resources.h"
+#include "effect_editor/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
 

@@ -4,7 +4,7 @@
 // skin's largest image), a generated 402 x 321 8-bit RGB picture, and the
 // whole PngSuite corpus (all valid files, one pass per iteration) when the
 // shared test data is present.
-#include "skin/png.h"
+#include "skin_resources/png.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,7 +5,7 @@
 // size limit, an RGBA buffer of exactly width x height x 4 bytes and a
 // complete PngInfo; failure means an empty RGBA buffer; and decoding the same
 // bytes twice gives the same result.
-#include "skin/png.h"
+#include "skin_resources/png.h"
 
 #include <cstddef>
 #include <cstdint>

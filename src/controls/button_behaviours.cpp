@@ -1,10 +1,10 @@
 #include "controls/button_behaviours.h"
 
-#include "host/zplugin.h"
+#include "model/effect_link.h"
 
 // ---------------------------------------------------------------- ZButtonControl
 
-ZButtonControl::ZButtonControl(ZPlugin* effect, int32_t index) : ZControl(effect), parameterIndex(index) {}
+ZButtonControl::ZButtonControl(ZEffectLink* effect, int32_t index) : ZControl(effect), parameterIndex(index) {}
 
 void ZButtonControl::reset()
 {
@@ -49,7 +49,7 @@ void ZButtonControl::cancel()
 
 // ---------------------------------------------------------------- ZCommandControl
 
-ZCommandControl::ZCommandControl(ZPlugin* effect, int32_t index) : ZControl(effect), commandIndex(index) {}
+ZCommandControl::ZCommandControl(ZEffectLink* effect, int32_t index) : ZControl(effect), commandIndex(index) {}
 
 void ZCommandControl::reset()
 {
@@ -89,7 +89,7 @@ void ZCommandControl::cancel()
 
 // ---------------------------------------------------------------- ZPageSelControl
 
-ZPageSelControl::ZPageSelControl(ZPlugin* effect, int32_t page) : ZControl(effect), targetPage(page) {}
+ZPageSelControl::ZPageSelControl(ZEffectLink* effect, int32_t page) : ZControl(effect), targetPage(page) {}
 
 void ZPageSelControl::reset()
 {
@@ -119,7 +119,7 @@ bool ZPageSelControl::leftUp(bool, bool, int32_t, int32_t)
 
 // ---------------------------------------------------------------- ZRadioControl
 
-ZRadioControl::ZRadioControl(ZPlugin* effect, int32_t index, int32_t a, int32_t b)
+ZRadioControl::ZRadioControl(ZEffectLink* effect, int32_t index, int32_t a, int32_t b)
     : ZParameterClickControl(effect, index), option(a), lastOption(b)
 {
     if (a >= 0 && b >= a) {

@@ -11,7 +11,7 @@
 // change is reported to the host with automate calls only (no begin or end of an edit).
 class ZButtonControl : public ZControl {
 public:
-    ZButtonControl(ZPlugin* effect, int32_t parameterIndex);
+    ZButtonControl(ZEffectLink* effect, int32_t parameterIndex);
 
     void reset() override;
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
@@ -31,7 +31,7 @@ protected:
 // the release. A gesture that loses the capture runs nothing.
 class ZCommandControl : public ZControl {
 public:
-    ZCommandControl(ZPlugin* effect, int32_t commandIndex);
+    ZCommandControl(ZEffectLink* effect, int32_t commandIndex);
 
     void reset() override;
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
@@ -49,7 +49,7 @@ public:
 // held until a left-button release reaches it.
 class ZPageSelControl : public ZControl {
 public:
-    ZPageSelControl(ZPlugin* effect, int32_t page);
+    ZPageSelControl(ZEffectLink* effect, int32_t page);
 
     void reset() override;
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
@@ -69,7 +69,7 @@ public:
 class ZRadioControl : public ZParameterClickControl {
 public:
     // Needs 0 <= option <= lastOption (the factory checks it); other values give an empty band.
-    ZRadioControl(ZPlugin* effect, int32_t parameterIndex, int32_t option, int32_t lastOption);
+    ZRadioControl(ZEffectLink* effect, int32_t parameterIndex, int32_t option, int32_t lastOption);
 
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
 

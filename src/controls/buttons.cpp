@@ -1,10 +1,10 @@
 #include "controls/buttons.h"
 
 #include "gui/surface.h"
-#include "host/zplugin.h"
-#include "skin/resources.h"
+#include "model/effect_link.h"
+#include "skin_resources/resources.h"
 
-const char* parameterTitle(ZPlugin* effect, int32_t index)
+const char* parameterTitle(ZEffectLink* effect, int32_t index)
 {
     ZParameter* p = effect ? effect->parameter(index) : nullptr;
     if (!p) return "";
@@ -13,7 +13,7 @@ const char* parameterTitle(ZPlugin* effect, int32_t index)
 
 // ---------------------------------------------------------------- ZTextSwitch
 
-ZTextSwitch::ZTextSwitch(ZPlugin* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
+ZTextSwitch::ZTextSwitch(ZEffectLink* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
                          const ZColour& off, const ZColour& on, const ZColour& onHeld)
     : ZSwitchControl(effect, index), label(text ? text : ""), font(font), border(border), off(off), on(on),
       onHeld(onHeld)
@@ -43,7 +43,7 @@ void ZTextSwitch::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZDefSwitch
 
-ZDefSwitch::ZDefSwitch(ZPlugin* effect, int32_t index, ZFont* font, const ZMarkColours& colours)
+ZDefSwitch::ZDefSwitch(ZEffectLink* effect, int32_t index, ZFont* font, const ZMarkColours& colours)
     : ZSwitchControl(effect, index), font(font), colours(colours)
 {}
 
@@ -66,7 +66,7 @@ void ZDefSwitch::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZTextButton
 
-ZTextButton::ZTextButton(ZPlugin* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
+ZTextButton::ZTextButton(ZEffectLink* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
                          const ZColour& off, const ZColour& on)
     : ZButtonControl(effect, index), label(text ? text : ""), font(font), border(border), off(off), on(on)
 {}
@@ -95,7 +95,7 @@ void ZTextButton::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZImgCommand
 
-ZImgCommand::ZImgCommand(ZPlugin* effect, int32_t index, ZImageResource* image)
+ZImgCommand::ZImgCommand(ZEffectLink* effect, int32_t index, ZImageResource* image)
     : ZCommandControl(effect, index), image(image)
 {}
 
@@ -115,7 +115,7 @@ void ZImgCommand::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZTextCommand
 
-ZTextCommand::ZTextCommand(ZPlugin* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
+ZTextCommand::ZTextCommand(ZEffectLink* effect, int32_t index, const char* text, ZFont* font, const ZColour& border,
                            const ZColour& up, const ZColour& down)
     : ZCommandControl(effect, index), label(text ? text : ""), font(font), border(border), up(up), down(down)
 {}

@@ -19,7 +19,7 @@ class ZImageResource;
 // On/off switch as a text box: on is a knob position of 0.5 or more.
 class ZTextSwitch : public ZSwitchControl {
 public:
-    ZTextSwitch(ZPlugin* effect, int32_t parameterIndex, const char* label, ZFont* font, const ZColour& border,
+    ZTextSwitch(ZEffectLink* effect, int32_t parameterIndex, const char* label, ZFont* font, const ZColour& border,
                 const ZColour& off, const ZColour& on, const ZColour& onHeld);
 
     void reset() override;
@@ -36,7 +36,7 @@ public:
 // On/off switch as a drawn mark with the parameter's caption (or name) as its label.
 class ZDefSwitch : public ZSwitchControl {
 public:
-    ZDefSwitch(ZPlugin* effect, int32_t parameterIndex, ZFont* font, const ZMarkColours& colours);
+    ZDefSwitch(ZEffectLink* effect, int32_t parameterIndex, ZFont* font, const ZMarkColours& colours);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -51,7 +51,7 @@ public:
 // Momentary button as a text box: on while held or while the parameter's value is 0.5 or more.
 class ZTextButton : public ZButtonControl {
 public:
-    ZTextButton(ZPlugin* effect, int32_t parameterIndex, const char* label, ZFont* font, const ZColour& border,
+    ZTextButton(ZEffectLink* effect, int32_t parameterIndex, const char* label, ZFont* font, const ZColour& border,
                 const ZColour& off, const ZColour& on);
 
     void reset() override;
@@ -68,7 +68,7 @@ public:
 // Command button from a film strip: frame 0 up, frame 1 down.
 class ZImgCommand : public ZCommandControl {
 public:
-    ZImgCommand(ZPlugin* effect, int32_t commandIndex, ZImageResource* image);
+    ZImgCommand(ZEffectLink* effect, int32_t commandIndex, ZImageResource* image);
 
     void prepare(ZSurface& surface) override;
     void draw(ZSurface& surface) override;
@@ -79,7 +79,7 @@ public:
 // Command button as a text box.
 class ZTextCommand : public ZCommandControl {
 public:
-    ZTextCommand(ZPlugin* effect, int32_t commandIndex, const char* label, ZFont* font, const ZColour& border,
+    ZTextCommand(ZEffectLink* effect, int32_t commandIndex, const char* label, ZFont* font, const ZColour& border,
                  const ZColour& up, const ZColour& down);
 
     void reset() override;
@@ -93,4 +93,4 @@ public:
 };
 
 // The parameter's caption when it has one, else its name; empty for a bad index.
-const char* parameterTitle(ZPlugin* effect, int32_t parameterIndex);
+const char* parameterTitle(ZEffectLink* effect, int32_t parameterIndex);

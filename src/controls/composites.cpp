@@ -7,11 +7,11 @@
 #include "controls/label.h"
 #include "controls/value.h"
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 // ---------------------------------------------------------------- ZKnobComposite
 
-ZKnobComposite::ZKnobComposite(ZPlugin* effect, int32_t index, ZFont* font, const ZColour& c1, const ZColour& c2,
+ZKnobComposite::ZKnobComposite(ZEffectLink* effect, int32_t index, ZFont* font, const ZColour& c1, const ZColour& c2,
                                const ZColour& c3)
     : ZCompositeControl(effect), index(index), font(font), c1(c1), c2(c2), c3(c3)
 {}
@@ -66,7 +66,7 @@ void ZStackedComposite::prepare(ZSurface& surface)
     ZCompositeControl::prepare(surface);
 }
 
-ZKnob::ZKnob(ZPlugin* effect, int32_t parameterIndex, ZFont* font, const ZColour& c1, const ZColour& c2,
+ZKnob::ZKnob(ZEffectLink* effect, int32_t parameterIndex, ZFont* font, const ZColour& c1, const ZColour& c2,
              const ZColour& c3)
     : ZStackedComposite(effect, parameterIndex, font, c1, c2, c3)
 {}
@@ -78,7 +78,7 @@ void ZKnob::build()
     place(new (std::nothrow) ZValue(effect, index, font), layout.bottomBox);
 }
 
-ZKnobButton::ZKnobButton(ZPlugin* effect, int32_t parameterIndex, const char* text, ZFont* font, const ZColour& c1,
+ZKnobButton::ZKnobButton(ZEffectLink* effect, int32_t parameterIndex, const char* text, ZFont* font, const ZColour& c1,
                          const ZColour& c2, const ZColour& c3)
     : ZStackedComposite(effect, parameterIndex, font, c1, c2, c3), label(text ? text : "")
 {}
@@ -90,7 +90,7 @@ void ZKnobButton::build()
     place(new (std::nothrow) ZLabel(effect, label.c_str(), font), layout.bottomBox);
 }
 
-ZKnobCommand::ZKnobCommand(ZPlugin* effect, int32_t commandIndex, const char* text, ZFont* font, const ZColour& c1,
+ZKnobCommand::ZKnobCommand(ZEffectLink* effect, int32_t commandIndex, const char* text, ZFont* font, const ZColour& c1,
                            const ZColour& c2, const ZColour& c3)
     : ZStackedComposite(effect, commandIndex, font, c1, c2, c3), label(text ? text : "")
 {}
@@ -104,7 +104,7 @@ void ZKnobCommand::build()
 
 // ---------------------------------------------------------------- ZField
 
-ZField::ZField(ZPlugin* effect, int32_t parameterIndex, int32_t labelWidth, ZFont* font, const ZColour& c1,
+ZField::ZField(ZEffectLink* effect, int32_t parameterIndex, int32_t labelWidth, ZFont* font, const ZColour& c1,
                const ZColour& c2, const ZColour& c3)
     : ZKnobComposite(effect, parameterIndex, font, c1, c2, c3), labelWidth(labelWidth)
 {}
@@ -133,7 +133,7 @@ void ZField::build()
 
 // ---------------------------------------------------------------- ZDialField
 
-ZDialField::ZDialField(ZPlugin* effect, int32_t parameterIndex, int32_t labelWidth, ZFont* font, const ZColour& c1,
+ZDialField::ZDialField(ZEffectLink* effect, int32_t parameterIndex, int32_t labelWidth, ZFont* font, const ZColour& c1,
                        const ZColour& c2, const ZColour& c3)
     : ZKnobComposite(effect, parameterIndex, font, c1, c2, c3), labelWidth(labelWidth)
 {}

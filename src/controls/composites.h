@@ -15,7 +15,7 @@ class ZFont;
 // What every composite keeps from its skin line.
 class ZKnobComposite : public ZCompositeControl {
 public:
-    ZKnobComposite(ZPlugin* effect, int32_t index, ZFont* font, const ZColour& c1, const ZColour& c2,
+    ZKnobComposite(ZEffectLink* effect, int32_t index, ZFont* font, const ZColour& c1, const ZColour& c2,
                    const ZColour& c3);
 
     // Creates the children anew (see build) in list order.
@@ -56,7 +56,7 @@ public:
 // Title, drawn pot, value text.
 class ZKnob : public ZStackedComposite {
 public:
-    ZKnob(ZPlugin* effect, int32_t parameterIndex, ZFont* font, const ZColour& c1, const ZColour& c2,
+    ZKnob(ZEffectLink* effect, int32_t parameterIndex, ZFont* font, const ZColour& c1, const ZColour& c2,
           const ZColour& c3);
 
 protected:
@@ -66,7 +66,7 @@ protected:
 // Label, momentary round button, the same label again.
 class ZKnobButton : public ZStackedComposite {
 public:
-    ZKnobButton(ZPlugin* effect, int32_t parameterIndex, const char* label, ZFont* font, const ZColour& c1,
+    ZKnobButton(ZEffectLink* effect, int32_t parameterIndex, const char* label, ZFont* font, const ZColour& c1,
                 const ZColour& c2, const ZColour& c3);
 
     std::string label;
@@ -78,7 +78,7 @@ protected:
 // Label, round command button, the same label again.
 class ZKnobCommand : public ZStackedComposite {
 public:
-    ZKnobCommand(ZPlugin* effect, int32_t commandIndex, const char* label, ZFont* font, const ZColour& c1,
+    ZKnobCommand(ZEffectLink* effect, int32_t commandIndex, const char* label, ZFont* font, const ZColour& c1,
                  const ZColour& c2, const ZColour& c3);
 
     std::string label;
@@ -90,7 +90,7 @@ protected:
 // Title and value text side by side; the label column is `labelWidth` wide.
 class ZField : public ZKnobComposite {
 public:
-    ZField(ZPlugin* effect, int32_t parameterIndex, int32_t labelWidth, ZFont* font, const ZColour& c1,
+    ZField(ZEffectLink* effect, int32_t parameterIndex, int32_t labelWidth, ZFont* font, const ZColour& c1,
            const ZColour& c2, const ZColour& c3);
 
     void reset() override;
@@ -107,7 +107,7 @@ protected:
 // Small dial, title and value text in one row.
 class ZDialField : public ZKnobComposite {
 public:
-    ZDialField(ZPlugin* effect, int32_t parameterIndex, int32_t labelWidth, ZFont* font, const ZColour& c1,
+    ZDialField(ZEffectLink* effect, int32_t parameterIndex, int32_t labelWidth, ZFont* font, const ZColour& c1,
                const ZColour& c2, const ZColour& c3);
 
     void reset() override;

@@ -4,11 +4,11 @@
 #include <new>
 
 #include "gui/surface.h"
-#include "host/zplugin.h"
+#include "model/effect_link.h"
 
 // ---------------------------------------------------------------- ZControl
 
-ZControl::ZControl(ZPlugin* effect) : effect(effect) {}
+ZControl::ZControl(ZEffectLink* effect) : effect(effect) {}
 
 ZControl::~ZControl()
 {
@@ -60,17 +60,12 @@ void ZControl::invalidate()
 
 void ZControl::automate(int32_t index)
 {
-    if (!effect) return;
-    audioMasterCallback host = effect->hostCallback();
-    if (!host) return;
-    host(effect->getDescriptor(), audioMasterAutomate, index, 0, nullptr, effect->getParameter(index));
+    if (effect) effect->reportValue(index);
 }
 
 void ZControl::beginGesture(int32_t index)
 {
-    if (!effect || !effect->parameter(index)) return;
-    effect->beginEdit(index);
-    automate(index);
+    if (effect) effect->beginGesture(index);
 }
 
 void ZControl::changeValue(int32_t index, double normalised)
@@ -82,8 +77,7 @@ void ZControl::changeValue(int32_t index, double normalised)
 
 void ZControl::endGesture(int32_t index)
 {
-    if (!effect || !effect->parameter(index)) return;
-    effect->endEdit(index);
+    if (effect) effect->endGesture(index);
 }
 
 double ZControl::parameterValue(int32_t index) const
@@ -104,7 +98,7 @@ double ZControl::defaultValue(int32_t index) const
 
 // ---------------------------------------------------------------- ZCompositeControl
 
-ZCompositeControl::ZCompositeControl(ZPlugin* effect) : ZControl(effect) { children.reserve(32); }
+ZCompositeControl::ZCompositeControl(ZEffectLink* effect) : ZControl(effect) { children.reserve(32); }
 
 ZCompositeControl::~ZCompositeControl() { clearChildren(); }
 
@@ -213,7 +207,7 @@ void ZCompositeControl::cancel()
 
 // ---------------------------------------------------------------- ZPotControl
 
-ZPotControl::ZPotControl(ZPlugin* effect, int32_t index) : ZControl(effect), parameterIndex(index) {}
+ZPotControl::ZPotControl(ZEffectLink* effect, int32_t index) : ZControl(effect), parameterIndex(index) {}
 
 void ZPotControl::reset()
 {
@@ -273,7 +267,7 @@ void ZPotControl::cancel()
 
 // ---------------------------------------------------------------- ZParameterClickControl
 
-ZParameterClickControl::ZParameterClickControl(ZPlugin* effect, int32_t index) : ZControl(effect), parameterIndex(index)
+ZParameterClickControl::ZParameterClickControl(ZEffectLink* effect, int32_t index) : ZControl(effect), parameterIndex(index)
 {}
 
 void ZParameterClickControl::reset()
@@ -304,7 +298,7 @@ bool ZParameterClickControl::leftUp(bool, bool, int32_t, int32_t)
 
 // ---------------------------------------------------------------- ZSwitchControl
 
-ZSwitchControl::ZSwitchControl(ZPlugin* effect, int32_t index) : ZParameterClickControl(effect, index) {}
+ZSwitchControl::ZSwitchControl(ZEffectLink* effect, int32_t index) : ZParameterClickControl(effect, index) {}
 
 bool ZSwitchControl::selected() const { return knobPosition(parameterIndex) >= 0.5; }
 

@@ -20,11 +20,11 @@
 #include "gui/bitmap.h"
 
 class ZSurface;
-class ZPlugin;
+class ZEffectLink;
 
 class ZControl {
 public:
-    explicit ZControl(ZPlugin* effect);
+    explicit ZControl(ZEffectLink* effect);
     virtual ~ZControl();
     ZControl(const ZControl&) = delete;
     ZControl& operator=(const ZControl&) = delete;
@@ -55,7 +55,7 @@ public:
     int32_t height = 0;
     int32_t page = 0;
     ZBitmap* background = nullptr;  // owned snapshot, null when none
-    ZPlugin* effect;  // not owned
+    ZEffectLink* effect;  // not owned
     ZControlHost* window = nullptr;  // not owned; null until attach
 
 protected:
@@ -67,12 +67,12 @@ protected:
     // Asks the window for a repaint (nothing before attach).
     void invalidate();
 
-    // The host side of a parameter gesture: beginEdit + automate of the current value; each change
-    // setParameterValue + automate; endEdit at the end. Invalid indices do nothing.
+    // The host side of a parameter gesture: its beginning (the host told of the current value);
+    // each change setParameterValue + automate; its end. Invalid indices do nothing.
     void beginGesture(int32_t index);
     void changeValue(int32_t index, double normalised);
     void endGesture(int32_t index);
-    // audioMasterAutomate with getParameter(index), when the effect has a host callback.
+    // Tells the host the parameter's current value.
     void automate(int32_t index);
 
     // Reading a parameter of the current program; 0 for a bad index.
@@ -85,7 +85,7 @@ protected:
 // children by the window's rules (first hit in list order, edges included, a captured child).
 class ZCompositeControl : public ZControl {
 public:
-    explicit ZCompositeControl(ZPlugin* effect);
+    explicit ZCompositeControl(ZEffectLink* effect);
     ~ZCompositeControl() override;
 
     void attach(ZControlHost* window) override;
@@ -114,7 +114,7 @@ protected:
 // Pot behaviour: vertical or horizontal drag with a fine mode, ctrl-click for the default.
 class ZPotControl : public ZControl {
 public:
-    ZPotControl(ZPlugin* effect, int32_t parameterIndex);
+    ZPotControl(ZEffectLink* effect, int32_t parameterIndex);
 
     void reset() override;
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
@@ -134,7 +134,7 @@ public:
 // it. The toggle and the radio button share it and differ only in the value a press sets.
 class ZParameterClickControl : public ZControl {
 public:
-    ZParameterClickControl(ZPlugin* effect, int32_t parameterIndex);
+    ZParameterClickControl(ZEffectLink* effect, int32_t parameterIndex);
 
     void reset() override;
     bool leftUp(bool shift, bool ctrl, int32_t x, int32_t y) override;
@@ -151,7 +151,7 @@ protected:
 // Toggle behaviour: a click flips the parameter's knob position, ctrl-click sets the default.
 class ZSwitchControl : public ZParameterClickControl {
 public:
-    ZSwitchControl(ZPlugin* effect, int32_t parameterIndex);
+    ZSwitchControl(ZEffectLink* effect, int32_t parameterIndex);
 
     bool leftDown(bool shift, bool ctrl, int32_t x, int32_t y) override;
 

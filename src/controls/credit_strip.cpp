@@ -4,15 +4,15 @@
 #include <cstring>
 
 #include "gui/surface.h"
-#include "host/zplugin.h"
-#include "skin/resources.h"
+#include "model/effect_link.h"
+#include "skin_resources/resources.h"
 
 const char kCopyrightLong[] = "(c) 2026 ONDX Sarvo 1.0";
 const char kCopyrightShort[] = "(c)2026 ONDX Sarvo";
 static_assert(sizeof kCopyrightLong == 24, "the long copyright form has 23 characters");
 static_assert(sizeof kCopyrightShort == 19, "the short copyright form has 18 characters");
 
-void drawCreditStrip(ZSurface& surface, ZPlugin* effect, int32_t skinWidth, int32_t skinHeight)
+void drawCreditStrip(ZSurface& surface, ZEffectLink* effect, int32_t skinWidth, int32_t skinHeight)
 {
     surface.fillRect(ZColour{0, 0, 0, 255}, 0, skinHeight, skinWidth, kCreditStripHeight);
 

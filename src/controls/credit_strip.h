@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class ZSurface;
-class ZPlugin;
+class ZEffectLink;
 
 constexpr int32_t kCreditStripHeight = 12;
 extern const char kCopyrightLong[];  // 23 characters
@@ -14,4 +14,4 @@ extern const char kCopyrightShort[];  // 18 characters
 // Paints the strip into the rows skinHeight .. skinHeight + kCreditStripHeight - 1 of the surface (which must not be
 // clipped). The names are drawn only when they fit beside the long copyright form; the long form
 // when it fits alone, else the short form when that fits, else no copyright.
-void drawCreditStrip(ZSurface& surface, ZPlugin* effect, int32_t skinWidth, int32_t skinHeight);
+void drawCreditStrip(ZSurface& surface, ZEffectLink* effect, int32_t skinWidth, int32_t skinHeight);

@@ -29,7 +29,7 @@ void ZRoundGeometry::pointer(double q, double distance, double& px, double& py) 
 
 // ---------------------------------------------------------------- ZDefPot
 
-ZDefPot::ZDefPot(ZPlugin* effect, int32_t index, const ZColour& mark, const ZColour& body, const ZColour& heldBody)
+ZDefPot::ZDefPot(ZEffectLink* effect, int32_t index, const ZColour& mark, const ZColour& body, const ZColour& heldBody)
     : ZPotControl(effect, index), mark(mark), body(body), heldBody(heldBody)
 {}
 
@@ -66,7 +66,7 @@ void ZDefPot::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZRoundButton
 
-ZRoundButton::ZRoundButton(ZPlugin* effect, int32_t index, const ZColour& ring, const ZColour& off, const ZColour& on)
+ZRoundButton::ZRoundButton(ZEffectLink* effect, int32_t index, const ZColour& ring, const ZColour& off, const ZColour& on)
     : ZButtonControl(effect, index), ring(ring), off(off), on(on)
 {}
 
@@ -96,7 +96,7 @@ void ZRoundButton::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZRoundCommand
 
-ZRoundCommand::ZRoundCommand(ZPlugin* effect, int32_t index, const ZColour& ring, const ZColour& up,
+ZRoundCommand::ZRoundCommand(ZEffectLink* effect, int32_t index, const ZColour& ring, const ZColour& up,
                              const ZColour& down)
     : ZCommandControl(effect, index), ring(ring), up(up), down(down)
 {}
@@ -125,7 +125,7 @@ void ZRoundCommand::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZDial
 
-ZDial::ZDial(ZPlugin* effect, int32_t index, const ZColour& pointerColour, const ZColour& body, const ZColour& heldBody)
+ZDial::ZDial(ZEffectLink* effect, int32_t index, const ZColour& pointerColour, const ZColour& body, const ZColour& heldBody)
     : ZPotControl(effect, index), pointerColour(pointerColour), body(body), heldBody(heldBody)
 {}
 

@@ -23,7 +23,7 @@ struct ZRoundGeometry {
 // dot that points at the value.
 class ZDefPot : public ZPotControl {
 public:
-    ZDefPot(ZPlugin* effect, int32_t parameterIndex, const ZColour& mark, const ZColour& body, const ZColour& heldBody);
+    ZDefPot(ZEffectLink* effect, int32_t parameterIndex, const ZColour& mark, const ZColour& body, const ZColour& heldBody);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -39,7 +39,7 @@ public:
 // Momentary round button: a ring and an inner disc in the on or off colour.
 class ZRoundButton : public ZButtonControl {
 public:
-    ZRoundButton(ZPlugin* effect, int32_t parameterIndex, const ZColour& ring, const ZColour& off, const ZColour& on);
+    ZRoundButton(ZEffectLink* effect, int32_t parameterIndex, const ZColour& ring, const ZColour& off, const ZColour& on);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -53,7 +53,7 @@ public:
 // Round command button: a ring and an inner disc in the up or down colour.
 class ZRoundCommand : public ZCommandControl {
 public:
-    ZRoundCommand(ZPlugin* effect, int32_t commandIndex, const ZColour& ring, const ZColour& up, const ZColour& down);
+    ZRoundCommand(ZEffectLink* effect, int32_t commandIndex, const ZColour& ring, const ZColour& up, const ZColour& down);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -66,7 +66,7 @@ public:
 // Small pot: a disc with a pointer line from the centre to the edge.
 class ZDial : public ZPotControl {
 public:
-    ZDial(ZPlugin* effect, int32_t parameterIndex, const ZColour& pointerColour, const ZColour& body,
+    ZDial(ZEffectLink* effect, int32_t parameterIndex, const ZColour& pointerColour, const ZColour& body,
           const ZColour& heldBody);
 
     void reset() override;

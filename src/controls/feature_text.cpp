@@ -4,9 +4,9 @@
 
 #include "controls/layouts.h"
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
-ZFeatureText::ZFeatureText(ZPlugin* effect, const char* const* value, ZFont* font)
+ZFeatureText::ZFeatureText(ZEffectLink* effect, const char* const* value, ZFont* font)
     : ZControl(effect), value(value), font(font)
 {}
 

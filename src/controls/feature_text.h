@@ -12,7 +12,7 @@ public:
     static constexpr int32_t kMaxLength = 63;
 
     // value: the item's data, a pointer to the string pointer (a null string shows as empty).
-    ZFeatureText(ZPlugin* effect, const char* const* value, ZFont* font);
+    ZFeatureText(ZEffectLink* effect, const char* const* value, ZFont* font);
 
     void reset() override;
     void prepare(ZSurface& surface) override;

@@ -1,9 +1,9 @@
 #include "controls/img_pot.h"
 
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
-ZImgPot::ZImgPot(ZPlugin* effect, int32_t index, ZImageResource* image) : ZPotControl(effect, index), image(image) {}
+ZImgPot::ZImgPot(ZEffectLink* effect, int32_t index, ZImageResource* image) : ZPotControl(effect, index), image(image) {}
 
 int32_t ZImgPot::frameFor(double position, int32_t frameCount)
 {

@@ -11,7 +11,7 @@ class ZImageResource;
 class ZImgPot : public ZPotControl {
 public:
     // image: the strip (not owned; frames laid out row by row).
-    ZImgPot(ZPlugin* effect, int32_t parameterIndex, ZImageResource* image);
+    ZImgPot(ZEffectLink* effect, int32_t parameterIndex, ZImageResource* image);
 
     // Snapshot of the background, dirty.
     void prepare(ZSurface& surface) override;

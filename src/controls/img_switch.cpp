@@ -1,3 +1,3 @@
 #include "controls/img_switch.h"
 
-ZImgSwitch::ZImgSwitch(ZPlugin* effect, int32_t index, ZImageResource* image) : ZStripSelector(image, effect, index) {}
+ZImgSwitch::ZImgSwitch(ZEffectLink* effect, int32_t index, ZImageResource* image) : ZStripSelector(image, effect, index) {}

@@ -13,5 +13,5 @@ extern template class ZStripSelector<ZSwitchControl>;
 // with a three-frame strip.
 class ZImgSwitch : public ZStripSelector<ZSwitchControl> {
 public:
-    ZImgSwitch(ZPlugin* effect, int32_t parameterIndex, ZImageResource* image);
+    ZImgSwitch(ZEffectLink* effect, int32_t parameterIndex, ZImageResource* image);
 };

@@ -2,9 +2,9 @@
 
 #include "controls/layouts.h"
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
-ZLabel::ZLabel(ZPlugin* effect, const char* t, ZFont* font) : ZControl(effect), text(t ? t : ""), font(font) {}
+ZLabel::ZLabel(ZEffectLink* effect, const char* t, ZFont* font) : ZControl(effect), text(t ? t : ""), font(font) {}
 
 void ZLabel::reset() {}
 

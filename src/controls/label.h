@@ -10,7 +10,7 @@ class ZFont;
 
 class ZLabel : public ZControl {
 public:
-    ZLabel(ZPlugin* effect, const char* text, ZFont* font);
+    ZLabel(ZEffectLink* effect, const char* text, ZFont* font);
 
     void reset() override;
     // Draws the text centred in the rectangle.

@@ -2,7 +2,7 @@
 
 #include "gui/shapes.h"
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "controls/meters.h"
 
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ int32_t limitFrame(double frame, int32_t frames)
 
 // ---------------------------------------------------------------- ZImgMeter
 
-ZImgMeter::ZImgMeter(ZPlugin* effect, const std::atomic<int32_t>* value, double scale, double offset,
+ZImgMeter::ZImgMeter(ZEffectLink* effect, const std::atomic<int32_t>* value, double scale, double offset,
                      ZImageResource* image)
     : ZControl(effect), image(image), value(value), scale(scale), offset(offset)
 {}
@@ -50,7 +50,7 @@ void ZImgMeter::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZImgFracMeter
 
-ZImgFracMeter::ZImgFracMeter(ZPlugin* effect, const std::atomic<double>* value, ZImageResource* image)
+ZImgFracMeter::ZImgFracMeter(ZEffectLink* effect, const std::atomic<double>* value, ZImageResource* image)
     : ZControl(effect), image(image), value(value)
 {}
 
@@ -81,7 +81,7 @@ void ZImgFracMeter::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- segment meters
 
-ZSegmentMeter::ZSegmentMeter(ZPlugin* effect, int32_t orientation, const ZColour& segment, const ZColour& off,
+ZSegmentMeter::ZSegmentMeter(ZEffectLink* effect, int32_t orientation, const ZColour& segment, const ZColour& off,
                              const ZColour& on)
     : ZControl(effect), orientation(orientation), segment(segment), off(off), on(on)
 {}
@@ -126,7 +126,7 @@ void ZSegmentMeter::draw(ZSurface& surface)
     dirty = false;
 }
 
-ZDefMeter::ZDefMeter(ZPlugin* effect, const std::atomic<int32_t>* value, int32_t orientation, const ZColour& segment,
+ZDefMeter::ZDefMeter(ZEffectLink* effect, const std::atomic<int32_t>* value, int32_t orientation, const ZColour& segment,
                      const ZColour& off, const ZColour& on)
     : ZSegmentMeter(effect, orientation, segment, off, on), value(value)
 {}
@@ -137,7 +137,7 @@ int32_t ZDefMeter::litCount() const
     return v < 0 ? 0 : v > segmentCount ? segmentCount : v;
 }
 
-ZDefFracMeter::ZDefFracMeter(ZPlugin* effect, const std::atomic<double>* value, int32_t orientation,
+ZDefFracMeter::ZDefFracMeter(ZEffectLink* effect, const std::atomic<double>* value, int32_t orientation,
                              const ZColour& segment, const ZColour& off, const ZColour& on)
     : ZSegmentMeter(effect, orientation, segment, off, on), value(value)
 {}

@@ -26,7 +26,7 @@ enum ZMeterOrientation : int32_t {
 class ZImgMeter : public ZControl {
 public:
     // value may be null (frame 0 then).
-    ZImgMeter(ZPlugin* effect, const std::atomic<int32_t>* value, double scale, double offset, ZImageResource* image);
+    ZImgMeter(ZEffectLink* effect, const std::atomic<int32_t>* value, double scale, double offset, ZImageResource* image);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -46,7 +46,7 @@ public:
 class ZImgFracMeter : public ZControl {
 public:
     // value may be null (frame 0 then).
-    ZImgFracMeter(ZPlugin* effect, const std::atomic<double>* value, ZImageResource* image);
+    ZImgFracMeter(ZEffectLink* effect, const std::atomic<double>* value, ZImageResource* image);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -63,7 +63,7 @@ public:
 // What the two segment meters share: the layout, the colours and the drawing.
 class ZSegmentMeter : public ZControl {
 public:
-    ZSegmentMeter(ZPlugin* effect, int32_t orientation, const ZColour& segment, const ZColour& off, const ZColour& on);
+    ZSegmentMeter(ZEffectLink* effect, int32_t orientation, const ZColour& segment, const ZColour& off, const ZColour& on);
 
     void reset() override;
     void prepare(ZSurface& surface) override;
@@ -84,7 +84,7 @@ public:
 // Lit count = the item's integer value, limited to 0 .. segments.
 class ZDefMeter : public ZSegmentMeter {
 public:
-    ZDefMeter(ZPlugin* effect, const std::atomic<int32_t>* value, int32_t orientation, const ZColour& segment,
+    ZDefMeter(ZEffectLink* effect, const std::atomic<int32_t>* value, int32_t orientation, const ZColour& segment,
               const ZColour& off, const ZColour& on);
     int32_t litCount() const override;
 
@@ -94,7 +94,7 @@ public:
 // Lit count = segments x value (limited to 0..1), rounded half up.
 class ZDefFracMeter : public ZSegmentMeter {
 public:
-    ZDefFracMeter(ZPlugin* effect, const std::atomic<double>* value, int32_t orientation, const ZColour& segment,
+    ZDefFracMeter(ZEffectLink* effect, const std::atomic<double>* value, int32_t orientation, const ZColour& segment,
                   const ZColour& off, const ZColour& on);
     int32_t litCount() const override;
 

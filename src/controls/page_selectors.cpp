@@ -1,15 +1,15 @@
 #include "controls/page_selectors.h"
 
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 // ---------------------------------------------------------------- ZImgPageSel
 
-ZImgPageSel::ZImgPageSel(ZPlugin* effect, ZImageResource* image, int32_t page) : ZStripSelector(image, effect, page) {}
+ZImgPageSel::ZImgPageSel(ZEffectLink* effect, ZImageResource* image, int32_t page) : ZStripSelector(image, effect, page) {}
 
 // ---------------------------------------------------------------- ZTextPageSel
 
-ZTextPageSel::ZTextPageSel(ZPlugin* effect, int32_t page, const char* text, ZFont* font, const ZColour& border,
+ZTextPageSel::ZTextPageSel(ZEffectLink* effect, int32_t page, const char* text, ZFont* font, const ZColour& border,
                            const ZColour& normal, const ZColour& current, const ZColour& heldColour)
     : ZPageSelControl(effect, page), label(text ? text : ""), font(font), border(border), normal(normal),
       current(current), heldColour(heldColour)
@@ -39,7 +39,7 @@ void ZTextPageSel::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZDefPageSel
 
-ZDefPageSel::ZDefPageSel(ZPlugin* effect, const char* text, int32_t page, ZFont* font, const ZColour& normal,
+ZDefPageSel::ZDefPageSel(ZEffectLink* effect, const char* text, int32_t page, ZFont* font, const ZColour& normal,
                          const ZColour& current, const ZColour& heldColour)
     : ZPageSelControl(effect, page), label(text ? text : ""), font(font), normal(normal), current(current),
       heldColour(heldColour)

@@ -16,12 +16,12 @@ extern template class ZStripSelector<ZPageSelControl>;
 
 class ZImgPageSel : public ZStripSelector<ZPageSelControl> {
 public:
-    ZImgPageSel(ZPlugin* effect, ZImageResource* image, int32_t page);
+    ZImgPageSel(ZEffectLink* effect, ZImageResource* image, int32_t page);
 };
 
 class ZTextPageSel : public ZPageSelControl {
 public:
-    ZTextPageSel(ZPlugin* effect, int32_t page, const char* label, ZFont* font, const ZColour& border,
+    ZTextPageSel(ZEffectLink* effect, int32_t page, const char* label, ZFont* font, const ZColour& border,
                  const ZColour& normal, const ZColour& current, const ZColour& heldColour);
 
     void reset() override;
@@ -37,7 +37,7 @@ public:
 
 class ZDefPageSel : public ZPageSelControl {
 public:
-    ZDefPageSel(ZPlugin* effect, const char* label, int32_t page, ZFont* font, const ZColour& normal,
+    ZDefPageSel(ZEffectLink* effect, const char* label, int32_t page, ZFont* font, const ZColour& normal,
                 const ZColour& current, const ZColour& heldColour);
 
     void reset() override;

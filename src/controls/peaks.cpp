@@ -6,7 +6,7 @@
 
 #include "gui/surface.h"
 #include "model/formatters.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 double peakText(double value, char* text, int32_t size)
 {
@@ -20,7 +20,7 @@ double peakText(double value, char* text, int32_t size)
     return level;
 }
 
-ZPeakControl::ZPeakControl(ZPlugin* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh)
+ZPeakControl::ZPeakControl(ZEffectLink* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh)
     : ZControl(effect), value(value), fontLow(fontLow), fontHigh(fontHigh)
 {}
 
@@ -53,7 +53,7 @@ void ZPeakControl::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZTextPeak
 
-ZTextPeak::ZTextPeak(ZPlugin* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh)
+ZTextPeak::ZTextPeak(ZEffectLink* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh)
     : ZPeakControl(effect, value, fontLow, fontHigh)
 {}
 
@@ -71,7 +71,7 @@ void ZTextPeak::paint(ZSurface& surface, const char* text, bool above)
 
 // ---------------------------------------------------------------- ZDefPeak
 
-ZDefPeak::ZDefPeak(ZPlugin* effect, std::atomic<double>* value, const ZColour& frame, const ZColour& fillLow,
+ZDefPeak::ZDefPeak(ZEffectLink* effect, std::atomic<double>* value, const ZColour& frame, const ZColour& fillLow,
                    const ZColour& fillHigh, ZFont* fontLow, ZFont* fontHigh)
     : ZPeakControl(effect, value, fontLow, fontHigh), frame(frame), fillLow(fillLow), fillHigh(fillHigh)
 {}

@@ -17,7 +17,7 @@ double peakText(double value, char* text, int32_t size);
 
 class ZPeakControl : public ZControl {
 public:
-    ZPeakControl(ZPlugin* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh);
+    ZPeakControl(ZEffectLink* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh);
 
     void reset() override;
     // Sets the item to 0 and asks for a repaint; no capture.
@@ -41,7 +41,7 @@ protected:
 // The text left-aligned over the background snapshot.
 class ZTextPeak : public ZPeakControl {
 public:
-    ZTextPeak(ZPlugin* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh);
+    ZTextPeak(ZEffectLink* effect, std::atomic<double>* value, ZFont* fontLow, ZFont* fontHigh);
     void prepare(ZSurface& surface) override;
 
 protected:
@@ -51,7 +51,7 @@ protected:
 // A framed field filled by level, with the text centred.
 class ZDefPeak : public ZPeakControl {
 public:
-    ZDefPeak(ZPlugin* effect, std::atomic<double>* value, const ZColour& frame, const ZColour& fillLow,
+    ZDefPeak(ZEffectLink* effect, std::atomic<double>* value, const ZColour& frame, const ZColour& fillLow,
              const ZColour& fillHigh, ZFont* fontLow, ZFont* fontHigh);
     void reset() override;
     void prepare(ZSurface& surface) override;

@@ -1,17 +1,17 @@
 #include "controls/radios.h"
 
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 // ---------------------------------------------------------------- ZImgRadio
 
-ZImgRadio::ZImgRadio(ZPlugin* effect, int32_t index, int32_t a, int32_t b, ZImageResource* image)
+ZImgRadio::ZImgRadio(ZEffectLink* effect, int32_t index, int32_t a, int32_t b, ZImageResource* image)
     : ZStripSelector(image, effect, index, a, b)
 {}
 
 // ---------------------------------------------------------------- ZDefRadio
 
-ZDefRadio::ZDefRadio(ZPlugin* effect, int32_t index, int32_t a, int32_t b, const char* text, ZFont* font,
+ZDefRadio::ZDefRadio(ZEffectLink* effect, int32_t index, int32_t a, int32_t b, const char* text, ZFont* font,
                      const ZMarkColours& colours)
     : ZRadioControl(effect, index, a, b), label(text ? text : ""), font(font), colours(colours)
 {}

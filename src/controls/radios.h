@@ -15,12 +15,12 @@ extern template class ZStripSelector<ZRadioControl>;
 
 class ZImgRadio : public ZStripSelector<ZRadioControl> {
 public:
-    ZImgRadio(ZPlugin* effect, int32_t parameterIndex, int32_t option, int32_t lastOption, ZImageResource* image);
+    ZImgRadio(ZEffectLink* effect, int32_t parameterIndex, int32_t option, int32_t lastOption, ZImageResource* image);
 };
 
 class ZDefRadio : public ZRadioControl {
 public:
-    ZDefRadio(ZPlugin* effect, int32_t parameterIndex, int32_t option, int32_t lastOption, const char* label,
+    ZDefRadio(ZEffectLink* effect, int32_t parameterIndex, int32_t option, int32_t lastOption, const char* label,
               ZFont* font, const ZMarkColours& colours);
 
     void reset() override;

@@ -3,7 +3,7 @@
 #include "controls/button_behaviours.h"
 #include "controls/control.h"
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 template <typename Behaviour>
 void ZStripSelector<Behaviour>::prepare(ZSurface& surface)

@@ -5,10 +5,10 @@
 
 #include "gui/surface.h"
 #include "gui/text_entry.h"
-#include "host/zplugin.h"
-#include "skin/resources.h"
+#include "model/effect_link.h"
+#include "skin_resources/resources.h"
 
-ZValue::ZValue(ZPlugin* effect, int32_t index, ZFont* font)
+ZValue::ZValue(ZEffectLink* effect, int32_t index, ZFont* font)
     : ZControl(effect), parameterIndex(index), font(font), entry_(new (std::nothrow) ZTextEntry)
 {
     if (entry_) {

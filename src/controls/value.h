@@ -12,7 +12,7 @@ class ZTextEntry;
 class ZValue : public ZControl {
 public:
     // font: drawing font (not owned; its system font is the entry's font).
-    ZValue(ZPlugin* effect, int32_t parameterIndex, ZFont* font);
+    ZValue(ZEffectLink* effect, int32_t parameterIndex, ZFont* font);
     // Closes an open entry's window, then frees the entry.
     ~ZValue() override;
 

@@ -6,7 +6,7 @@
 
 #include "dsp/history.h"
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ void ZWaveSource::drawEnvelope(ZSurface& surface, int32_t width, int32_t height,
 
 // ---------------------------------------------------------------- ZWave
 
-ZWave::ZWave(ZPlugin* effect, const ZHistory* history, const std::atomic<double>* levelA,
+ZWave::ZWave(ZEffectLink* effect, const ZHistory* history, const std::atomic<double>* levelA,
              const std::atomic<double>* levelB, const ZColour* colour1, const ZColour* colour2, const ZColour* axis)
     : ZControl(effect)
 {
@@ -136,7 +136,7 @@ void ZWave::draw(ZSurface& surface)
 
 // ---------------------------------------------------------------- ZZoomWave
 
-ZZoomWave::ZZoomWave(ZPlugin* effect, const ZHistory* history, const std::atomic<double>* levelA,
+ZZoomWave::ZZoomWave(ZEffectLink* effect, const ZHistory* history, const std::atomic<double>* levelA,
                      const std::atomic<double>* levelB, const ZColour* colour1, const ZColour* colour2,
                      const ZColour* axis, ZFont* font, const ZColour* handleColour, const ZColour* heldHandleColour)
     : ZControl(effect), font(font), handleColour(handleColour), heldHandleColour(heldHandleColour)

@@ -48,7 +48,7 @@ struct ZWaveSource {
 class ZWave : public ZControl {
 public:
     // history must not be null; the levels may be (absent levels count as 0).
-    ZWave(ZPlugin* effect, const ZHistory* history, const std::atomic<double>* levelA,
+    ZWave(ZEffectLink* effect, const ZHistory* history, const std::atomic<double>* levelA,
           const std::atomic<double>* levelB, const ZColour* colour1, const ZColour* colour2, const ZColour* axis);
 
     // mid = height / 2, scale = height * 0.5, dirty.
@@ -73,7 +73,7 @@ public:
 
     enum SliderState : int32_t { kIdle = 0, kDragging = 1, kResetByCtrlClick = 2 };
 
-    ZZoomWave(ZPlugin* effect, const ZHistory* history, const std::atomic<double>* levelA,
+    ZZoomWave(ZEffectLink* effect, const ZHistory* history, const std::atomic<double>* levelA,
               const std::atomic<double>* levelB, const ZColour* colour1, const ZColour* colour2, const ZColour* axis,
               ZFont* font, const ZColour* handleColour, const ZColour* heldHandleColour);
 

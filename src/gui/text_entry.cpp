@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "gui/control_host.h"
-#include "host/zplugin.h"
+#include "model/effect_link.h"
 
 using namespace platform;
 
@@ -84,13 +84,7 @@ void ZTextEntry::commit()
     text[0] = '\0';
     if (handle_) windowText(handle_, text, sizeof text);
     if (parameterIndex < 0 || !effect || !effect->parameter(parameterIndex)) return;
-    audioMasterCallback host = effect->hostCallback();
-    if (host)
-        host(effect->getDescriptor(), audioMasterAutomate, parameterIndex, 0, nullptr,
-             effect->getParameter(parameterIndex));
+    effect->reportValue(parameterIndex);
     effect->setParameterText(parameterIndex, text);
-    host = effect->hostCallback();
-    if (host)
-        host(effect->getDescriptor(), audioMasterAutomate, parameterIndex, 0, nullptr,
-             effect->getParameter(parameterIndex));
+    effect->reportValue(parameterIndex);
 }

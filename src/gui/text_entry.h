@@ -11,7 +11,7 @@
 #include "gui/window.h"
 #include "platform/surface_device.h"
 
-class ZPlugin;
+class ZEffectLink;
 class ZControlHost;
 
 class ZTextEntry : public ZSubclassWindow {
@@ -37,7 +37,7 @@ public:
     void commit();
 
     // Set by the owning control before open.
-    ZPlugin* effect = nullptr;
+    ZEffectLink* effect = nullptr;
     ZControlHost* editorWindow = nullptr;
     int32_t parameterIndex = -1;
     platform::FontHandle font = nullptr;

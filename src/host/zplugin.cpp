@@ -111,6 +111,23 @@ void ZPlugin::setParameterValue(VstInt32 index, double normalised)
     applyProgram(0);
 }
 
+void ZPlugin::beginGesture(VstInt32 index)
+{
+    if (!parameter(index)) return;
+    beginEdit(index);
+    reportValue(index);
+}
+
+void ZPlugin::endGesture(VstInt32 index)
+{
+    if (parameter(index)) endEdit(index);
+}
+
+void ZPlugin::reportValue(VstInt32 index)
+{
+    if (host_) callHost(audioMasterAutomate, index, 0, nullptr, getParameter(index));
+}
+
 void ZPlugin::setParameterText(VstInt32 index, const char* text)
 {
     if (!store_.setValueText(curProgram_, index, text)) return;

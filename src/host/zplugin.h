@@ -1,5 +1,6 @@
 #pragma once
 #include "host/extended_effect.h"
+#include "model/effect_link.h"
 #include "model/feature.h"
 #include "model/parameter.h"
 #include "model/program_store.h"
@@ -10,7 +11,7 @@
 
 // The framework's plug-in base: parameters, features, commands, the program store, the editor-open
 // flag and the two speaker arrangements, with the parameter, program and chunk requests on top of them.
-class ZPlugin : public ExtendedEffect {
+class ZPlugin : public ExtendedEffect, public ZEffectLink {
 public:
     ZPlugin(audioMasterCallback host, VstInt32 numPrograms, VstInt32 numParams);
     ~ZPlugin() override;
@@ -38,12 +39,12 @@ public:
 
     // The plug-in base's own operations.
     virtual const char* effectName() { return nullptr; }
-    virtual const char* vendorName() { return nullptr; }
-    virtual const char* productName() { return nullptr; }
+    const char* vendorName() override { return nullptr; }
+    const char* productName() override { return nullptr; }
     virtual void hook(VstInt32 /*argument*/) {}
     virtual void editorOpened() { editorOpen_.store(true, std::memory_order_relaxed); }
     virtual void editorClosed() { editorOpen_.store(false, std::memory_order_relaxed); }
-    virtual void command(VstInt32 /*id*/, bool /*shift*/, bool /*ctrl*/) {}
+    void command(VstInt32 /*id*/, bool /*shift*/, bool /*ctrl*/) override {}
     virtual void reset() = 0;
     virtual bool acceptsIo(VstInt32 inputs, VstInt32 outputs) = 0;
     // Recomputes the signal-path values from the current program. `afterReset` is 1 when reset calls it
@@ -53,24 +54,29 @@ public:
     virtual bool copyProgram(VstInt32 destination) override;
 
     // The editor's way to change a parameter, and its text entry.
-    void setParameterValue(VstInt32 index, double normalised);
-    void setParameterText(VstInt32 index, const char* text);
+    void setParameterValue(VstInt32 index, double normalised) override;
+    void setParameterText(VstInt32 index, const char* text) override;
+    // The editor's gestures: beginEdit and endEdit, and audioMasterAutomate with getParameter(index),
+    // each only when the index names a parameter (and the host was given a callback).
+    void beginGesture(VstInt32 index) override;
+    void endGesture(VstInt32 index) override;
+    void reportValue(VstInt32 index) override;
 
     // Lookups by name (whole text, ignoring case, first match).
-    VstInt32 findParameter(const char* name) const;
-    ZFeature* findFeature(const char* name) const;
-    VstInt32 findCommand(const char* name) const;
+    VstInt32 findParameter(const char* name) const override;
+    ZFeature* findFeature(const char* name) const override;
+    VstInt32 findCommand(const char* name) const override;
 
-    ZParameter* parameter(VstInt32 index) const;
+    ZParameter* parameter(VstInt32 index) const override;
     VstInt32 parameterCount() const { return static_cast<VstInt32>(parameters_.size()); }
     // The stored slot of a parameter in the current program (null for a bad index).
     ZValueSlot* valueRef(VstInt32 index);
-    double parameterValue(VstInt32 index) const;  // normalised, current program
+    double parameterValue(VstInt32 index) const override;  // normalised, current program
     double displayValue(VstInt32 index) const;  // in the parameter's unit, current program
-    double knobPosition(VstInt32 index) const;
+    double knobPosition(VstInt32 index) const override;
     // The cached texts of the current program, copied out (old or new, never a mixture).
-    ZCellText valueText(VstInt32 index) const;
-    ZCellText displayText(VstInt32 index) const;
+    ZCellText valueText(VstInt32 index) const override;
+    ZCellText displayText(VstInt32 index) const override;
 
     bool isEditorOpen() const { return editorOpen_.load(std::memory_order_relaxed); }
     ZProgramStore& programStore() { return store_; }

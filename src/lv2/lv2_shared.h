@@ -8,7 +8,9 @@
 #include <atomic>
 #include <cstdint>
 
-class SarvoEffect;
+namespace sarvo {
+class Plugin;
+}
 
 namespace sarvo_lv2 {
 
@@ -40,7 +42,7 @@ constexpr uint32_t kParameterCount = 4;
 struct SharedInstance {
     static constexpr uint32_t kTag = 0x53724C32;  // "SrL2"
     uint32_t tag = kTag;
-    SarvoEffect* effect = nullptr;
+    sarvo::Plugin* plugin = nullptr;
     // Editors showing this instance's histories; the effect records them while there is one.
     std::atomic<int> viewers{0};
 };

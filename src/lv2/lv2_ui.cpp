@@ -1,16 +1,12 @@
-// The LV2 UI (ui:X11UI): the effect's own editor in the host's parent window. The UI owns an
-// effect made by the composition root as the editor's parameter model; its host callback turns the
-// editor's automation and gestures into writes to the control ports (and touch). Port changes from
-// the host set that effect's parameters, which moves the controls. With instance access the
-// editor's wave displays and clip level read the running instance's signal path; without it they
-// stay empty. The module exports only lv2ui_descriptor.
-#include "gui/editor.h"
-#include "gui/editor_window.h"
-#include "host/effect_base.h"
-#include "host/effect_factory.h"
+// The LV2 UI (ui:X11UI): the effect's own editor in the host's parent window. The UI owns a
+// plug-in made by the composition root as the editor's parameter model; the editor's changes and
+// gestures become writes to the control ports (and touch). Port changes from the host set that
+// plug-in's parameters, which moves the controls. With instance access the editor's wave displays
+// and clip level show the running instance's signal path; without it they stay empty. The module
+// exports only lv2ui_descriptor.
 #include "lv2/lv2_shared.h"
-#include "model/sarvo_effect.h"
 #include "platform/platform.h"
+#include "plugin/plugin.h"
 
 #include "lv2/core/lv2.h"
 #include "lv2/instance-access/instance-access.h"
@@ -24,53 +20,28 @@ namespace {
 
 using sarvo_lv2::kParameterCount;
 
-struct Ui {
+struct Ui final : sarvo::PluginListener {
     LV2UI_Write_Function write = nullptr;
     LV2UI_Controller controller = nullptr;
     const LV2UI_Touch* touch = nullptr;
     const LV2UI_Resize* resize = nullptr;
     sarvo_lv2::SharedInstance* running = nullptr;  // instance access
-    EffectBase* base = nullptr;
-    SarvoEffect* effect = nullptr;
-    ZEditor* editor = nullptr;
+    sarvo::Plugin* plugin = nullptr;
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f)
+    void parameterEdited(uint32_t id, double normalised) override
     {
-        AEffect* d = base->getDescriptor();
-        return d->dispatcher(d, opcode, index, value, ptr, opt);
+        if (id >= kParameterCount || !write) return;
+        const float value = static_cast<float>(plugin->toDisplay(id, normalised));
+        write(controller, sarvo_lv2::kFirstParameter + id, sizeof value, 0, &value);
     }
-    void writeParameter(VstInt32 index)
+    void gestureBegan(uint32_t id) override { gesture(id, true); }
+    void gestureEnded(uint32_t id) override { gesture(id, false); }
+    void gesture(uint32_t id, bool grabbed)
     {
-        if (index < 0 || index >= static_cast<VstInt32>(kParameterCount) || !write) return;
-        const float value = static_cast<float>(effect->displayValue(index));
-        write(controller, sarvo_lv2::kFirstParameter + static_cast<uint32_t>(index), sizeof value, 0, &value);
-    }
-    void gesture(VstInt32 index, bool grabbed)
-    {
-        if (index < 0 || index >= static_cast<VstInt32>(kParameterCount) || !touch) return;
-        touch->touch(touch->handle, sarvo_lv2::kFirstParameter + static_cast<uint32_t>(index), grabbed);
+        if (id >= kParameterCount || !touch) return;
+        touch->touch(touch->handle, sarvo_lv2::kFirstParameter + id, grabbed);
     }
 };
-
-// The editor's host: the UI the effect belongs to is in the descriptor's user field (set once the
-// effect is made; requests before that get the plain answers).
-VstIntPtr uiHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float)
-{
-    Ui* ui = effect ? static_cast<Ui*>(effect->user) : nullptr;
-    switch (opcode) {
-        case audioMasterVersion: return 2400;
-        case audioMasterAutomate:
-            if (ui) ui->writeParameter(index);
-            return 0;
-        case audioMasterBeginEdit:
-            if (ui) ui->gesture(index, true);
-            return 0;
-        case audioMasterEndEdit:
-            if (ui) ui->gesture(index, false);
-            return 0;
-        default: return 0;
-    }
-}
 
 const void* feature(const LV2_Feature* const* features, const char* uri)
 {
@@ -82,10 +53,10 @@ const void* feature(const LV2_Feature* const* features, const char* uri)
 void cleanup(LV2UI_Handle handle)
 {
     Ui* ui = static_cast<Ui*>(handle);
-    if (ui->base) {
-        ui->dispatch(effEditClose);
-        if (ui->running && ui->running->viewers.fetch_sub(1) == 1) ui->running->effect->editorClosed();
-        ui->dispatch(effClose);  // deletes the effect and its editor
+    if (ui->plugin) {
+        ui->plugin->closeEditor();
+        if (ui->running && ui->running->viewers.fetch_sub(1) == 1) ui->running->plugin->setWatched(false);
+        delete ui->plugin;  // the editor goes with it
     }
     delete ui;
 }
@@ -103,31 +74,28 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     ui->touch = static_cast<const LV2UI_Touch*>(feature(features, LV2_UI__touch));
     ui->resize = static_cast<const LV2UI_Resize*>(feature(features, LV2_UI__resize));
     auto* running = static_cast<sarvo_lv2::SharedInstance*>(const_cast<void*>(feature(features, LV2_INSTANCE_ACCESS_URI)));
-    if (running && running->tag == sarvo_lv2::SharedInstance::kTag && running->effect) ui->running = running;
+    if (running && running->tag == sarvo_lv2::SharedInstance::kTag && running->plugin) ui->running = running;
 
-    EffectOptions options;
-    options.dataSource = ui->running ? ui->running->effect : nullptr;
-    ui->base = createEffectInstance(uiHost, options);
-    ui->effect = static_cast<SarvoEffect*>(ui->base);
-    ui->editor = ui->base ? dynamic_cast<ZEditor*>(ui->base->getEditor()) : nullptr;
-    if (!ui->editor) {  // no display, or no editor could be made
+    sarvo::PluginOptions options;
+    options.dataSource = ui->running ? ui->running->plugin : nullptr;
+    ui->plugin = sarvo::createPlugin(options);
+    if (!ui->plugin || !ui->plugin->hasEditor()) {  // no display, or no editor could be made
         ui->running = nullptr;
         cleanup(ui);
         return nullptr;
     }
-    ui->base->getDescriptor()->user = ui;
+    ui->plugin->setListener(ui);
 
-    ERect* rect = nullptr;
-    ui->dispatch(effEditGetRect, 0, 0, &rect);
-    if (ui->running && ui->running->viewers.fetch_add(1) == 0) ui->running->effect->editorOpened();
-    if (!ui->dispatch(effEditOpen, 0, 0, parent) || !ui->editor->window() || !ui->editor->window()->handle()) {
+    uint32_t width = 0, height = 0;
+    const bool sized = ui->plugin->editorSize(width, height);
+    if (ui->running && ui->running->viewers.fetch_add(1) == 0) ui->running->plugin->setWatched(true);
+    if (!ui->plugin->openEditor(parent) || !ui->plugin->editorWindow()) {
         cleanup(ui);
         return nullptr;
     }
     // On X11 a window handle is the window's id.
-    if (widget) *widget = ui->editor->window()->handle();
-    if (ui->resize && rect)
-        ui->resize->ui_resize(ui->resize->handle, rect->right - rect->left, rect->bottom - rect->top);
+    if (widget) *widget = ui->plugin->editorWindow();
+    if (ui->resize && sized) ui->resize->ui_resize(ui->resize->handle, static_cast<int>(width), static_cast<int>(height));
     return ui;
 }
 
@@ -141,21 +109,20 @@ void portEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t forma
     float value;
     std::memcpy(&value, buffer, sizeof value);
     if (value != value) return;
-    const VstInt32 index = static_cast<VstInt32>(port - sarvo_lv2::kFirstParameter);
-    if (static_cast<float>(ui->effect->displayValue(index)) == value) return;
-    const ZParameter* p = ui->effect->parameter(index);
+    const uint32_t id = port - sarvo_lv2::kFirstParameter;
+    sarvo::Plugin* plugin = ui->plugin;
+    if (static_cast<float>(plugin->toDisplay(id, plugin->parameterValue(id))) == value) return;
+    sarvo::ParameterInfo info;
     double display = value;
-    if (index == SarvoEffect::kOversample) display = value > 0.0f ? 1.0 : 0.0;  // toggled: on above zero
-    if (p) ui->effect->setParameterValue(index, p->toNormalised(display));
+    if (plugin->parameterInfo(id, info) && info.steps == 1) display = value > 0.0f ? 1.0 : 0.0;  // on above zero
+    plugin->setParameterValue(id, plugin->toNormalised(id, display));
 }
 
-// The host's idle call: the window's events, and a repaint when the running instance may have
-// new history (the editor limits repaints to its own interval).
+// The host's idle call: the window's events, and the repaints that wait (the editor limits them to
+// its own interval).
 int idle(LV2UI_Handle handle)
 {
-    Ui* ui = static_cast<Ui*>(handle);
-    if (ui->running) ui->editor->requestRedraw();
-    ui->dispatch(effEditIdle);
+    static_cast<Ui*>(handle)->plugin->editorIdle();
     return 0;
 }
 

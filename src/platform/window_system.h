@@ -180,6 +180,9 @@ void processPendingEvents(WindowHandle window);
 // Paints the window and its children that wait for painting, where no message loop of the host
 // does it (X11); elsewhere nothing.
 void paintPendingWindows(WindowHandle window);
+// The file descriptor whose readability means events wait for the window (the X11 connection), for
+// hosts that run the editor from their own event loop; -1 where there is none (Win32, headless).
+int32_t eventConnection(WindowHandle window);
 
 #if !defined(SARVO_WIN32)
 // POSIX builds carry more than one window system; every function above goes to the selected one.
@@ -223,6 +226,7 @@ struct WindowSystem {
     int32_t (*gdiObjectCount)();
     void (*processPendingEvents)(WindowHandle window);
     void (*paintPendingWindows)(WindowHandle window);
+    int32_t (*eventConnection)(WindowHandle window);
 };
 
 // The window tree inside the process (below).

@@ -90,6 +90,7 @@ public:
     //     offset 8    bankSize() bytes  the bank
     //     then        4 bytes  current program
     static constexpr uint32_t kStateVersion = 1;
+    static constexpr size_t kStateBankOffset = 8;
     // [main]
     virtual size_t stateSize() const = 0;
     // [main] Writes stateSize() bytes; false (nothing written) when `size` is smaller.
@@ -127,8 +128,9 @@ public:
     // [main] Opens the editor as a child of the host's window (an X11 window id or an HWND);
     // false when no window could be made. Opening an open editor reopens it in the new parent.
     virtual bool openEditor(void* parent) = 0;
-    // [main] Delivers the window's waiting events and repaints what changed; call it from the
-    // host's timer (every 16 to 40 ms) and when the connection below becomes readable.
+    // [main] Delivers the window's waiting events and repaints what changed (at most every 40 ms
+    // for the signal displays); call it from the host's timer (every 16 to 40 ms) and when the
+    // connection below becomes readable.
     virtual void editorIdle() = 0;
     // [main] The window system's connection to watch for events (an X11 file descriptor); -1
     // when there is none or the events arrive otherwise (Win32).
@@ -136,6 +138,12 @@ public:
     // [main] Destroys the window; the editor can be opened again.
     virtual void closeEditor() = 0;
     virtual bool editorOpen() const = 0;
+    // [main] The open editor's own window (an X11 window id or an HWND); null when closed.
+    virtual void* editorWindow() const = 0;
+
+    // [main] Whether an editor made elsewhere with this plug-in as its data source is showing: the
+    // effect records its signal history while it is (as while its own editor is open).
+    virtual void setWatched(bool watched) = 0;
 
     // [main] Where the effect's editor gestures go; null for nowhere. Not owned.
     virtual void setListener(PluginListener* listener) = 0;

@@ -34,5 +34,3 @@ ZControl* makeZZoomWave(const ZControlArgs& a);
 ZControl* makeZImgPageSel(const ZControlArgs& a);
 ZControl* makeZImgRadio(const ZControlArgs& a);
 
-// The clipper's transfer-curve graph; a.effect is the SarvoEffect.
-ZControl* makeSarvoGraph(const ZControlArgs& a);

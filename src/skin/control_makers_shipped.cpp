@@ -3,15 +3,13 @@
 #include <atomic>
 #include <new>
 
-#include "controls/graph.h"
 #include "controls/img_pot.h"
 #include "controls/img_switch.h"
 #include "controls/value.h"
 #include "controls/wave.h"
 #include "dsp/history.h"
-#include "model/sarvo_effect.h"
 #include "skin/control_makers.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 // Arguments, in order, are noted above each function; the accessors of ZControlArgs read them.
 
@@ -62,17 +60,3 @@ ZControl* makeZZoomWave(const ZControlArgs& a)
                                         a.colour(5), a.font(6), a.colour(7), a.colour(8));
 }
 
-// a.integer(0) (plot left), a.integer(1) (plot top), a.integer(2) (plot width), a.integer(3) (plot height), a.colour(4)
-ZControl* makeSarvoGraph(const ZControlArgs& a)
-{
-    // Only the clipper's own factory offers the keyword, so the effect is the clipper.
-    SarvoEffect* clipper = static_cast<SarvoEffect*>(a.effect);
-    if (!clipper) return nullptr;
-    SarvoGraph* graph =
-        new (std::nothrow) SarvoGraph(clipper, a.integer(0), a.integer(1), a.integer(2), a.integer(3), a.colour(4));
-    if (graph && !graph->valid()) {
-        delete graph;
-        return nullptr;
-    }
-    return graph;
-}

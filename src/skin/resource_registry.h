@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 class ZSkin;
 

@@ -1,9 +1,9 @@
 #include "skin/skin.h"
 
 #include "controls/control.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
-ZSkin::ZSkin(ZPlugin* owner)
+ZSkin::ZSkin(ZEffectLink* owner)
     : owner(owner), window(nullptr), width(0), height(0), pageCount(0), startPage(1), background(nullptr)
 {
     resources.reserve(32);

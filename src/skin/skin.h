@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-class ZPlugin;
+class ZEffectLink;
 class ZControlHost;
 class ZControl;
 class ZResource;
@@ -14,13 +14,13 @@ class ZImageResource;
 // bound to. Owns its resources and its controls; everything else is borrowed.
 class ZSkin {
 public:
-    explicit ZSkin(ZPlugin* owner = nullptr);
+    explicit ZSkin(ZEffectLink* owner = nullptr);
     // Destroys every resource first, then every control.
     ~ZSkin();
     ZSkin(const ZSkin&) = delete;
     ZSkin& operator=(const ZSkin&) = delete;
 
-    ZPlugin* owner;  // the effect the skin's factory served (not owned)
+    ZEffectLink* owner;  // the effect the skin's factory served (not owned)
     ZControlHost* window;  // the window the skin is bound to; null until bound (not owned)
     int32_t width;  // skin area in pixels; 0 until set
     int32_t height;  // 0 until set (the editor window adds the credit strip below)

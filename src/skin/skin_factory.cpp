@@ -1,6 +1,6 @@
 #include "skin/skin_factory.h"
 
-#include "host/zplugin.h"
+#include "model/effect_link.h"
 #include "model/feature.h"
 #include "skin/control_makers.h"
 #include "skin/resource_registry.h"
@@ -148,7 +148,7 @@ ZColour* ZControlArgs::colour(int32_t i) const
     return r ? &r->colour : nullptr;
 }
 
-ZSkinFactory::ZSkinFactory(ZPlugin* effect) : effect_(effect) {}
+ZSkinFactory::ZSkinFactory(ZEffectLink* effect) : effect_(effect) {}
 
 ZSkinFactory::~ZSkinFactory() = default;
 

@@ -18,7 +18,7 @@ class ZControl;
 class ZFeature;
 class ZFont;
 class ZImageResource;
-class ZPlugin;
+class ZEffectLink;
 class ZResource;
 class ZSkin;
 
@@ -67,7 +67,7 @@ struct ZControlArg {
 
 // Everything a control's constructor may need, resolved and checked.
 struct ZControlArgs {
-    ZPlugin* effect = nullptr;
+    ZEffectLink* effect = nullptr;
     ZSkin* skin = nullptr;
     int32_t count = 0;
     ZControlArg arg[kMaxControlArgs];
@@ -101,19 +101,19 @@ class ZSkinFactory {
 public:
     // effect: the effect every control is made for (not owned; may be null, then nothing that names
     // a parameter, command or data item resolves).
-    explicit ZSkinFactory(ZPlugin* effect);
+    explicit ZSkinFactory(ZEffectLink* effect);
     virtual ~ZSkinFactory();
     ZSkinFactory(const ZSkinFactory&) = delete;
     ZSkinFactory& operator=(const ZSkinFactory&) = delete;
 
-    // A resource from an AddResource line's type and arguments (skin/resources.h); owned by the
+    // A resource from an AddResource line's type and arguments (skin_resources/resources.h); owned by the
     // caller, or null.
     virtual ZResource* createResource(ZSkin* skin, const char* type, int32_t argc, const char* const* argv);
     // A control from an AddControl line's keyword and arguments, with its effect set; owned by the
     // caller, or null for an unknown keyword, a wrong count or an argument that does not resolve.
     virtual ZControl* createControl(ZSkin* skin, const char* keyword, int32_t argc, const char* const* argv);
 
-    ZPlugin* effect() const { return effect_; }
+    ZEffectLink* effect() const { return effect_; }
 
     // The standard keywords, in dispatch order.
     static const ZControlKeyword* standardKeywords(std::size_t* count);
@@ -132,7 +132,7 @@ protected:
     // Resolves against a row and runs its creation function.
     ZControl* make(const ZControlKeyword& row, ZSkin* skin, int32_t argc, const char* const* argv) const;
 
-    ZPlugin* effect_;
+    ZEffectLink* effect_;
 };
 
 // Decimal number as the skin reads it: like atof, plus "Inf" and "-Inf" (ignoring case).

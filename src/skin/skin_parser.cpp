@@ -5,7 +5,7 @@
 #include "skin/resource_registry.h"
 #include "skin/skin.h"
 #include "skin/skin_factory.h"
-#include "skin/skin_reader.h"
+#include "skin_resources/skin_reader.h"
 
 #include <new>
 #include <vector>

@@ -6,10 +6,10 @@
 
 #include "model/feature.h"
 #include "model/parameter.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
-#include "skin/skin_reader.h"
+#include "skin_resources/skin_reader.h"
 
 const char* const kGalleryPageNames[4] = {"Buttons", "Radios", "Knobs", "Meters"};
 

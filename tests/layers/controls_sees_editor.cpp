@@ -1,4 +1,4 @@
 // The editor sits above the controls: a control may not know it.
-#include "gui/editor_window.h"
+#include "editor/editor_window.h"
 
 int probeControlsSeesEditor() { return 0; }

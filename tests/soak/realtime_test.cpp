@@ -1,7 +1,7 @@
 // The audio path's promises: no allocation in the process calls, and a clean soak with another thread
 // changing parameters, programs, bypass and oversampling while audio runs.
-#include "host/effect_factory.h"
-#include "model/sarvo_effect.h"
+#include "plugin/effect_factory.h"
+#include "effect/sarvo_effect.h"
 
 #include <gtest/gtest.h>
 

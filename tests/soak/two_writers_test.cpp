@@ -3,8 +3,8 @@
 // the writers stop, the curve in use must be the one of the stored values. Also: several threads
 // making and closing instances at once. The ThreadSanitizer configuration runs all of these.
 #include "dsp/clip_curve.h"
-#include "host/effect_factory.h"
-#include "model/sarvo_effect.h"
+#include "plugin/effect_factory.h"
+#include "effect/sarvo_effect.h"
 
 #include <gtest/gtest.h>
 

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "controls/graph.h"
+#include "effect_editor/graph.h"
 #include "controls/img_pot.h"
 #include "controls/img_switch.h"
 #include "controls/wave.h"
-#include "skin/png.h"
-#include "skin/sarvo_skin_factory.h"
+#include "skin_resources/png.h"
+#include "effect_editor/sarvo_skin_factory.h"
 #include "skin/skin_parser.h"
 #include "support/test_paths.h"
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "controls/graph.h"
-#include "skin/sarvo_skin_factory.h"
+#include "effect_editor/graph.h"
+#include "effect_editor/sarvo_skin_factory.h"
 #include "skin/skin_parser.h"
-#include "skin/skin_reader.h"
+#include "skin_resources/skin_reader.h"
 
 using namespace gui_test;
 

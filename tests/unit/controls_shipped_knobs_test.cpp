@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "controls/graph.h"
+#include "effect_editor/graph.h"
 #include "controls/img_pot.h"
 #include "controls/img_switch.h"
 #include "controls/value.h"
 #include "controls/wave.h"
 #include "gui/text_entry.h"
-#include "skin/sarvo_skin_factory.h"
+#include "effect_editor/sarvo_skin_factory.h"
 #include "skin/skin_parser.h"
 
 #if defined(SARVO_WIN32)

@@ -11,7 +11,7 @@
 
 #include "dsp/clip_curve.h"
 #include "model/parameter.h"
-#include "model/sarvo_effect.h"
+#include "effect/sarvo_effect.h"
 
 namespace {
 

@@ -13,14 +13,14 @@
 #include <gtest/gtest.h>
 
 #include "controls/control.h"
-#include "gui/editor.h"
-#include "gui/editor_window.h"
+#include "editor/editor.h"
+#include "editor/editor_window.h"
 #include "gui/surface.h"
 #include "gui/window.h"
-#include "model/sarvo_effect.h"
+#include "effect/sarvo_effect.h"
 #include "platform/window_system.h"
 #include "skin/resource_registry.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 #include "skin/skin.h"
 
 #if defined(SARVO_WIN32)

@@ -2,7 +2,7 @@
 // blocks, hand-made DEFLATE bit streams) and file access to the shared corpus.
 #pragma once
 
-#include "skin/png.h"
+#include "skin_resources/png.h"
 
 #include <algorithm>
 #include <cstdint>

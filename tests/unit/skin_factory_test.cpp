@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "model/sarvo_effect.h"
+#include "effect/sarvo_effect.h"
 #include "skin_test_support.h"
 
 using namespace skintest;

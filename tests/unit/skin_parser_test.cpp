@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "model/sarvo_effect.h"
-#include "skin/png.h"
+#include "effect/sarvo_effect.h"
+#include "skin_resources/png.h"
 #include "platform/platform.h"
 #include "skin_test_support.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/skin_reader.h"
+#include "skin_resources/skin_reader.h"
 #include "support/test_paths.h"
 
 namespace {

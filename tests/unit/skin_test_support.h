@@ -16,12 +16,12 @@
 #include "model/parameter.h"
 #include "png_test_support.h"
 #include "skin/resource_registry.h"
-#include "skin/resources.h"
-#include "skin/sarvo_skin_factory.h"
+#include "skin_resources/resources.h"
+#include "effect_editor/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_factory.h"
 #include "skin/skin_parser.h"
-#include "skin/skin_reader.h"
+#include "skin_resources/skin_reader.h"
 
 namespace skintest {
 
@@ -65,7 +65,7 @@ public:
 // A control with nothing of its own, standing in for the real control types.
 class StubControl : public ZControl {
 public:
-    StubControl(ZPlugin* effect, std::string keyword) : ZControl(effect), keyword(std::move(keyword)) {}
+    StubControl(ZEffectLink* effect, std::string keyword) : ZControl(effect), keyword(std::move(keyword)) {}
     void reset() override {}
     void draw(ZSurface&) override {}
     std::string keyword;

@@ -20,7 +20,7 @@
 #include "gui/surface.h"
 #include "layout.h"
 #include "png_out.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 using namespace art;
 

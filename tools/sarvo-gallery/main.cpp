@@ -13,8 +13,8 @@
 
 #include "editor_picture.h"
 #include "gallery/gallery_effect.h"
-#include "gui/editor.h"
-#include "gui/editor_window.h"
+#include "editor/editor.h"
+#include "editor/editor_window.h"
 #include "gui/window.h"
 #include "platform/window_system.h"
 #include "skin/skin.h"

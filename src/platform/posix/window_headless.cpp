@@ -202,6 +202,7 @@ void removeKeyboardHook() { table().hook = false; }
 
 // No events: every message is delivered when it is sent; painting waits for updateWindow.
 void noEvents(WindowHandle /*window*/) {}
+int32_t noConnection(WindowHandle /*window*/) { return -1; }
 
 }  // namespace headless_windows
 
@@ -211,7 +212,7 @@ const WindowSystem& headlessWindowSystem()
     static const WindowSystem system = tableWindowSystem<&h::table>(
         {&h::createWindow, &h::destroyWindow, &h::updateWindow, &h::setFocus, &h::setWindowPosition, &h::showWindow,
          &h::isWindowVisible, &WindowTable::endPaint, &h::copyToWindow, &h::installKeyboardHook, &h::removeKeyboardHook,
-         &h::noEvents, &h::noEvents});
+         &h::noEvents, &h::noEvents, &h::noConnection});
     return system;
 }
 

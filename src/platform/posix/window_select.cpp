@@ -74,5 +74,6 @@ bool keyboardHookInstalled() { return ws().keyboardHookInstalled(); }
 int32_t gdiObjectCount() { return ws().gdiObjectCount(); }
 void processPendingEvents(WindowHandle window) { ws().processPendingEvents(window); }
 void paintPendingWindows(WindowHandle window) { ws().paintPendingWindows(window); }
+int32_t eventConnection(WindowHandle window) { return ws().eventConnection(window); }
 
 }  // namespace platform

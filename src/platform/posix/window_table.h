@@ -134,6 +134,7 @@ struct OwnWindowEntries {
     void (*removeKeyboardHook)();
     void (*processPendingEvents)(WindowHandle window);
     void (*paintPendingWindows)(WindowHandle window);
+    int32_t (*eventConnection)(WindowHandle window);
 };
 
 // The entries of the seam that go to the table that `table` gives.
@@ -224,7 +225,8 @@ WindowSystem tableWindowSystem(const OwnWindowEntries& own)
             &T::keyboardHookInstalled,
             &T::gdiObjectCount,
             own.processPendingEvents,
-            own.paintPendingWindows};
+            own.paintPendingWindows,
+            own.eventConnection};
 }
 
 }  // namespace platform

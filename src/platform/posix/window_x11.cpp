@@ -93,6 +93,7 @@ const Api* loadApi()
     ok &= resolve(x11, api.XPutImage, "XPutImage");
     resolve(x11, api.XDestroyImage, "XDestroyImage");
     ok &= resolve(x11, api.XPending, "XPending");
+    ok &= resolve(x11, api.XConnectionNumber, "XConnectionNumber");
     ok &= resolve(x11, api.XNextEvent, "XNextEvent");
     ok &= resolve(x11, api.XFlush, "XFlush");
     ok &= resolve(x11, api.XSync, "XSync");
@@ -1032,6 +1033,13 @@ void processPendingEvents(WindowHandle window)
     }
 }
 
+int32_t eventConnection(WindowHandle window)
+{
+    XWin* w = find(window);
+    if (!w || !live(w->connection) || broken(*w->connection)) return -1;
+    return x()->XConnectionNumber(w->connection->display);
+}
+
 void paintPendingWindows(WindowHandle window)
 {
     if (!find(window)) return;
@@ -1054,7 +1062,7 @@ const WindowSystem& x11WindowSystem()
     static const WindowSystem system = tableWindowSystem<&xw::table>(
         {&xw::createWindow, &xw::destroyWindowImpl, &xw::updateWindow, &xw::setFocus, &xw::setWindowPosition,
          &xw::showWindow, &xw::isWindowVisible, &xw::endPaint, &xw::copyToWindow, &xw::installKeyboardHook,
-         &xw::removeKeyboardHook, &xw::processPendingEvents, &xw::paintPendingWindows});
+         &xw::removeKeyboardHook, &xw::processPendingEvents, &xw::paintPendingWindows, &xw::eventConnection});
     return system;
 }
 

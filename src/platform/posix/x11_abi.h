@@ -355,6 +355,7 @@ struct Api {
     int (*XPutImage)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned int, unsigned int);
     int (*XDestroyImage)(XImage*);  // may be missing (a macro in old headers): then f.destroy_image
     int (*XPending)(Display*);
+    int (*XConnectionNumber)(Display*);
     int (*XNextEvent)(Display*, XEvent*);
     int (*XFlush)(Display*);
     int (*XSync)(Display*, Bool);

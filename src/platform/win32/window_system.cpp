@@ -225,6 +225,7 @@ int32_t gdiObjectCount()
 
 // The host's message loop delivers every message and paints.
 void processPendingEvents(WindowHandle /*window*/) {}
+int32_t eventConnection(WindowHandle /*window*/) { return -1; }
 void paintPendingWindows(WindowHandle /*window*/) {}
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "model/sarvo_effect.h"
+#include "effect/sarvo_effect.h"
 
 #include "dsp/clipper_parameters.h"
 #include "host/editor_base.h"
@@ -148,6 +148,29 @@ void SarvoEffect::reset()
 // The curve is the same whatever the caller, so `afterReset` changes nothing here.
 void SarvoEffect::applyProgram(VstInt32 /*afterReset*/)
 {
+    publishProgram();
+    if (editor_) editor_->redrawNow();
+}
+
+void SarvoEffect::setParameterFromAudio(VstInt32 index, double normalised)
+{
+    if (!store_.setValue(curProgram_, index, normalised)) return;
+    parameterChanged(index);
+    publishProgram();
+    if (editor_) editor_->requestRedraw();
+}
+
+void SarvoEffect::selectProgramFromAudio(VstInt32 program)
+{
+    if (program < 0 || program >= numPrograms_) return;
+    curProgram_.store(program);
+    store_.raiseVersion();
+    publishProgram();
+    if (editor_) editor_->requestRedraw();
+}
+
+void SarvoEffect::publishProgram()
+{
     const std::uint64_t version = store_.version();
     const VstInt32 program = curProgram_.load();
     double display[kNumParams];
@@ -160,7 +183,6 @@ void SarvoEffect::applyProgram(VstInt32 /*afterReset*/)
     }
     engine_.curve.publish(version, clipCurveFromDisplay(display[kGain], display[kClip], display[kSoftness]),
                           display[kOversample] >= 0.5);
-    if (editor_) editor_->redrawNow();
 }
 
 void SarvoEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames)

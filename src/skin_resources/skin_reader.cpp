@@ -1,4 +1,4 @@
-#include "skin/skin_reader.h"
+#include "skin_resources/skin_reader.h"
 
 #include "platform/platform.h"
 

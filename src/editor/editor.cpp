@@ -1,9 +1,9 @@
-#include "gui/editor.h"
+#include "editor/editor.h"
 
 #include <new>
 
 #include "controls/credit_strip.h"
-#include "gui/editor_window.h"
+#include "editor/editor_window.h"
 #include "host/zplugin.h"
 #include "platform/platform.h"
 #include "platform/window_system.h"

@@ -1,6 +1,6 @@
 // The module's only exports: VSTPluginMain, also exported as "main".
 #include "host/effect_base.h"
-#include "host/effect_factory.h"
+#include "plugin/effect_factory.h"
 #include "platform/platform.h"
 
 #if defined(_WIN32)

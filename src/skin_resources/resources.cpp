@@ -1,10 +1,10 @@
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 
 #include "gui/surface.h"
 #include "model/feature.h"
 #include "platform/platform.h"
-#include "skin/png.h"
-#include "skin/skin_reader.h"
+#include "skin_resources/png.h"
+#include "skin_resources/skin_reader.h"
 
 #include <climits>
 #include <cstring>

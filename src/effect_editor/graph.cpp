@@ -1,9 +1,9 @@
-#include "controls/graph.h"
+#include "effect_editor/graph.h"
 
 #include <cmath>
 #include <new>
 
-#include "model/sarvo_effect.h"
+#include "effect/sarvo_effect.h"
 
 SarvoGraph::SarvoGraph(SarvoEffect* effect, int32_t left, int32_t top, int32_t w, int32_t h, const ZColour* colour)
     : ZControl(effect), clipper(effect), colour(colour), plotLeft(left),

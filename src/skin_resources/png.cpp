@@ -6,10 +6,10 @@
 // moves along the scanlines; each line is unfiltered as soon as it is
 // complete (the line above is the previous line of the same pass, already
 // unfiltered) and converted straight to RGBA at its place in the image.
-#include "skin/png.h"
+#include "skin_resources/png.h"
 
-#include "skin/png_filter.h"
-#include "skin/png_inflate.h"
+#include "skin_resources/png_filter.h"
+#include "skin_resources/png_inflate.h"
 
 #include <cstdint>
 #include <cstring>

@@ -11,14 +11,14 @@
 #include "gui/control_host.h"
 #include "gui/window.h"
 
-class ZPlugin;
+class ZEffectLink;
 class ZSkin;
 class ZSurface;
 class ZControl;
 
 class ZEditorWindow : public ZWindow, public ZControlHost {
 public:
-    explicit ZEditorWindow(ZPlugin* effect);
+    explicit ZEditorWindow(ZEffectLink* effect);
     // Destroys a window that still exists, then the surface and the skin.
     ~ZEditorWindow() override;
 
@@ -58,7 +58,7 @@ public:
     int32_t clientWidth() const;
     int32_t clientHeight() const;
 
-    ZPlugin* effect() const { return effect_; }
+    ZEffectLink* effect() const { return effect_; }
     ZSkin* skin() const { return skin_; }
     ZSurface* surface() const { return surface_; }
     int32_t capturedControl() const { return captured_; }
@@ -76,7 +76,7 @@ private:
     void destroySurface();
     bool controlShown(const ZControl* control) const;
 
-    ZPlugin* effect_;
+    ZEffectLink* effect_;
     ZSkin* skin_ = nullptr;
     ZSurface* surface_ = nullptr;
     int32_t captured_ = -1;

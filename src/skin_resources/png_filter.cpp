@@ -4,7 +4,7 @@
 // side in 16-bit lanes where SSE2 is available, except that Sub of 3- and
 // 4-byte pixels (and Paeth where the line above repeats its pixels) sums four
 // pixels at a time.
-#include "skin/png_filter.h"
+#include "skin_resources/png_filter.h"
 
 #include <cstdlib>
 #include <cstring>

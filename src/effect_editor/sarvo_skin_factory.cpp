@@ -1,10 +1,28 @@
-#include "skin/sarvo_skin_factory.h"
+#include "effect_editor/sarvo_skin_factory.h"
 
+#include <new>
+
+#include "effect/sarvo_effect.h"
+#include "effect_editor/graph.h"
 #include "model/feature.h"
-#include "model/sarvo_effect.h"
 #include "skin/control_makers.h"
 
 namespace {
+
+// The clipper's transfer-curve graph: a.integer(0) (plot left), a.integer(1) (plot top), a.integer(2) (plot width), a.integer(3) (plot height), a.colour(4)
+ZControl* makeSarvoGraph(const ZControlArgs& a)
+{
+    // Only the clipper's own factory offers the keyword, so the effect is the clipper.
+    SarvoEffect* clipper = static_cast<SarvoEffect*>(a.effect);
+    if (!clipper) return nullptr;
+    SarvoGraph* graph =
+        new (std::nothrow) SarvoGraph(clipper, a.integer(0), a.integer(1), a.integer(2), a.integer(3), a.colour(4));
+    if (graph && !graph->valid()) {
+        delete graph;
+        return nullptr;
+    }
+    return graph;
+}
 
 constexpr ZArgRule kPlotArg{ZArgKind::kInteger, nullptr, ZArgBound::kAtLeastZero};
 constexpr ZArgRule kColourArg{ZArgKind::kColour, nullptr, ZArgBound::kNone};

@@ -32,6 +32,12 @@ public:
     bool acceptsIo(VstInt32 inputs, VstInt32 outputs) override;
     void applyProgram(VstInt32 afterReset) override;
 
+    // Real-time changes for a host's audio thread: the value (or the program) reaches the signal path
+    // at once and the editor repaints at its next idle; no window is touched. A bad index changes
+    // nothing.
+    void setParameterFromAudio(VstInt32 index, double normalised);
+    void selectProgramFromAudio(VstInt32 program);
+
     bool bypassed() const { return engine_.bypassed.load(std::memory_order_relaxed); }
     bool oversampling() const { return engine_.curve.loadState().oversampling; }
     // The signal path's state: curve fields, histories, filters (read by the editor's controls and tests).
@@ -43,6 +49,8 @@ public:
 
 private:
     void define();
+    // The curve of the current program, published to the signal path.
+    void publishProgram();
 
     ClipperEngine engine_;
 };

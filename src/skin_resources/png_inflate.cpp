@@ -8,9 +8,9 @@
 // those of a decoder that walks the code tree one bit at a time: a stream that
 // ends inside a code gives kPngHuffmanDataEnd, a bit sequence that leaves the
 // tree gives kPngHuffmanNoCode, whichever comes first along the bits.
-#include "skin/png_inflate.h"
+#include "skin_resources/png_inflate.h"
 
-#include "skin/png.h"
+#include "skin_resources/png.h"
 
 #include <cstring>
 #include <memory>

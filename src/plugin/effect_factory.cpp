@@ -1,9 +1,9 @@
-#include "host/effect_factory.h"
+#include "plugin/effect_factory.h"
 
-#include "gui/editor.h"
-#include "model/sarvo_effect.h"
+#include "editor/editor.h"
+#include "effect/sarvo_effect.h"
 #include "platform/window_system.h"
-#include "skin/sarvo_skin_factory.h"
+#include "effect_editor/sarvo_skin_factory.h"
 #include "skin/skin.h"
 #include "skin/skin_parser.h"
 

@@ -1,14 +1,14 @@
-#include "gui/editor_window.h"
+#include "editor/editor_window.h"
 
 #include "controls/control.h"
 #include "controls/credit_strip.h"
 #include "gui/surface.h"
-#include "skin/resources.h"
+#include "skin_resources/resources.h"
 #include "skin/skin.h"
 
 using namespace platform;
 
-ZEditorWindow::ZEditorWindow(ZPlugin* effect) : effect_(effect) {}
+ZEditorWindow::ZEditorWindow(ZEffectLink* effect) : effect_(effect) {}
 
 ZEditorWindow::~ZEditorWindow()
 {
