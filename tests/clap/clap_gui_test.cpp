@@ -174,7 +174,7 @@ TEST_F(ClapGuiTest, CreatedShownHiddenAndDestroyedAHundredTimesInAParentWindow)
     for (int cycle = 0; cycle < 100; ++cycle) {
         SCOPED_TRACE("cycle " + std::to_string(cycle));
         ASSERT_TRUE(gui->create(p, kApi, false));
-        gui->set_scale(1.0);  // may answer false: the editor has one size
+        gui->set_scale(p, 1.0);  // may answer false: the editor has one size
         uint32_t w = 0, h = 0;
         ASSERT_TRUE(gui->get_size(p, &w, &h));
         if (cycle == 0) {

@@ -248,7 +248,9 @@ TEST_F(ClapTest, ParametersKeepTheEffectsIdsNamesRangesAndTexts)
         EXPECT_EQ((info.flags & clap::kParamIsStepped) != 0, stepped) << names[i];
         EXPECT_EQ((info.flags & clap::kParamIsBypass) != 0, i == kBypass) << names[i];
         EXPECT_EQ((info.flags & clap::kParamIsAutomatable) != 0, i != kProgram) << names[i];
-        if (i < 4) EXPECT_EQ(vst.text(effGetParamName, static_cast<VstInt32>(i)), names[i]);
+        if (i < 4) {
+            EXPECT_EQ(vst.text(effGetParamName, static_cast<VstInt32>(i)), names[i]);
+        }
     }
     clap::ParamInfo info{};
     EXPECT_FALSE(params->get_info(fx.plugin(), 6, &info));
@@ -292,6 +294,7 @@ TEST_F(ClapTest, ParametersKeepTheEffectsIdsNamesRangesAndTexts)
         }
         EXPECT_FALSE(fx.parse(i, "", v)) << names[i];
         EXPECT_FALSE(fx.parse(i, "banana", v)) << names[i];
+        EXPECT_FALSE(fx.parse(i, "   ", v)) << names[i];
         for (double wild : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300}) {
             const std::string text = fx.text(i, wild);
             EXPECT_TRUE(text == "<refused>" ||
@@ -303,8 +306,9 @@ TEST_F(ClapTest, ParametersKeepTheEffectsIdsNamesRangesAndTexts)
     // A short text buffer gets a cut, terminated text.
     char small[4];
     std::memset(small, 0x55, sizeof small);
-    if (params->value_to_text(fx.plugin(), kClip, 100.0, small, sizeof small))
+    if (params->value_to_text(fx.plugin(), kClip, 100.0, small, sizeof small)) {
         EXPECT_NE(std::memchr(small, 0, sizeof small), nullptr);
+    }
 }
 
 // ---------------------------------------------------------------- processing
@@ -367,13 +371,14 @@ TEST_F(ClapTest, DemoSettingsRenderLikeTheVstModule)
         Settings settings = d.settings;
         if (d.bypass) settings.push_back({kBypass, "on"});
         fx.setByText(settings);
-        if (d.bypass) EXPECT_EQ(fx.value(kBypass), 1.0);
+        if (d.bypass) {
+            EXPECT_EQ(fx.value(kBypass), 1.0);
+        }
         ASSERT_TRUE(fx.activate(44100.0, 512));
         const Stereo out = renderClap(fx, in, {512}, false);
         const Stereo ref = renderVst(in, 44100.0f, d.settings, d.bypass);
         EXPECT_TRUE(sameBits(out, ref)) << "setting " << (&d - demo);
-        if (d.bypass) EXPECT_TRUE(sameBits(out, in));
-        else EXPECT_FALSE(sameBits(out, in));
+        EXPECT_EQ(sameBits(out, in), d.bypass);
     }
 }
 
