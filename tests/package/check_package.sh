@@ -14,6 +14,7 @@ zip=$(ls "$dir"/sarvo-*-windows.zip 2>/dev/null | head -1)
 dpkg-deb -c "$deb" 2>/dev/null | awk '{print $6}' | grep -v '/$' | sort >"$tmp/deb"
 cat >"$tmp/deb-expected" <<LIST
 ./usr/bin/sarvo-host
+./usr/lib/clap/Sarvo.clap
 ./usr/lib/lv2/Sarvo.lv2/Sarvo.so
 ./usr/lib/lv2/Sarvo.lv2/Sarvo.ttl
 ./usr/lib/lv2/Sarvo.lv2/Sarvo_ui.so
@@ -22,21 +23,22 @@ cat >"$tmp/deb-expected" <<LIST
 ./usr/share/doc/sarvo/README.md
 ./usr/share/man/man1/sarvo-host.1
 LIST
-check "the .deb holds the module, the LV2 bundle, the host, the manual page and the README" "diff -u '$tmp/deb-expected' '$tmp/deb'"
+check "the .deb holds the module, the LV2 bundle, the CLAP module, the host, the manual page and the README" "diff -u '$tmp/deb-expected' '$tmp/deb'"
 check "the .deb depends on what the host links" "dpkg-deb -f '$deb' Depends | grep -q libsndfile"
 
 dpkg-deb -x "$deb" "$tmp/root" 2>/dev/null
-for module in vst/Sarvo.so lv2/Sarvo.lv2/Sarvo.so lv2/Sarvo.lv2/Sarvo_ui.so; do
+for module in vst/Sarvo.so lv2/Sarvo.lv2/Sarvo.so lv2/Sarvo.lv2/Sarvo_ui.so clap/Sarvo.clap; do
   readelf -d "$tmp/root/usr/lib/$module" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'
 done | sort >"$tmp/needed"
-check "the Linux modules (VST 2.x and LV2) need only the C library and its kin" "[ -s '$tmp/needed' ] &&
+check "the Linux modules (VST 2.x, LV2 and CLAP) need only the C library and its kin" "[ -s '$tmp/needed' ] &&
   ! grep -vE '^(libc|libm|libdl|libpthread|librt|ld-linux-x86-64)\.so' '$tmp/needed'"
 
 cmake -E tar tf "$zip" 2>/dev/null | sed 's#^[^/]*/##' | grep -v '/$' | sort >"$tmp/zip"
-printf '%s\n' README.txt x64/Sarvo.dll x86/Sarvo.dll >"$tmp/zip-expected"
+printf '%s\n' CLAP/x64/Sarvo.clap CLAP/x86/Sarvo.clap README.txt x64/Sarvo.dll x86/Sarvo.dll >"$tmp/zip-expected"
 (zip=$(cd "$(dirname "$zip")" && pwd)/$(basename "$zip") && cd "$tmp" && cmake -E tar xf "$zip")
-check "the zip holds x86/ and x64/ DLLs of the right kinds and a README" "diff -u '$tmp/zip-expected' '$tmp/zip' &&
-  file '$tmp'/sarvo-*/x86/Sarvo.dll | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/x64/Sarvo.dll | grep -q 'PE32+ .*x86-64'"
+check "the zip holds x86/ and x64/ DLLs and CLAP modules of the right kinds and a README" "diff -u '$tmp/zip-expected' '$tmp/zip' &&
+  file '$tmp'/sarvo-*/x86/Sarvo.dll | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/x64/Sarvo.dll | grep -q 'PE32+ .*x86-64' &&
+  file '$tmp'/sarvo-*/CLAP/x86/Sarvo.clap | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/CLAP/x64/Sarvo.clap | grep -q 'PE32+ .*x86-64'"
 
 if [ "$(id -u)" -eq 0 ] && ! dpkg -s sarvo >/dev/null 2>&1; then
   # dpkg -i and --purge, retried while another package tool holds the lock.
@@ -47,7 +49,7 @@ if [ "$(id -u)" -eq 0 ] && ! dpkg -s sarvo >/dev/null 2>&1; then
     grep -q 'effect         Sarvo' '$tmp/info' && [ -f /usr/share/man/man1/sarvo-host.1 ]"
   dpkg_retry --purge sarvo >"$tmp/remove" 2>&1
   check "the package removes cleanly" "! dpkg -s sarvo >/dev/null 2>&1 && [ ! -e /usr/lib/vst/Sarvo.so ] && [ ! -e /usr/bin/sarvo-host ] &&
-    [ ! -e /usr/lib/lv2/Sarvo.lv2 ]"
+    [ ! -e /usr/lib/lv2/Sarvo.lv2 ] && [ ! -e /usr/lib/clap/Sarvo.clap ]"
 else
   echo "(install check skipped: needs root and no sarvo package installed)"
 fi
