@@ -2,6 +2,7 @@
 // window under Xvfb on Linux, a Win32 window under Wine), driven only by the host's main loop
 // through timer-support and posix-fd-support, created, shown, hidden and destroyed many times,
 // and on Linux dragged with real input (XTest) to see the gestures reach the host as events.
+#include "allocation_counter.h"
 #include "clap_test_host.h"
 
 #include <gtest/gtest.h>
@@ -232,7 +233,7 @@ constexpr int kGainKnobX = 22 + 21, kKnobY = 18 + 22;
 
 // A knob drag in the editor: the host hears a gesture begin, the values and its end, as output
 // events of the next flush (asked for with request_flush) or process call, and the effect has
-// the value the last event carries.
+// the value the last event carries. The process call that sends them allocates nothing.
 TEST_F(ClapGuiTest, EditorGesturesReachTheHostAsEvents)
 {
     const clap::Plugin* p = fx.plugin();
@@ -294,7 +295,10 @@ TEST_F(ClapGuiTest, EditorGesturesReachTheHostAsEvents)
     float buffer[2][256] = {};
     float* io[2] = {buffer[0], buffer[1]};
     EventRecorder processed;
+    processed.reserve(1000);
+    startCountingAllocations();
     fx.process(io, io, 256, nullptr, &processed);
+    EXPECT_EQ(stopCountingAllocations(), 0);
     check(processed.events, "through process");
     gui->destroy(p);
 }

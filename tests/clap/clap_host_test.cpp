@@ -4,6 +4,7 @@
 // texts and wild values; state through streams that move a few bytes at a time, moved between
 // instances, and refused when it is not ours), plus the sound against the VST 2.x module and a
 // process call that allocates nothing.
+#include "allocation_counter.h"
 #include "clap_test_host.h"
 #include "loaded_plugin.h"
 
@@ -18,57 +19,6 @@
 #include <thread>
 #include <vector>
 
-#if !defined(_WIN32)
-// Every allocation of the process, the module's own included (it links its C++ runtime
-// statically, so a replaced operator new would not see them): counted while gCounting is set.
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-void counted()
-{
-    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
-}
-}  // namespace
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
-void __libc_free(void*);
-void* malloc(size_t n)
-{
-    counted();
-    return __libc_malloc(n);
-}
-void* calloc(size_t n, size_t size)
-{
-    counted();
-    return __libc_calloc(n, size);
-}
-void* realloc(void* p, size_t n)
-{
-    counted();
-    return __libc_realloc(p, n);
-}
-void* memalign(size_t alignment, size_t n)
-{
-    counted();
-    return __libc_memalign(alignment, n);
-}
-void* aligned_alloc(size_t alignment, size_t n)
-{
-    counted();
-    return __libc_memalign(alignment, n);
-}
-int posix_memalign(void** out, size_t alignment, size_t n)
-{
-    counted();
-    *out = __libc_memalign(alignment, n);
-    return *out ? 0 : 12;
-}
-void free(void* p) { __libc_free(p); }
-}
-#endif
 
 namespace {
 
@@ -626,7 +576,7 @@ TEST_F(ClapTest, BadStateIsRefusedAndChangesNothing)
     EXPECT_EQ(other.save(), good);
 }
 
-#if !defined(_WIN32)
+#if defined(SARVO_COUNTS_ALLOCATIONS)
 // ---------------------------------------------------------------- real time
 
 // process allocates nothing: at any block size, in place or not, 32 or 64 bit, with parameter
@@ -654,8 +604,7 @@ TEST_F(ClapTest, ProcessAllocatesNothing)
     // Warm up once (a host's first call may meet lazily made state in the runtime).
     float* io[2] = {s.l.data(), s.r.data()};
     fx.process(io, io, 64, &events, &recorder);
-    gAllocations = 0;
-    gCounting = true;
+    startCountingAllocations();
     for (uint32_t frames : {1u, 17u, 512u, 2048u, 0u}) {
         float* i[2] = {s.l.data(), s.r.data()};
         float* out[2] = {o.l.data(), o.r.data()};
@@ -668,8 +617,7 @@ TEST_F(ClapTest, ProcessAllocatesNothing)
     }
     recorder.refuse = true;
     fx.process(io, io, 512, &events, &recorder);
-    gCounting = false;
-    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(stopCountingAllocations(), 0);
 }
 #endif
 
