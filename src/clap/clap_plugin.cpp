@@ -171,12 +171,16 @@ private:
         return host_->get_extension ? static_cast<const T*>(host_->get_extension(host_, id)) : nullptr;
     }
 
+    // [main] Asks the host for the extensions it did not give yet: some hosts answer only once
+    // init has returned.
+    void findHostExtensions() const;
+
     clap::Plugin record_;
     const clap::Host* host_;
-    const clap::HostParams* hostParams_ = nullptr;
-    const clap::HostState* hostState_ = nullptr;
-    const clap::HostTimerSupport* hostTimers_ = nullptr;
-    const clap::HostPosixFdSupport* hostFds_ = nullptr;
+    mutable const clap::HostParams* hostParams_ = nullptr;
+    mutable const clap::HostState* hostState_ = nullptr;
+    mutable const clap::HostTimerSupport* hostTimers_ = nullptr;
+    mutable const clap::HostPosixFdSupport* hostFds_ = nullptr;
     std::unique_ptr<sarvo::Plugin> effect_;
     sarvo::ParameterInfo info_[kEffectParameters] = {};
     bool active_ = false;
@@ -292,15 +296,20 @@ Instance::~Instance()
     effect_->setListener(nullptr);
 }
 
+void Instance::findHostExtensions() const
+{
+    if (!hostParams_) hostParams_ = hostExtension<clap::HostParams>(clap::kExtParams);
+    if (!hostState_) hostState_ = hostExtension<clap::HostState>(clap::kExtState);
+    if (!hostTimers_) hostTimers_ = hostExtension<clap::HostTimerSupport>(clap::kExtTimerSupport);
+#if !defined(_WIN32)
+    if (!hostFds_) hostFds_ = hostExtension<clap::HostPosixFdSupport>(clap::kExtPosixFdSupport);
+#endif
+}
+
 bool Instance::init()
 {
     if (effect_) return true;
-    hostParams_ = hostExtension<clap::HostParams>(clap::kExtParams);
-    hostState_ = hostExtension<clap::HostState>(clap::kExtState);
-    hostTimers_ = hostExtension<clap::HostTimerSupport>(clap::kExtTimerSupport);
-#if !defined(_WIN32)
-    hostFds_ = hostExtension<clap::HostPosixFdSupport>(clap::kExtPosixFdSupport);
-#endif
+    findHostExtensions();
     std::unique_ptr<sarvo::Plugin> effect(sarvo::createPlugin());
     if (!effect || effect->parameterCount() != kEffectParameters) return false;
     for (uint32_t i = 0; i < kEffectParameters; ++i)
@@ -344,6 +353,7 @@ const void* Instance::extension(const char* id) const
 void Instance::onMainThread()
 {
     if (!effect_) return;
+    findHostExtensions();
     const int32_t program = pendingProgram_.exchange(-1);
     if (program >= 0 && effect_->selectProgram(static_cast<uint32_t>(program))) valuesChanged_ = true;
     if (valuesChanged_.exchange(false)) {
@@ -469,6 +479,7 @@ void Instance::emitGestures(const clap::OutputEvents* out)
 
 void Instance::queueGesture(uint16_t type, clap::Id id, double value)
 {
+    findHostExtensions();
     if (!gestures_.push({type, id, value})) return;
     if (hostParams_) hostParams_->request_flush(host_);
 }
@@ -635,6 +646,7 @@ bool Instance::load(const clap::InputStream* stream)
 
 bool Instance::guiSupported(const char* api, bool floating) const
 {
+    findHostExtensions();
     if (!effect_ || !effect_->hasEditor() || floating || !api || std::strcmp(api, kWindowApi) != 0) return false;
 #if defined(_WIN32)
     return true;  // the window's own messages drive it; the host's timer or ours repaints it

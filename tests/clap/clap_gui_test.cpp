@@ -151,6 +151,29 @@ protected:
     const clap::PluginGui* gui = nullptr;
 };
 
+// A host whose get_extension answers only once the plug-in's init has returned (as Qtractor 0.9.31
+// does): the editor still finds the host's timer, descriptor watch and parameter requests.
+class ClapGuiLateHostTest : public ::testing::Test {
+protected:
+    static TestHost& lateHost(TestHost& h)
+    {
+        h.answerDuringInit = false;
+        return h;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(sharedClap().initialised()) << sharedClap().error();
+        ASSERT_TRUE(parent.ok()) << "this test needs a display";
+        ASSERT_TRUE(fx.ok());
+        gui = fx.ext<clap::PluginGui>(clap::kExtGui);
+        ASSERT_NE(gui, nullptr);
+    }
+    ParentWindow parent;
+    TestHost host;
+    ClapInstance fx{lateHost(host)};
+    const clap::PluginGui* gui = nullptr;
+};
+
 TEST_F(ClapGuiTest, CreatedShownHiddenAndDestroyedAHundredTimesInAParentWindow)
 {
     const clap::Plugin* p = fx.plugin();
@@ -233,8 +256,9 @@ constexpr int kGainKnobX = 22 + 21, kKnobY = 18 + 22;
 
 // A knob drag in the editor: the host hears a gesture begin, the values and its end, as output
 // events of the next flush (asked for with request_flush) or process call, and the effect has
-// the value the last event carries. The process call that sends them allocates nothing.
-TEST_F(ClapGuiTest, EditorGesturesReachTheHostAsEvents)
+// the value the last event carries. The process call that sends them allocates nothing. The host
+// answers get_extension only after init.
+TEST_F(ClapGuiLateHostTest, EditorGesturesReachTheHostAsEvents)
 {
     const clap::Plugin* p = fx.plugin();
     ASSERT_TRUE(gui->create(p, kApi, false));

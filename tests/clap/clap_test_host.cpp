@@ -219,6 +219,7 @@ TestHost::TestHost()
         TestHost* host = self(h);
         if (!id) return nullptr;
         host->extensionsAsked.push_back(id);
+        if (host->inInit && !host->answerDuringInit) return nullptr;
         const std::string e = id;
         if (e == clap::kExtParams && host->offerParams) return &kHostParams;
         if (e == clap::kExtState && host->offerState) return &kHostState;
@@ -314,7 +315,9 @@ ClapInstance::ClapInstance(TestHost& host, const char* id) : host_(host)
     plugin_ = factory->create_plugin(factory, host.host(), id);
     if (!plugin_) return;
     host.plugin = plugin_;
+    host.inInit = true;
     initOk_ = plugin_->init(plugin_);
+    host.inInit = false;
 }
 
 ClapInstance::~ClapInstance()

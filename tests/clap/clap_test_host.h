@@ -98,6 +98,9 @@ public:
     // Which extensions the host offers (all by default).
     bool offerTimers = true, offerFds = true, offerParams = true, offerState = true, offerGui = true,
          offerLatency = true;
+    // Whether get_extension answers while the plug-in's init runs (some hosts answer only after it).
+    bool answerDuringInit = true;
+    bool inInit = false;
 
     // What the plug-in asked for.
     std::atomic<int> callbackRequests{0}, flushRequests{0}, restartRequests{0}, processRequests{0},
