@@ -252,7 +252,11 @@ const clap::PluginGui kGui = {
     [](const clap::Plugin*, double) { return false; },  // one size: the host scales, or not
     [](const clap::Plugin* p, uint32_t* width, uint32_t* height) { return self(p)->guiSize(width, height); },
     [](const clap::Plugin*) { return false; },
-    [](const clap::Plugin*, clap::GuiResizeHints*) { return false; },
+    [](const clap::Plugin*, clap::GuiResizeHints* hints) {  // one size (some hosts ask all the same)
+        if (!hints) return false;
+        *hints = clap::GuiResizeHints{false, false, false, 1, 1};
+        return true;
+    },
     [](const clap::Plugin*, uint32_t*, uint32_t*) { return false; },
     [](const clap::Plugin* p, uint32_t width, uint32_t height) {
         uint32_t w = 0, h = 0;
@@ -646,18 +650,18 @@ bool Instance::load(const clap::InputStream* stream)
 
 bool Instance::guiSupported(const char* api, bool floating) const
 {
-    findHostExtensions();
-    if (!effect_ || !effect_->hasEditor() || floating || !api || std::strcmp(api, kWindowApi) != 0) return false;
-#if defined(_WIN32)
-    return true;  // the window's own messages drive it; the host's timer or ours repaints it
-#else
-    return hostTimers_ != nullptr;  // driven from the host's main loop only
-#endif
+    return effect_ && effect_->hasEditor() && !floating && api && std::strcmp(api, kWindowApi) == 0;
 }
 
 bool Instance::guiCreate(const char* api, bool floating)
 {
     if (guiCreated_ || !guiSupported(api, floating)) return false;
+#if !defined(_WIN32)
+    // Driven from the host's main loop only: without the host's timer there is no editor. (A host
+    // may ask is_api_supported before it offers its timers, as a plug-in scanner does.)
+    findHostExtensions();
+    if (!hostTimers_) return false;
+#endif
     guiCreated_ = true;
     return true;
 }

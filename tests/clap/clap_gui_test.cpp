@@ -207,11 +207,10 @@ TEST_F(ClapGuiTest, CreatedShownHiddenAndDestroyedAHundredTimesInAParentWindow)
             EXPECT_GT(width, 100u);
             EXPECT_GT(height, 100u);
             EXPECT_FALSE(gui->can_resize(p));
-            clap::GuiResizeHints hints{};
-            if (gui->get_resize_hints(p, &hints)) {
-                EXPECT_FALSE(hints.can_resize_horizontally);
-                EXPECT_FALSE(hints.can_resize_vertically);
-            }
+            clap::GuiResizeHints hints{true, true, true, 0, 0};
+            EXPECT_TRUE(gui->get_resize_hints(p, &hints));
+            EXPECT_FALSE(hints.can_resize_horizontally);
+            EXPECT_FALSE(hints.can_resize_vertically);
             EXPECT_FALSE(gui->set_size(p, w + 50, h + 50));
         }
         EXPECT_EQ(w, width);
