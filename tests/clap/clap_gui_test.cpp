@@ -247,6 +247,18 @@ TEST_F(ClapGuiTest, CreatedShownHiddenAndDestroyedAHundredTimesInAParentWindow)
     ASSERT_TRUE(gui->create(p, kApi, false));
     gui->destroy(p);
     EXPECT_EQ(parent.children(), 0);
+
+    // A host without timers (a plug-in scanner) hears that there is an editor; on Linux it gets
+    // none made, as nothing would drive it.
+    TestHost scanner;
+    scanner.offerTimers = scanner.offerFds = false;
+    ClapInstance scanned(scanner);
+    auto* scannedGui = scanned.ext<clap::PluginGui>(clap::kExtGui);
+    ASSERT_NE(scannedGui, nullptr);
+    EXPECT_TRUE(scannedGui->is_api_supported(scanned.plugin(), kApi, false));
+#if !defined(_WIN32)
+    EXPECT_FALSE(scannedGui->create(scanned.plugin(), kApi, false));
+#endif
 }
 
 #if !defined(_WIN32)
