@@ -2,8 +2,7 @@
 //
 // Parameters. Ids 0-3 are the effect's parameters (the VST 2.x indices) with their display ranges
 // as CLAP's plain values (Gain 0..12 dB, Clip and Softness 0..100 %, Oversmp 0..1, stepped); id 4
-// is the host's bypass (CLAP's bypass flag); id 5 selects one of the ten programs (stepped, not
-// automatable). CLAP 1.1.1 has no stable preset mechanism, so the program parameter is how a host
+// is the host's bypass (CLAP's bypass flag); id 5 selects one of the ten programs (stepped). CLAP 1.1.1 has no stable preset mechanism, so the program parameter is how a host
 // reaches the programs: a change made in process is applied on the main thread (request_callback),
 // then the host is told to read the values again.
 //
@@ -515,7 +514,8 @@ bool Instance::paramInfo(uint32_t index, clap::ParamInfo* info) const
         info->max_value = 1.0;
     } else {
         copyCut(info->name, sizeof info->name, "Program");
-        info->flags = clap::kParamIsStepped;
+        // Automatable too: hosts list only such parameters in their own controls (Qtractor).
+        info->flags = clap::kParamIsAutomatable | clap::kParamIsStepped;
         info->max_value = effect_->programCount() - 1.0;
     }
     return true;
