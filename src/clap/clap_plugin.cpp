@@ -2,9 +2,10 @@
 //
 // Parameters. Ids 0-3 are the effect's parameters (the VST 2.x indices) with their display ranges
 // as CLAP's plain values (Gain 0..12 dB, Clip and Softness 0..100 %, Oversmp 0..1, stepped); id 4
-// is the host's bypass (CLAP's bypass flag); id 5 selects one of the ten programs (stepped). CLAP 1.1.1 has no stable preset mechanism, so the program parameter is how a host
-// reaches the programs: a change made in process is applied on the main thread (request_callback),
-// then the host is told to read the values again.
+// is the host's bypass (CLAP's bypass flag); id 5 selects one of the ten programs (stepped). CLAP
+// 1.1.1 has no stable preset mechanism, so the program parameter is how a host reaches the
+// programs: a change made in process is applied on the main thread (request_callback), then the
+// host is told to read the values again.
 //
 // Events in process are applied at their frames: the block is split there. The editor's gestures
 // come on the main thread; they wait in a lock-free queue and go to the host as gesture-begin,
