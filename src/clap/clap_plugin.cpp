@@ -4,8 +4,9 @@
 // as CLAP's plain values (Gain 0..12 dB, Clip and Softness 0..100 %, Oversmp 0..1, stepped); id 4
 // is the host's bypass (CLAP's bypass flag); id 5 selects one of the ten programs (stepped). CLAP
 // 1.1.1 has no stable preset mechanism, so the program parameter is how a host reaches the
-// programs: a change made in process is applied on the main thread (request_callback), then the
-// host is told to read the values again.
+// programs: a change made in process is applied on the main thread (asked for with request_callback,
+// or at the next main-thread call, as not every host answers that request), then the host hears the
+// new values as events from the next process or flush call and is asked to read them again.
 //
 // Events in process are applied at their frames: the block is split there. The editor's gestures
 // come on the main thread; they wait in a lock-free queue and go to the host as gesture-begin,
@@ -129,13 +130,13 @@ public:
 
     // ---------------------------------------------------------------- params
     bool paramInfo(uint32_t index, clap::ParamInfo* info) const;
-    bool paramValue(clap::Id id, double* value) const;
+    bool paramValue(clap::Id id, double* value);
     bool valueToText(clap::Id id, double value, char* text, uint32_t size) const;
     bool textToValue(clap::Id id, const char* text, double* value) const;
     void flush(const clap::InputEvents* in, const clap::OutputEvents* out);
 
     // ---------------------------------------------------------------- state
-    bool save(const clap::OutputStream* stream) const;
+    bool save(const clap::OutputStream* stream);
     bool load(const clap::InputStream* stream);
 
     // ---------------------------------------------------------------- gui
@@ -186,8 +187,13 @@ private:
     bool active_ = false;
 
     GestureQueue gestures_;
+    // A program chosen on the audio thread, selected at the next call on the main thread (the
+    // host's callback, its timer, a parameter query; some hosts never call on_main_thread).
+    void selectPendingProgram();
+    void valuesChangedByProgram();
     std::atomic<int32_t> pendingProgram_{-1};
-    std::atomic<bool> valuesChanged_{false};
+    std::atomic<bool> valuesChanged_{false};  // the host is to read the values again (rescan)
+    std::atomic<bool> announceValues_{false};  // ... and hears them as events from process or flush
 
     bool guiCreated_ = false;
     void* parent_ = nullptr;
@@ -354,12 +360,23 @@ const void* Instance::extension(const char* id) const
     return nullptr;
 }
 
+void Instance::valuesChangedByProgram()
+{
+    valuesChanged_ = true;
+    announceValues_ = true;
+}
+
+void Instance::selectPendingProgram()
+{
+    const int32_t program = pendingProgram_.exchange(-1);
+    if (program >= 0 && effect_ && effect_->selectProgram(static_cast<uint32_t>(program))) valuesChangedByProgram();
+}
+
 void Instance::onMainThread()
 {
     if (!effect_) return;
     findHostExtensions();
-    const int32_t program = pendingProgram_.exchange(-1);
-    if (program >= 0 && effect_->selectProgram(static_cast<uint32_t>(program))) valuesChanged_ = true;
+    selectPendingProgram();
     if (valuesChanged_.exchange(false)) {
         if (hostParams_) hostParams_->rescan(host_, clap::kParamRescanValues);
         if (hostState_) hostState_->mark_dirty(host_);
@@ -437,7 +454,7 @@ void Instance::setParam(clap::Id id, double value)
         const double last = effect_->programCount() - 1.0;
         const double index = std::floor((value < 0.0 ? 0.0 : (value > last ? last : value)) + 0.5);
         if (!active_) {  // flush on the main thread
-            if (effect_->selectProgram(static_cast<uint32_t>(index))) valuesChanged_ = true;
+            if (effect_->selectProgram(static_cast<uint32_t>(index))) valuesChangedByProgram();
         } else {  // the audio thread: the main thread selects it
             pendingProgram_.store(static_cast<int32_t>(index));
         }
@@ -448,6 +465,7 @@ void Instance::setParam(clap::Id id, double value)
 void Instance::flush(const clap::InputEvents* in, const clap::OutputEvents* out)
 {
     if (!effect_) return;
+    if (!active_) selectPendingProgram();  // on the main thread
     const uint32_t count = in ? in->size(in) : 0;
     for (uint32_t i = 0; i < count; ++i)
         if (const clap::EventHeader* e = in->get(in, i)) applyEvent(e);
@@ -457,6 +475,22 @@ void Instance::flush(const clap::InputEvents* in, const clap::OutputEvents* out)
 void Instance::emitGestures(const clap::OutputEvents* out)
 {
     if (!out || !out->try_push) return;
+    if (announceValues_.exchange(false)) {  // a new program's values
+        for (clap::Id id = 0; id < kParameterCount; ++id) {
+            if (id == kBypassId) continue;
+            clap::ParamValueEvent e{};
+            e.header = {sizeof e, 0, clap::kCoreEventSpace, clap::kEventParamValue, 0};
+            e.param_id = id;
+            e.note_id = -1;
+            e.port_index = e.channel = e.key = -1;
+            e.value = id < kEffectParameters ? effect_->toDisplay(id, effect_->parameterValue(id))
+                                             : static_cast<double>(effect_->currentProgram());
+            if (!out->try_push(out, &e.header)) {
+                announceValues_ = true;  // the rest next time
+                return;
+            }
+        }
+    }
     GestureQueue::Item item;
     while (gestures_.peek(item)) {
         bool pushed;
@@ -522,9 +556,10 @@ bool Instance::paramInfo(uint32_t index, clap::ParamInfo* info) const
     return true;
 }
 
-bool Instance::paramValue(clap::Id id, double* value) const
+bool Instance::paramValue(clap::Id id, double* value)
 {
     if (!effect_ || !value || id >= kParameterCount) return false;
+    selectPendingProgram();
     if (id < kEffectParameters) *value = effect_->toDisplay(id, effect_->parameterValue(id));
     else if (id == kBypassId) *value = effect_->bypassed() ? 1.0 : 0.0;
     else *value = effect_->currentProgram();
@@ -605,9 +640,10 @@ bool Instance::textToValue(clap::Id id, const char* text, double* value) const
 
 // -------------------------------------------------------------------- state
 
-bool Instance::save(const clap::OutputStream* stream) const
+bool Instance::save(const clap::OutputStream* stream)
 {
     if (!effect_ || !stream || !stream->write) return false;
+    selectPendingProgram();
     std::vector<uint8_t> bytes;
     try {
         bytes.resize(effect_->stateSize());
@@ -642,7 +678,7 @@ bool Instance::load(const clap::InputStream* stream)
     }
     if (done != size || !effect_->loadState(bytes.data(), size)) return false;
     pendingProgram_ = -1;
-    valuesChanged_ = true;
+    valuesChangedByProgram();
     if (host_->request_callback) host_->request_callback(host_);
     return true;
 }
@@ -711,6 +747,7 @@ bool Instance::guiHide()
 
 void Instance::guiTick()
 {
+    selectPendingProgram();
     if (effect_ && effect_->editorOpen()) effect_->editorIdle();
 }
 

@@ -454,8 +454,8 @@ TEST_F(ClapTest, FlushAndProgramsWorkWithoutProcessing)
     EXPECT_EQ(fx.value(kProgram), 0.0);
     EXPECT_NE(fx.value(kGain), gain9) << "program 0 keeps its own values";
 
-    // While processing, a program change reaches the main thread through a callback, and the host
-    // is told to read the values again.
+    // While processing, a program change reaches the main thread through a callback; the host
+    // hears the program's values as events of the next process call and is told to read them again.
     ASSERT_TRUE(fx.activate(44100.0, 256));
     const int callbacks = host.callbackRequests;
     host.rescans.clear();
@@ -468,6 +468,24 @@ TEST_F(ClapTest, FlushAndProgramsWorkWithoutProcessing)
     EXPECT_EQ(fx.value(kGain), gain9);
     ASSERT_FALSE(host.rescans.empty());
     EXPECT_TRUE(host.rescans.back() & clap::kParamRescanValues);
+    EventRecorder announced;
+    fx.process(io, io, 256, nullptr, &announced);
+    std::vector<std::pair<clap::Id, double>> values;
+    for (const auto& e : announced.events)
+        if (e.type == clap::kEventParamValue) values.emplace_back(e.param, e.value);
+    EXPECT_EQ(values, (std::vector<std::pair<clap::Id, double>>{{kGain, fx.value(kGain)},
+                                                                 {kClip, fx.value(kClip)},
+                                                                 {kSoftness, fx.value(kSoftness)},
+                                                                 {kOversmp, fx.value(kOversmp)},
+                                                                 {kProgram, 3.0}}));
+
+    // A host that never answers request_callback: the next call on the main thread selects it.
+    fx.process(io, io, 256, &select0);
+    EXPECT_EQ(fx.value(kProgram), 0.0);
+    EXPECT_NE(fx.value(kGain), gain9);
+    announced.events.clear();
+    fx.process(io, io, 256, nullptr, &announced);
+    EXPECT_EQ(announced.events.size(), 5u);
 }
 
 // ---------------------------------------------------------------- state
