@@ -110,7 +110,7 @@ struct EventHeader {
 constexpr uint16_t kCoreEventSpace = 0;
 
 // Header flags.
-constexpr uint32_t kEventIsLive = 1u << 0;      // a live user edit, not playback of automation
+constexpr uint32_t kEventIsLive = 1u << 0;  // a live user edit, not playback of automation
 constexpr uint32_t kEventDontRecord = 1u << 1;  // the host should not record it
 
 // Event types of the core space.
@@ -353,8 +353,7 @@ struct PluginParams {
     uint32_t(SARVO_CLAP_CALL* count)(const Plugin* plugin);
     bool(SARVO_CLAP_CALL* get_info)(const Plugin* plugin, uint32_t param_index, ParamInfo* info);
     bool(SARVO_CLAP_CALL* get_value)(const Plugin* plugin, Id param_id, double* value);
-    bool(SARVO_CLAP_CALL* value_to_text)(const Plugin* plugin, Id param_id, double value, char* display,
-                                         uint32_t size);
+    bool(SARVO_CLAP_CALL* value_to_text)(const Plugin* plugin, Id param_id, double value, char* display, uint32_t size);
     bool(SARVO_CLAP_CALL* text_to_value)(const Plugin* plugin, Id param_id, const char* display, double* value);
     void(SARVO_CLAP_CALL* flush)(const Plugin* plugin, const InputEvents* in, const OutputEvents* out);
 };
@@ -412,10 +411,10 @@ constexpr char kWindowApiWayland[] = "wayland";
 struct Window {
     const char* api;
     union {
-        void* cocoa;          // an NSView
-        unsigned long x11;    // an X11 Window id
-        void* win32;          // an HWND
-        void* ptr;            // any other
+        void* cocoa;  // an NSView
+        unsigned long x11;  // an X11 Window id
+        void* win32;  // an HWND
+        void* ptr;  // any other
     };
 };
 

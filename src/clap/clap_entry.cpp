@@ -39,8 +39,7 @@ bool SARVO_CLAP_CALL entryInit(const char* /*pluginPath*/)
 void SARVO_CLAP_CALL entryDeinit()
 {
     int n = gInitCount.load();
-    while (n > 0 && !gInitCount.compare_exchange_weak(n, n - 1)) {
-    }
+    while (n > 0 && !gInitCount.compare_exchange_weak(n, n - 1)) {}
 }
 
 uint32_t SARVO_CLAP_CALL pluginCount(const clap::PluginFactory*) { return 1; }

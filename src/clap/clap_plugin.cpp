@@ -215,7 +215,8 @@ const clap::PluginAudioPorts kAudioPorts = {
         std::memset(info, 0, sizeof *info);
         info->id = isInput ? 0 : 1;
         copyCut(info->name, sizeof info->name, isInput ? "Input" : "Output");
-        info->flags = clap::kAudioPortIsMain | clap::kAudioPortSupports64Bits | clap::kAudioPortRequiresCommonSampleSize;
+        info->flags =
+            clap::kAudioPortIsMain | clap::kAudioPortSupports64Bits | clap::kAudioPortRequiresCommonSampleSize;
         info->channel_count = 2;
         info->port_type = clap::kPortStereo;
         info->in_place_pair = isInput ? 1 : 0;
@@ -233,9 +234,7 @@ const clap::PluginParams kParams = {
     [](const clap::Plugin* p, clap::Id id, const char* text, double* value) {
         return self(p)->textToValue(id, text, value);
     },
-    [](const clap::Plugin* p, const clap::InputEvents* in, const clap::OutputEvents* out) {
-        self(p)->flush(in, out);
-    },
+    [](const clap::Plugin* p, const clap::InputEvents* in, const clap::OutputEvents* out) { self(p)->flush(in, out); },
 };
 
 const clap::PluginState kState = {
@@ -386,8 +385,7 @@ void Instance::onMainThread()
 // -------------------------------------------------------------------- processing
 
 template <class T>
-void Instance::render(const clap::AudioBuffer&, clap::AudioBuffer&, T** inData, T** outData, uint32_t from,
-                      uint32_t to)
+void Instance::render(const clap::AudioBuffer&, clap::AudioBuffer&, T** inData, T** outData, uint32_t from, uint32_t to)
 {
     if (to <= from) return;
     const T* in[2] = {inData[0] + from, inData[1] + from};
@@ -405,9 +403,9 @@ int32_t Instance::process(const clap::Process* p)
     if (frames > 0) {
         if (!in || !out || in->channel_count < 2 || out->channel_count < 2) return clap::kProcessError;
         doubles = out->data64 != nullptr;
-        if (doubles ? !(in->data64 && in->data64[0] && in->data64[1] && out->data64[0] && out->data64[1])
-                    : !(in->data32 && out->data32 && in->data32[0] && in->data32[1] && out->data32[0] &&
-                        out->data32[1]))
+        if (doubles
+                ? !(in->data64 && in->data64[0] && in->data64[1] && out->data64[0] && out->data64[1])
+                : !(in->data32 && out->data32 && in->data32[0] && in->data32[1] && out->data32[0] && out->data32[1]))
             return clap::kProcessError;
         out->constant_mask = 0;
     }
@@ -420,8 +418,10 @@ int32_t Instance::process(const clap::Process* p)
         if (i < count && !e) continue;
         const uint32_t at = e ? (e->time < frames ? e->time : frames) : frames;
         if (at > done) {
-            if (doubles) render(*in, *out, in->data64, out->data64, done, at);
-            else render(*in, *out, in->data32, out->data32, done, at);
+            if (doubles)
+                render(*in, *out, in->data64, out->data64, done, at);
+            else
+                render(*in, *out, in->data32, out->data32, done, at);
             done = at;
         }
         if (e) applyEvent(e);
@@ -560,9 +560,12 @@ bool Instance::paramValue(clap::Id id, double* value)
 {
     if (!effect_ || !value || id >= kParameterCount) return false;
     selectPendingProgram();
-    if (id < kEffectParameters) *value = effect_->toDisplay(id, effect_->parameterValue(id));
-    else if (id == kBypassId) *value = effect_->bypassed() ? 1.0 : 0.0;
-    else *value = effect_->currentProgram();
+    if (id < kEffectParameters)
+        *value = effect_->toDisplay(id, effect_->parameterValue(id));
+    else if (id == kBypassId)
+        *value = effect_->bypassed() ? 1.0 : 0.0;
+    else
+        *value = effect_->currentProgram();
     return true;
 }
 
@@ -599,8 +602,8 @@ bool Instance::textToValue(clap::Id id, const char* text, double* value) const
     if (id < kEffectParameters) {
         if (info_[id].steps > 0) {
             if (!onOff && !isNumber) return false;
-            const double display = onOff ? (startsWithWord(text, "on") && !startsWithWord(text, "off") ? 1.0 : 0.0)
-                                         : number;
+            const double display =
+                onOff ? (startsWithWord(text, "on") && !startsWithWord(text, "off") ? 1.0 : 0.0) : number;
             *value = effect_->toDisplay(id, effect_->toNormalised(id, display));
             return true;
         }
@@ -627,8 +630,8 @@ bool Instance::textToValue(clap::Id id, const char* text, double* value) const
         char name[64];
         if (!effect_->programName(i, name, sizeof name)) continue;
         size_t n = 0;
-        while (name[n] && text[n] && std::tolower(static_cast<unsigned char>(name[n])) ==
-                                         std::tolower(static_cast<unsigned char>(text[n])))
+        while (name[n] && text[n] &&
+               std::tolower(static_cast<unsigned char>(name[n])) == std::tolower(static_cast<unsigned char>(text[n])))
             ++n;
         if (!name[n] && !text[n]) {
             *value = i;
@@ -770,10 +773,7 @@ void Instance::closeEditor()
 #if defined(_WIN32)
 // Without the host's timer the editor repaints from a window timer of its own window, which the
 // host's message loop delivers (no thread either).
-void CALLBACK windowTimer(HWND, UINT, UINT_PTR id, DWORD)
-{
-    reinterpret_cast<Instance*>(id)->guiTick();
-}
+void CALLBACK windowTimer(HWND, UINT, UINT_PTR id, DWORD) { reinterpret_cast<Instance*>(id)->guiTick(); }
 #endif
 
 void Instance::startIdle()

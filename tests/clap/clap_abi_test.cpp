@@ -50,10 +50,10 @@ struct MapType<R (*)(A...)> {
     using type = Theirs<R> (*)(Theirs<A>...);
 };
 
-#define SARVO_MAP(ours, theirs) \
-    template <>                 \
-    struct MapType<ours> {      \
-        using type = theirs;    \
+#define SARVO_MAP(ours, theirs)                                                                                        \
+    template <>                                                                                                        \
+    struct MapType<ours> {                                                                                             \
+        using type = theirs;                                                                                           \
     };
 SARVO_MAP(clap::Version, clap_version_t)
 SARVO_MAP(clap::PluginEntry, clap_plugin_entry_t)
@@ -97,7 +97,8 @@ struct Layout {
 };
 
 template <class Ours, class TheirsT>
-void compareRecord(Layout& layout, const char* name) {
+void compareRecord(Layout& layout, const char* name)
+{
     static_assert(std::is_same<Theirs<Ours>, TheirsT>::value, "record mapped");
     if (sizeof(Ours) != sizeof(TheirsT))
         layout.fail(std::string(name) + ": size " + std::to_string(sizeof(Ours)) + ", theirs " +
@@ -108,19 +109,20 @@ void compareRecord(Layout& layout, const char* name) {
 }
 
 // One field: the same offset, the same size and, mapped, the same type.
-#define SARVO_FIELD(ours, ourField, theirs, theirField)                                                  \
-    do {                                                                                                 \
-        using OurType = decltype(ours::ourField);                                                        \
-        using TheirType = decltype(theirs::theirField);                                                  \
-        if (offsetof(ours, ourField) != offsetof(theirs, theirField))                                    \
-            layout.fail(#ours "::" #ourField ": offset " + std::to_string(offsetof(ours, ourField)) +     \
-                        ", theirs " + std::to_string(offsetof(theirs, theirField)));                     \
-        if (sizeof(OurType) != sizeof(TheirType)) layout.fail(#ours "::" #ourField ": size differs");     \
-        if (!std::is_same<Theirs<OurType>, TheirType>::value) layout.fail(#ours "::" #ourField ": type differs"); \
+#define SARVO_FIELD(ours, ourField, theirs, theirField)                                                                \
+    do {                                                                                                               \
+        using OurType = decltype(ours::ourField);                                                                      \
+        using TheirType = decltype(theirs::theirField);                                                                \
+        if (offsetof(ours, ourField) != offsetof(theirs, theirField))                                                  \
+            layout.fail(#ours "::" #ourField ": offset " + std::to_string(offsetof(ours, ourField)) + ", theirs " +    \
+                        std::to_string(offsetof(theirs, theirField)));                                                 \
+        if (sizeof(OurType) != sizeof(TheirType)) layout.fail(#ours "::" #ourField ": size differs");                  \
+        if (!std::is_same<Theirs<OurType>, TheirType>::value) layout.fail(#ours "::" #ourField ": type differs");      \
     } while (0)
 #define SARVO_SAME(ours, theirs, field) SARVO_FIELD(ours, field, theirs, field)
 
-TEST(ClapAbi, RecordsHaveTheLayoutOfThePackagedHeaders) {
+TEST(ClapAbi, RecordsHaveTheLayoutOfThePackagedHeaders)
+{
     Layout layout;
     using namespace clap;
 
@@ -349,14 +351,17 @@ TEST(ClapAbi, RecordsHaveTheLayoutOfThePackagedHeaders) {
 }
 
 // Identifiers and constants: strings compared as text, numbers as values.
-TEST(ClapAbi, IdentifiersAndConstantsAreThoseOfThePackagedHeaders) {
+TEST(ClapAbi, IdentifiersAndConstantsAreThoseOfThePackagedHeaders)
+{
     std::string failures;
     auto text = [&](const char* name, const char* ours, const char* theirs) {
-        if (std::strcmp(ours, theirs) != 0) failures += std::string("  ") + name + ": \"" + ours + "\", theirs \"" + theirs + "\"\n";
+        if (std::strcmp(ours, theirs) != 0)
+            failures += std::string("  ") + name + ": \"" + ours + "\", theirs \"" + theirs + "\"\n";
     };
     auto number = [&](const char* name, long long ours, long long theirs) {
         if (ours != theirs)
-            failures += std::string("  ") + name + ": " + std::to_string(ours) + ", theirs " + std::to_string(theirs) + "\n";
+            failures +=
+                std::string("  ") + name + ": " + std::to_string(ours) + ", theirs " + std::to_string(theirs) + "\n";
     };
 #define SARVO_TEXT(ours, theirs) text(#ours, clap::ours, theirs)
 #define SARVO_NUMBER(ours, theirs) number(#ours, (long long)(clap::ours), (long long)(theirs))

@@ -19,7 +19,6 @@
 #include <thread>
 #include <vector>
 
-
 namespace {
 
 constexpr clap::Id kGain = 0, kClip = 1, kSoftness = 2, kOversmp = 3, kBypass = 4, kProgram = 5;
@@ -59,8 +58,10 @@ S renderVst(const S& in, float rate, const Settings& settings, bool bypass = fal
     using T = typename std::remove_const<typename std::remove_pointer<decltype(inputs)>::type>::type;
     T* i[2] = {const_cast<T*>(in.l.data()), const_cast<T*>(in.r.data())};
     T* o[2] = {out.l.data(), out.r.data()};
-    if constexpr (sizeof(T) == 4) fx->processReplacing(fx.effect(), i, o, static_cast<VstInt32>(in.l.size()));
-    else fx->processDoubleReplacing(fx.effect(), i, o, static_cast<VstInt32>(in.l.size()));
+    if constexpr (sizeof(T) == 4)
+        fx->processReplacing(fx.effect(), i, o, static_cast<VstInt32>(in.l.size()));
+    else
+        fx->processDoubleReplacing(fx.effect(), i, o, static_cast<VstInt32>(in.l.size()));
     return out;
 }
 
@@ -68,8 +69,8 @@ template <class S>
 bool sameBits(const S& a, const S& b)
 {
     return a.l.size() == b.l.size() && a.r.size() == b.r.size() &&
-           std::memcmp(a.l.data(), b.l.data(), a.l.size() * sizeof a.l[0]) == 0 &&
-           std::memcmp(a.r.data(), b.r.data(), a.r.size() * sizeof a.r[0]) == 0;
+        std::memcmp(a.l.data(), b.l.data(), a.l.size() * sizeof a.l[0]) == 0 &&
+        std::memcmp(a.r.data(), b.r.data(), a.r.size() * sizeof a.r[0]) == 0;
 }
 template <class S>
 bool allFinite(const S& s)
@@ -215,10 +216,9 @@ TEST_F(ClapTest, ParametersKeepTheEffectsIdsNamesRangesAndTexts)
         clap::Id id;
         const char* text;
         float normalised;
-    } points[] = {{kGain, "0", 0.0f},      {kGain, "3", 0.25f},     {kGain, "6", 0.5f},  {kGain, "12", 1.0f},
-                  {kClip, "0", 0.0f},      {kClip, "50", 0.5f},     {kClip, "75", 0.75f}, {kClip, "100", 1.0f},
-                  {kSoftness, "25", 0.25f}, {kSoftness, "100", 1.0f}, {kOversmp, "off", 0.0f},
-                  {kOversmp, "on", 1.0f}};
+    } points[] = {{kGain, "0", 0.0f},       {kGain, "3", 0.25f},      {kGain, "6", 0.5f},      {kGain, "12", 1.0f},
+                  {kClip, "0", 0.0f},       {kClip, "50", 0.5f},      {kClip, "75", 0.75f},    {kClip, "100", 1.0f},
+                  {kSoftness, "25", 0.25f}, {kSoftness, "100", 1.0f}, {kOversmp, "off", 0.0f}, {kOversmp, "on", 1.0f}};
     for (const auto& p : points) {
         double value = -1.0;
         ASSERT_TRUE(fx.parse(p.id, p.text, value)) << p.text;
@@ -278,11 +278,12 @@ TEST_F(ClapTest, ProcessingAtEveryRateBlockSizeAndPrecisionMatchesTheVstModule)
         const Stereo ref = renderVst(in, static_cast<float>(rate), settings);
         const StereoD refD = renderVst(inD, static_cast<float>(rate), settings);
         ASSERT_TRUE(allFinite(ref));
-        for (const std::vector<uint32_t>& blocks : {std::vector<uint32_t>{1}, randomBlocks, std::vector<uint32_t>{kMax}})
+        for (const std::vector<uint32_t>& blocks :
+             {std::vector<uint32_t>{1}, randomBlocks, std::vector<uint32_t>{kMax}})
             for (bool inPlace : {false, true}) {
                 const std::string what = std::to_string(int(rate)) + " Hz, blocks of " +
-                                         (blocks.size() > 1 ? "random size" : std::to_string(blocks[0])) +
-                                         (inPlace ? ", in place" : ", apart");
+                    (blocks.size() > 1 ? "random size" : std::to_string(blocks[0])) +
+                    (inPlace ? ", in place" : ", apart");
                 {
                     ClapInstance fx(host);
                     fx.setByText(settings);
@@ -342,8 +343,8 @@ TEST_F(ClapTest, ParameterEventsTakeEffectAtTheirFrame)
         clap::Id id;
         const char* text;
     };
-    const Change changes[] = {{0, kClip, "60"},        {1000, kGain, "9"}, {1000, kSoftness, "40"},
-                              {2500, kOversmp, "on"},  {2501, kClip, "30"}, {4095, kGain, "0"}};
+    const Change changes[] = {{0, kClip, "60"},       {1000, kGain, "9"},  {1000, kSoftness, "40"},
+                              {2500, kOversmp, "on"}, {2501, kClip, "30"}, {4095, kGain, "0"}};
     ClapInstance fx(host);
     ASSERT_TRUE(fx.activate(44100.0, 4096));
     EventList events;
@@ -473,11 +474,12 @@ TEST_F(ClapTest, FlushAndProgramsWorkWithoutProcessing)
     std::vector<std::pair<clap::Id, double>> values;
     for (const auto& e : announced.events)
         if (e.type == clap::kEventParamValue) values.emplace_back(e.param, e.value);
-    EXPECT_EQ(values, (std::vector<std::pair<clap::Id, double>>{{kGain, fx.value(kGain)},
-                                                                 {kClip, fx.value(kClip)},
-                                                                 {kSoftness, fx.value(kSoftness)},
-                                                                 {kOversmp, fx.value(kOversmp)},
-                                                                 {kProgram, 3.0}}));
+    EXPECT_EQ(values,
+              (std::vector<std::pair<clap::Id, double>>{{kGain, fx.value(kGain)},
+                                                        {kClip, fx.value(kClip)},
+                                                        {kSoftness, fx.value(kSoftness)},
+                                                        {kOversmp, fx.value(kOversmp)},
+                                                        {kProgram, 3.0}}));
 
     // A host that never answers request_callback: the next call on the main thread selects it.
     fx.process(io, io, 256, &select0);

@@ -259,9 +259,9 @@ void TestHost::runMainLoop(int ms)
             if (it == timers.end()) continue;
             it->second.due = now + std::max<uint32_t>(it->second.period, 1);
             ++timerCalls;
-            auto* ext = plugin ? static_cast<const clap::PluginTimerSupport*>(
-                                     plugin->get_extension(plugin, clap::kExtTimerSupport))
-                               : nullptr;
+            auto* ext = plugin
+                ? static_cast<const clap::PluginTimerSupport*>(plugin->get_extension(plugin, clap::kExtTimerSupport))
+                : nullptr;
             if (ext) ext->on_timer(plugin, id);
         }
         if (nowMs() >= end) break;
@@ -510,8 +510,10 @@ static S renderAny(ClapInstance& fx, const S& in, const std::vector<uint32_t>& b
         if (n > in.l.size() - done) n = static_cast<uint32_t>(in.l.size() - done);
         T* i[2] = {work.l.data() + done, work.r.data() + done};
         T* o[2] = {out.l.data() + done, out.r.data() + done};
-        if (inPlace) fx.process(i, i, n);
-        else fx.process(i, o, n);
+        if (inPlace)
+            fx.process(i, i, n);
+        else
+            fx.process(i, o, n);
         done += n;
     }
     return inPlace ? work : out;

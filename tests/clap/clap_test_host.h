@@ -103,8 +103,8 @@ public:
     bool inInit = false;
 
     // What the plug-in asked for.
-    std::atomic<int> callbackRequests{0}, flushRequests{0}, restartRequests{0}, processRequests{0},
-        dirtyMarks{0}, latencyChanges{0}, guiClosed{0}, resizeRequests{0};
+    std::atomic<int> callbackRequests{0}, flushRequests{0}, restartRequests{0}, processRequests{0}, dirtyMarks{0},
+        latencyChanges{0}, guiClosed{0}, resizeRequests{0};
     std::vector<uint32_t> rescans;  // params rescan flags, in order
     struct Timer {
         uint32_t period;
@@ -151,7 +151,8 @@ public:
     const clap::Plugin* plugin() const { return plugin_; }
     bool ok() const { return plugin_ != nullptr && initOk_; }
     template <class T>
-    const T* ext(const char* id) const {
+    const T* ext(const char* id) const
+    {
         return plugin_ ? static_cast<const T*>(plugin_->get_extension(plugin_, id)) : nullptr;
     }
     const clap::PluginParams* params() const { return ext<clap::PluginParams>(clap::kExtParams); }
