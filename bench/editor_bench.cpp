@@ -9,6 +9,7 @@
 
 #include "dsp/history.h"
 #include "editor/editor_window.h"
+#include "frame_window.h"
 #include "gui/window.h"
 #include "effect/sarvo_effect.h"
 #include "platform/window_system.h"
@@ -18,21 +19,10 @@
 
 namespace {
 
-class HostFrame : public ZWindow {
-public:
-    void fillCreateParams(platform::CreateParams& p) override
-    {
-        p.style = static_cast<int32_t>(platform::kWsOverlappedWindow | platform::kWsVisible);
-        p.cx = 640;
-        p.cy = 480;
-    }
-    ~HostFrame() override { destroy(); }
-};
-
 // The effect with the built-in skin in an open editor window, histories full of a clipped signal.
 struct OpenEditor {
     std::unique_ptr<SarvoEffect> effect;
-    HostFrame host;
+    FrameWindow host{640, 480};
     std::unique_ptr<ZEditorWindow> window;
     ZHistory* histories[2] = {nullptr, nullptr};
     bool ready = false;

@@ -13,6 +13,7 @@
 
 #include "editor/editor.h"
 #include "editor/editor_window.h"
+#include "frame_window.h"
 #include "gui/surface.h"
 #include "gui/window.h"
 #include "effect/sarvo_effect.h"
@@ -25,22 +26,11 @@ namespace {
 
 constexpr int kWidth = 402, kHeight = 333;
 
-class RootFrame : public ZWindow {
-public:
-    void fillCreateParams(platform::CreateParams& p) override
-    {
-        p.style = static_cast<int32_t>(platform::kWsOverlappedWindow | platform::kWsVisible);
-        p.cx = 420;
-        p.cy = 360;
-    }
-    ~RootFrame() override { destroy(); }
-};
-
 // The built-in editor open in an X11 window on the root window (no host frame needed).
 struct X11Editor {
     std::unique_ptr<SarvoEffect> effect;
     ZEditor* editor = nullptr;  // owned by the effect
-    RootFrame frame;
+    FrameWindow frame{420, 360};
     platform::WindowHandle window = nullptr;
 
     X11Editor()

@@ -88,7 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     StubFactory factory(effect);
     ZResourceStream source(data, skinSize);
-    ZSkin* skin = parseSkin(&factory, &source);
+    ZSkinError error;
+    ZSkin* skin = parseSkin(&factory, &source, &error);
+    // A parse that stopped early says why; a failing line has a number, and a whole text none.
+    if (error.line > 0 && error.reason.empty()) __builtin_trap();
+    if (!skin && error.reason.empty()) __builtin_trap();
     if (!skin) return 0;
 
     // Everything the skin declared must be usable.

@@ -4,7 +4,8 @@
     scripts/test_summary.py ALLOWED-SKIPS RESULTS-DIR BUILD...
 
 For each BUILD, RESULTS-DIR holds BUILD.xml (ctest --output-junit) and BUILD.rc (ctest's exit
-status). Prints each build's counts, the failing and skipped tests, and ends with the line
+status), or BUILD.notrun: a build whose tests this machine cannot run (the file says why). Such a
+build gets a line of its own saying so and counts neither as passed nor as failed. Prints each build's counts, the failing and skipped tests, and ends with the line
 "N passed, M failed, K skipped", the sums of CTest's own counts, except that a skipped test
 counts as failed unless ALLOWED-SKIPS lists it, and a run whose ctest failed without a failing
 test (a program that could not be listed, no test selected) counts as one failure. Exits 1 if
@@ -61,6 +62,11 @@ def main():
     total = {"passed": 0, "failed": 0, "skipped": 0}
     problems = []
     for build in builds:
+        notrun_path = os.path.join(results, build + ".notrun")
+        if os.path.exists(notrun_path):
+            reason = open(notrun_path, encoding="utf-8").read().strip() or "no reason given"
+            print(f"{build}: not run on this machine: {reason}")
+            continue
         xml_path = os.path.join(results, build + ".xml")
         rc_path = os.path.join(results, build + ".rc")
         rc = int(open(rc_path).read().strip() or 1) if os.path.exists(rc_path) else 1

@@ -124,7 +124,7 @@ int main(int argc, char** argv)
 
     std::string main = kPrefixes;
     main += plugin +
-            "\n    a lv2:Plugin , lv2:WaveshaperPlugin ;\n"
+            "\n    a lv2:Plugin , lv2:WaveshaperPlugin , doap:Project ;\n"
             "    doap:name \"Sarvo\" ;\n"
             "    doap:maintainer [ foaf:name \"ONDX\" ] ;\n"
             "    rdfs:comment \"Stereo soft clipper: input gain, a knee curve up to the clip level, optional 2x oversampling.\" ;\n"
@@ -136,7 +136,7 @@ int main(int argc, char** argv)
     main += ui +
             "\n    a ui:X11UI ;\n"
             "    lv2:requiredFeature ui:parent ;\n"
-            "    lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , "
+            "    lv2:optionalFeature ui:idleInterface , ui:touch , "
             "<http://lv2plug.in/ns/ext/instance-access> ;\n"
             "    lv2:extensionData ui:idleInterface ;\n"
             "    ui:portNotification\n" + joined(notifications, " ,\n") + " .\n";

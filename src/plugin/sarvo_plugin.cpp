@@ -211,26 +211,12 @@ public:
 
     void process(const float* const* inputs, float* const* outputs, uint32_t frames) override
     {
-        if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
-        for (uint32_t done = 0; done < frames;) {
-            const uint32_t n = frames - done < kMaxFrames ? frames - done : kMaxFrames;
-            float* in[2] = {const_cast<float*>(inputs[0]) + done, const_cast<float*>(inputs[1]) + done};
-            float* out[2] = {outputs[0] + done, outputs[1] + done};
-            effect_->processReplacing(in, out, static_cast<VstInt32>(n));
-            done += n;
-        }
+        processInSlices(inputs, outputs, frames, &SarvoEffect::processReplacing);
     }
 
     void process(const double* const* inputs, double* const* outputs, uint32_t frames) override
     {
-        if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
-        for (uint32_t done = 0; done < frames;) {
-            const uint32_t n = frames - done < kMaxFrames ? frames - done : kMaxFrames;
-            double* in[2] = {const_cast<double*>(inputs[0]) + done, const_cast<double*>(inputs[1]) + done};
-            double* out[2] = {outputs[0] + done, outputs[1] + done};
-            effect_->processDoubleReplacing(in, out, static_cast<VstInt32>(n));
-            done += n;
-        }
+        processInSlices(inputs, outputs, frames, &SarvoEffect::processDoubleReplacing);
     }
 
     void setBypass(bool bypassed) override { effect_->setBypass(bypassed); }
@@ -306,6 +292,21 @@ public:
     void setListener(PluginListener* listener) override { listener_.store(listener); }
 
 private:
+    // The effect takes the buffers as the VST 2.x entries do, and at most kMaxFrames at a time.
+    template <typename Sample>
+    void processInSlices(const Sample* const* inputs, Sample* const* outputs, uint32_t frames,
+                         void (SarvoEffect::*entry)(Sample**, Sample**, VstInt32))
+    {
+        if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+        for (uint32_t done = 0; done < frames;) {
+            const uint32_t n = frames - done < kMaxFrames ? frames - done : kMaxFrames;
+            Sample* in[2] = {const_cast<Sample*>(inputs[0]) + done, const_cast<Sample*>(inputs[1]) + done};
+            Sample* out[2] = {outputs[0] + done, outputs[1] + done};
+            (effect_->*entry)(in, out, static_cast<VstInt32>(n));
+            done += n;
+        }
+    }
+
     static double clampUnit(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
 
     const ZParameter* param(uint32_t id) const

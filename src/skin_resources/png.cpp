@@ -1,8 +1,8 @@
 // PNG decoder: chunk walk, zlib header, unfiltering, Adam7 and conversion to
 // RGBA. Inflate lives in png_inflate.cpp.
 //
-// Steps: the header and the chunk walk gather the IDAT data at the start of the
-// input buffer; the zlib stream is inflated piece by piece into a window that
+// Steps: the header and the chunk walk gather the IDAT data as pieces of the
+// input, which is only read; the zlib stream is inflated piece by piece into a window that
 // moves along the scanlines; each line is unfiltered as soon as it is
 // complete (the line above is the previous line of the same pass, already
 // unfiltered) and converted straight to RGBA at its place in the image.
@@ -44,6 +44,60 @@ thread_local int32_t gThreadStatus = 0;
 }
 
 int32_t pngThreadStatus() { return gThreadStatus; }
+
+const char* pngStatusText(int32_t status)
+{
+    switch (status) {
+        case kPngOk: return "decoded";
+        case kPngHuffmanDataEnd: return "the compressed data end inside a Huffman code";
+        case kPngHuffmanNoCode: return "the compressed data hold a bit sequence that is no Huffman code";
+        case kPngRepeat16Overrun:
+        case kPngRepeat17Overrun:
+        case kPngRepeat18Overrun: return "a code-length repeat runs past the declared code lengths";
+        case kPngBadCodeLengthSymbol: return "a code-length symbol is above 18";
+        case kPngLiteralOverrun: return "a literal lies beyond the end of the image data";
+        case kPngBadDistanceSymbol: return "a distance symbol is above 29";
+        case kPngCopyOverrun: return "a back-reference copies beyond the end of the image data";
+        case kPngReservedBlockType: return "a compressed block has the reserved type 3";
+        case kPngStoredLengthMismatch: return "a stored block's length and its complement disagree";
+        case kPngStoredOverrun: return "a stored block lies beyond the end of the image data";
+        case kPngStoredDataEnd: return "a stored block runs past the end of the compressed data";
+        case kPngZlibCheck: return "the zlib header's check bits are wrong";
+        case kPngZlibMethod: return "the zlib header names a method other than deflate";
+        case kPngZlibDictionary: return "the zlib header asks for a preset dictionary";
+        case kPngBadSignature: return "the PNG signature is wrong";
+        case kPngNoIhdr: return "the first chunk is not IHDR";
+        case kPngNoRoomForChunk: return "the file ends before its IEND chunk";
+        case kPngBadColourType: return "the colour type is not 0, 2, 3, 4 or 6";
+        case kPngBadCompressionMethod: return "the compression method is not 0";
+        case kPngBadFilterMethod: return "the filter method is not 0";
+        case kPngBadInterlaceMethod: return "the interlace method is not 0 or 1";
+        case kPngChunkTooLong: return "a chunk's data reach past the end of the file";
+        case kPngBadFilterType: return "a scanline has a filter type above 4";
+        case kPngBadBitDepth: return "the bit depth does not go with the colour type";
+        case kPngPaletteTooLarge: return "the palette has more than 256 entries";
+        case kPngTransparencyTooLong: return "tRNS has more entries than the palette";
+        case kPngTransparencyGreyLength: return "tRNS of a grey image is not 2 bytes";
+        case kPngTransparencyRgbLength: return "tRNS of an RGB image is not 6 bytes";
+        case kPngTransparencyWithAlpha: return "tRNS in an image that has an alpha channel";
+        case kPngBackgroundPaletteLength: return "bKGD of a palette image is not 1 byte";
+        case kPngBackgroundGreyLength: return "bKGD of a grey image is not 2 bytes";
+        case kPngBackgroundRgbLength: return "bKGD of an RGB image is not 6 bytes";
+        case kPngPaletteIndex8:
+        case kPngPaletteIndexSubByte: return "a pixel's palette index lies outside the palette";
+        case kPngEmptyInput: return "there are no bytes to decode";
+        case kPngBitsDataEnd: return "the compressed data end inside a block header or extra bits";
+        case kPngDistanceTooFar: return "a back-reference reaches before the start of the data";
+        case kPngRepeatWithoutLength: return "a code-length repeat has no code length before it";
+        case kPngBadLengthSymbol: return "a length symbol is 286 or 287";
+        case kPngOversubscribedCode: return "the code lengths describe no prefix code";
+        case kPngPaletteLength: return "the PLTE length is not a multiple of 3";
+        case kPngEmptyImage: return "the width or the height is 0";
+        case kPngImageTooLarge: return "the image has more pixels than the decoder accepts";
+        case kPngOutOfMemory: return "there is not enough memory for the image";
+        default: return "an unknown status";
+    }
+}
 
 namespace {
 
@@ -699,12 +753,12 @@ int32_t decodePngInto(const uint8_t* data, size_t size, const PngOutput& output,
     return status;
 }
 
-int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
+int32_t decodePngInto(const std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info)
 {
     return decodePngInto(input.data(), input.size(), output, info);
 }
 
-int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info)
+int32_t decodePng(const std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info)
 {
     // `rgba` keeps its storage: a caller that decodes into the same vector again saves the
     // clearing of a new picture.

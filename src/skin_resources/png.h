@@ -105,11 +105,15 @@ enum PngInfoIndex : unsigned {
     kPngInfoHeaderSize = 19,  // palette bytes (r, g, b, a per entry) follow from here
 };
 
+// A short English sentence fragment saying what a status means ("the PNG signature is wrong");
+// "an unknown status" for a number that is no PngStatusCode. Never null; the text is static.
+const char* pngStatusText(int32_t status);
+
 // Decodes the whole PNG file in `input` into `rgba` (width x height x 4 bytes,
 // top row first) and fills `info`. The input is only read. Returns the status and stores it in
 // pngStatus and the calling thread's status; on failure
 // `rgba` is left empty.
-int32_t decodePng(std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info);
+int32_t decodePng(const std::vector<uint8_t>& input, std::vector<uint8_t>& rgba, PngInfo& info);
 
 // Where decodePngInto puts the picture: `allocate` is called once, when the size is known, for
 // width x height x 4 bytes (null ends the decode with kPngOutOfMemory; what it gave stays the
@@ -122,6 +126,6 @@ struct PngOutput {
 };
 
 // decodePng into storage of the caller's. On failure the storage's content must not be used.
-int32_t decodePngInto(std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info);
+int32_t decodePngInto(const std::vector<uint8_t>& input, const PngOutput& output, PngInfo& info);
 // The same for the `size` bytes at `data` (read in place, never written).
 int32_t decodePngInto(const uint8_t* data, size_t size, const PngOutput& output, PngInfo& info);

@@ -282,11 +282,11 @@ void ZSkinFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t
 
 namespace {
 
-// Decodes PNG bytes (read in place) into a bitmap of 0xAARRGGBB pixels.
+// Decodes PNG bytes (read in place) into a bitmap of 0xAARRGGBB pixels; `status` gets the decoder's
+// status, or kPngOutOfMemory when the bitmap cannot be made.
 // On little-endian machines the decoder writes the words itself (bytes blue, green, red, alpha).
-ZBitmap* decodeToBitmap(const uint8_t* data, std::size_t size)
+ZBitmap* decodeToBitmap(const uint8_t* data, std::size_t size, int32_t& status)
 {
-    if (!data || size == 0) return nullptr;
     PngInfo info;
 #if (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) || defined(_WIN32)
     struct Target {
@@ -301,58 +301,81 @@ ZBitmap* decodeToBitmap(const uint8_t* data, std::size_t size)
                                return reinterpret_cast<uint8_t*>(t.pixels.get());
                            },
                            &target, true};
-    if (decodePngInto(data, size, output, info) != kPngOk) return nullptr;
+    status = decodePngInto(data, size, output, info);
+    if (status != kPngOk) return nullptr;
+    status = kPngImageTooLarge;  // for the checks below, which a decoded picture passes
     if (info.size() <= kPngInfoHeight) return nullptr;
     const uint32_t w = info[kPngInfoWidth];
     const uint32_t h = info[kPngInfoHeight];
     if (w < 1 || h < 1 || w > uint32_t(INT32_MAX) || h > uint32_t(INT32_MAX)) return nullptr;
     if (!target.pixels || target.bytes != std::size_t(uint64_t(w) * h * 4)) return nullptr;
+    status = kPngOk;
     ZBitmap* bitmap = new (std::nothrow) ZBitmap();
-    if (!bitmap) return nullptr;
+    if (!bitmap) {
+        status = kPngOutOfMemory;
+        return nullptr;
+    }
     bitmap->adopt(target.pixels.release(), static_cast<int32_t>(w), static_cast<int32_t>(h));
     return bitmap;
 #else
     std::vector<uint8_t> input(data, data + size), rgba;
-    if (decodePng(input, rgba, info) != kPngOk) return nullptr;
+    status = decodePng(input, rgba, info);
+    if (status != kPngOk) return nullptr;
+    status = kPngImageTooLarge;  // for the checks below, which a decoded picture passes
     if (info.size() <= kPngInfoHeight) return nullptr;
     const uint32_t w = info[kPngInfoWidth];
     const uint32_t h = info[kPngInfoHeight];
     if (w < 1 || h < 1 || w > uint32_t(INT32_MAX) || h > uint32_t(INT32_MAX)) return nullptr;
     const uint64_t count = uint64_t(w) * h;
     if (count > kPngMaxPixels || rgba.size() < count * 4) return nullptr;
+    status = kPngOk;
     uint32_t* pixels = new (std::nothrow) uint32_t[static_cast<std::size_t>(count)];
-    if (!pixels) return nullptr;
+    ZBitmap* bitmap = pixels ? new (std::nothrow) ZBitmap() : nullptr;
+    if (!bitmap) {
+        delete[] pixels;
+        status = kPngOutOfMemory;
+        return nullptr;
+    }
     // RGBA bytes to words with red and blue exchanged: 0xAARRGGBB.
     const uint8_t* src = rgba.data();
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i, src += 4)
         pixels[i] = (uint32_t(src[3]) << 24) | (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | uint32_t(src[2]);
-    ZBitmap* bitmap = new (std::nothrow) ZBitmap();
-    if (!bitmap) {
-        delete[] pixels;
-        return nullptr;
-    }
     bitmap->adopt(pixels, static_cast<int32_t>(w), static_cast<int32_t>(h));
     return bitmap;
 #endif
 }
 
-}  // namespace
-
-ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size)
+// Where a loader's caller wants the status, if anywhere.
+void report(int32_t* status, int32_t value)
 {
-    if (!data || size == 0) return nullptr;
-    try {
-        return decodeToBitmap(data, size);
-    } catch (...) {
-        return nullptr;
-    }
+    if (status) *status = value;
 }
 
-ZBitmap* loadImageResource(const char* resourceType, const char* resourceName)
+}  // namespace
+
+ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size, int32_t* status)
+{
+    int32_t result = kPngEmptyInput;
+    ZBitmap* bitmap = nullptr;
+    if (data && size > 0) {
+        try {
+            bitmap = decodeToBitmap(data, size, result);
+        } catch (...) {
+            result = kPngOutOfMemory;
+        }
+    }
+    report(status, result);
+    return bitmap;
+}
+
+ZBitmap* loadImageResource(const char* resourceType, const char* resourceName, int32_t* status)
 {
     platform::ResourceView view;
-    if (!platform::findResource(resourceType, resourceName, view)) return nullptr;
-    return loadImageBytes(view.data, view.size);
+    if (!platform::findResource(resourceType, resourceName, view)) {
+        report(status, kPngEmptyInput);
+        return nullptr;
+    }
+    return loadImageBytes(view.data, view.size, status);
 }
 
 namespace {
@@ -409,13 +432,14 @@ std::shared_ptr<const ZBitmap> sharedImageResource(const char* resourceType, con
     }
 }
 
-ZBitmap* loadImageFile(const std::string& path)
+ZBitmap* loadImageFile(const std::string& path, int32_t* status)
 {
+    std::vector<unsigned char> bytes;
     try {
-        std::vector<unsigned char> bytes;
-        if (!platform::readFile(path, bytes)) return nullptr;
-        return decodeToBitmap(bytes.data(), bytes.size());
+        if (!platform::readFile(path, bytes)) bytes.clear();
     } catch (...) {
+        report(status, kPngOutOfMemory);
         return nullptr;
     }
+    return loadImageBytes(bytes.data(), bytes.size(), status);
 }

@@ -160,15 +160,17 @@ public:
     ZFont* font;
 };
 
-// Decodes a PNG module resource or file into 0xAARRGGBB pixels. Null on any failure.
-ZBitmap* loadImageResource(const char* resourceType, const char* resourceName);
+// Decodes a PNG module resource or file into 0xAARRGGBB pixels. Null on any failure. `status`, when
+// given, gets the decoder's status (skin/png.h; pngStatusText says what it means): kPngOk with a
+// picture, kPngEmptyInput for a resource or file that is missing, unreadable or empty.
+ZBitmap* loadImageResource(const char* resourceType, const char* resourceName, int32_t* status = nullptr);
 // The decoded picture of a PNG module resource, shared by everything of this module that holds
 // it: decoded by the first caller, handed out again while any holder keeps it, and freed with the
 // last one. Callable from several threads at once. Null on any failure.
 std::shared_ptr<const ZBitmap> sharedImageResource(const char* resourceType, const char* resourceName);
-ZBitmap* loadImageFile(const std::string& path);
+ZBitmap* loadImageFile(const std::string& path, int32_t* status = nullptr);
 // The same for PNG bytes in memory (the bytes are not changed).
-ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size);
+ZBitmap* loadImageBytes(const unsigned char* data, std::size_t size, int32_t* status = nullptr);
 
 // Skin numbers: decimal like atol (leading blanks, optional sign, digits up to the first other
 // character; none gives 0). Values beyond the 32-bit range saturate.

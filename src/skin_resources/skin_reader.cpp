@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 
+#include <cstdint>
 #include <cstring>
 
 // ------------------------------------------------------------------ ZResourceStream
@@ -87,6 +88,7 @@ bool ZLineReader::readLine()
     tokenCount_ = 0;
     tooManyTokens_ = false;
     if (endOfText_ && blockCurrent_ >= blockEnd_) return false;
+    lineNumber_ = breaks_ < INT32_MAX ? breaks_ + 1 : INT32_MAX;
 
     std::size_t length = 0;
     while (length < kMaxLineLength && fill()) {
@@ -100,9 +102,12 @@ bool ZLineReader::readLine()
 
     // Line breaks after the line, however many, belong to it.
     bool sawBreak = false;
+    bool afterCr = false;
     while (fill()) {
         const char c = block_[blockCurrent_];
         if (c != '\r' && c != '\n') break;
+        if (!(c == '\n' && afterCr) && breaks_ < INT32_MAX) ++breaks_;
+        afterCr = c == '\r';
         sawBreak = true;
         ++blockCurrent_;
     }

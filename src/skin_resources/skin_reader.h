@@ -81,6 +81,9 @@ public:
     bool tooManyTokens() const { return tooManyTokens_; }
     // Total bytes received from the source so far.
     std::size_t bytesRead() const { return bytesRead_; }
+    // The number of the text line the current line stands on, from 1 (a CR LF pair, a lone CR and a
+    // lone LF each end one line; the rest of an over-long line stands on the same line).
+    int32_t lineNumber() const { return lineNumber_; }
 
 private:
     // Makes at least one unread byte available; false at the end of the text.
@@ -93,6 +96,8 @@ private:
     std::size_t blockEnd_ = 0;
     bool endOfText_ = false;
     std::size_t bytesRead_ = 0;
+    int32_t lineNumber_ = 0;
+    int32_t breaks_ = 0;  // line breaks read so far
     char line_[kMaxLineLength + 1];
     const char* tokens_[kMaxTokens];
     int32_t tokenCount_ = 0;

@@ -227,12 +227,12 @@ ZResource* GalleryFactory::createResource(ZSkin* skin, const char* type, int32_t
 
 std::string gallerySkinPath(const std::string& sourceDir) { return sourceDir + "tests/gallery/gallery.skin"; }
 
-ZSkin* loadGallerySkin(GalleryEffect* effect, const std::string& path)
+ZSkin* loadGallerySkin(GalleryEffect* effect, const std::string& path, ZSkinError* error)
 {
     ZFileStream file;
-    if (!file.open(path)) return nullptr;
+    file.open(path);
     GalleryFactory factory(effect);
-    return parseSkin(&factory, &file);
+    return parseSkin(&factory, &file, error);
 }
 
 ZSkin* parseGallerySkinText(GalleryEffect* effect, const std::string& text)

@@ -16,6 +16,7 @@
 #include "skin/skin_factory.h"
 
 class ZSkin;
+struct ZSkinError;
 
 class GalleryEffect : public ZPlugin {
 public:
@@ -72,8 +73,9 @@ ZBitmap* makeGalleryImage(const char* name, int32_t frameWidth, int32_t frameHei
 // The path of the gallery skin in the source tree, given the repository root (ending with '/').
 std::string gallerySkinPath(const std::string& sourceDir);
 
-// Parses a skin text file with the gallery factory. Null when it does not parse.
-ZSkin* loadGallerySkin(GalleryEffect* effect, const std::string& path);
+// Parses a skin text file with the gallery factory. Null when it does not parse; `error`, when
+// given, says why the parse stopped early.
+ZSkin* loadGallerySkin(GalleryEffect* effect, const std::string& path, ZSkinError* error = nullptr);
 // Parses a skin text in memory with the gallery factory.
 ZSkin* parseGallerySkinText(GalleryEffect* effect, const std::string& text);
 

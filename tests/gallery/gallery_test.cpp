@@ -12,6 +12,7 @@
 #include "controls/page_selectors.h"
 #include "controls/peaks.h"
 #include "controls/value.h"
+#include "skin/skin_parser.h"
 
 using namespace more_test;
 using namespace platform;
@@ -87,9 +88,11 @@ TEST_F(GallerySkin, ParsesCompletelyWithEveryKeyword)
 {
     const std::vector<GalleryLine> lines = galleryLines();
     ASSERT_FALSE(lines.empty());
-    std::unique_ptr<ZSkin> skin(loadGallerySkin(effect.get(), gallerySkinPath(sourceDir())));
+    ZSkinError error;
+    std::unique_ptr<ZSkin> skin(loadGallerySkin(effect.get(), gallerySkinPath(sourceDir()), &error));
+    EXPECT_EQ(error.reason, "") << "the gallery skin stops at line " << error.line;
     ASSERT_NE(skin, nullptr);
-    EXPECT_EQ(skin->controls.size(), lines.size()) << "the parse stopped at a line that made no control";
+    EXPECT_EQ(skin->controls.size(), lines.size());
     EXPECT_EQ(skin->pageCount, 4);
     EXPECT_EQ(skin->width, 520);
     ASSERT_NE(skin->background, nullptr);

@@ -25,7 +25,8 @@ name28() { local h; h=$(printf '%s' "$1" | xxd -p | tr -d '\n'); printf '%s' "$h
 # ---------------------------------------------------------------- generic hosting (test gain plug-in)
 run info --plugin "$gain"
 check "info on another plug-in shows its own facts" "[ $rc -eq 0 ] && grep -q \"unique id      0x5473476E 'TsGn'\" out &&
-  grep -qE '^  0  Gain +0\.00 +dB' out && grep -q '^  2  Loud' out && ! grep -qi sarvo <(sed 1d out)"
+  grep -qE '^  0  Gain +0\.00 +dB' out && grep -q '^  2  Loud' out && ! grep -qi sarvo <(sed 1d out) &&
+  grep -q '^editor         none: the module offers no editor' out"
 run info --plugin "$gain" --json --program 2
 check "info --json is valid JSON with the same facts" "[ $rc -eq 0 ] && jq -e '.uniqueIdText == \"TsGn\" and
   .parameters[0].display == \"6.00\" and .currentProgram == 2 and (.programs | length) == 3 and

@@ -14,9 +14,7 @@
 
 #include "controls/credit_strip.h"
 
-#if defined(SARVO_WIN32)
-#include <windows.h>
-#endif
+#include "win32_host_window.h"
 
 namespace {
 
@@ -52,15 +50,7 @@ LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l)
 // The host's editor frame: one top-level window for the whole program.
 HWND hostFrame()
 {
-    static HWND frame = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &hostProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SarvoModuleTestHost";
-        RegisterClassA(&wc);
-        return CreateWindowExA(0, "SarvoModuleTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 600, 500,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    }();
+    static HWND frame = hostWindow("SarvoModuleTestHost", &hostProc, WS_OVERLAPPEDWINDOW, 30, 30, 600, 500);
     return frame;
 }
 
@@ -71,27 +61,8 @@ bool invalid(HWND h) { return GetUpdateRect(h, nullptr, FALSE) != 0; }
 // What the window shows, read back from its device context.
 std::vector<uint32_t> picture(HWND h)
 {
-    RECT r;
-    GetClientRect(h, &r);
-    std::vector<uint32_t> out(static_cast<size_t>(r.right) * r.bottom);
-    HDC dc = GetDC(h);
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = r.right;
-    info.bmiHeader.biHeight = -r.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(mem, bitmap, 0, r.bottom, out.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(h, dc);
-    return out;
+    int width = 0;
+    return windowPixels(h, width);
 }
 
 void process(Instance& fx)

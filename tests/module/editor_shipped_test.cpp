@@ -7,7 +7,7 @@
 
 #if defined(SARVO_WIN32)
 
-#include <windows.h>
+#include "win32_host_window.h"
 
 #include <chrono>
 #include <cmath>
@@ -30,15 +30,7 @@ LRESULT CALLBACK frameProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindo
 // The host's frame for the editor: one top-level window for the whole program.
 HWND frame()
 {
-    static HWND window = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &frameProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SarvoShippedEditorHost";
-        RegisterClassA(&wc);
-        return CreateWindowExA(0, "SarvoShippedEditorHost", "Sarvo", WS_POPUP | WS_VISIBLE, 0, 0, 420, 360, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
-    }();
+    static HWND window = hostWindow("SarvoShippedEditorHost", &frameProc, WS_POPUP, 0, 0, 420, 360);
     return window;
 }
 
@@ -74,27 +66,7 @@ public:
     explicit Picture(HWND h)
     {
         UpdateWindow(h);
-        RECT r;
-        GetClientRect(h, &r);
-        width_ = r.right;
-        pixels_.assign(static_cast<size_t>(r.right) * r.bottom, 0);
-        HDC dc = GetDC(h);
-        HDC mem = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, r.right, r.bottom);
-        HGDIOBJ old = SelectObject(mem, bitmap);
-        BitBlt(mem, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = r.right;
-        info.bmiHeader.biHeight = -r.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        GetDIBits(mem, bitmap, 0, r.bottom, pixels_.data(), &info, DIB_RGB_COLORS);
-        DeleteObject(bitmap);
-        DeleteDC(mem);
-        ReleaseDC(h, dc);
+        pixels_ = windowPixels(h, width_);
         for (uint32_t& p : pixels_) p &= 0xFFFFFF;
     }
     uint32_t operator()(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }

@@ -112,8 +112,11 @@ TEST_F(SignalThroughHost, OversampledImpulse)
         EXPECT_NEAR(out[1], 0.054, tolerance);
         EXPECT_NEAR(out[2], 0.408, tolerance);
         EXPECT_NEAR(out[3], 0.717, tolerance);
-        for (int i = 0; i < 8; ++i)
-            if (i != 3) EXPECT_LT(std::fabs(out[i]), out[3]);
+        for (int i = 0; i < 8; ++i) {
+            if (i != 3) {
+                EXPECT_LT(std::fabs(out[i]), out[3]);
+            }
+        }
     }
 }
 

@@ -39,6 +39,10 @@ printf '%s\n' CLAP/x64/Sarvo.clap CLAP/x86/Sarvo.clap README.txt x64/Sarvo.dll x
 check "the zip holds x86/ and x64/ DLLs and CLAP modules of the right kinds and a README" "diff -u '$tmp/zip-expected' '$tmp/zip' &&
   file '$tmp'/sarvo-*/x86/Sarvo.dll | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/x64/Sarvo.dll | grep -q 'PE32+ .*x86-64' &&
   file '$tmp'/sarvo-*/CLAP/x86/Sarvo.clap | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/CLAP/x64/Sarvo.clap | grep -q 'PE32+ .*x86-64'"
+debug=$(for d in "$tmp"/sarvo-*/x86/Sarvo.dll "$tmp"/sarvo-*/x64/Sarvo.dll "$tmp"/sarvo-*/CLAP/x86/Sarvo.clap \
+  "$tmp"/sarvo-*/CLAP/x64/Sarvo.clap; do objdump -h "$d" 2>/dev/null; done | grep -c '\.debug_')
+check "the zip's modules are stripped, as the .deb's modules are ($debug debug sections)" "[ '$debug' -eq 0 ] &&
+  objdump -h '$tmp'/sarvo-*/x64/Sarvo.dll >/dev/null 2>&1"
 
 if [ "$(id -u)" -eq 0 ] && ! dpkg -s sarvo >/dev/null 2>&1; then
   # dpkg -i and --purge, retried while another package tool holds the lock.

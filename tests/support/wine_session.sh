@@ -10,7 +10,7 @@ fi
 unset WITH_DISPLAY_INSIDE
 . "$(dirname "$0")/../../cmake/wine-env.sh"
 wineserver -p
-wine wineboot >/dev/null 2>&1 </dev/null
+sarvo_wine64 wineboot >/dev/null 2>&1 </dev/null
 "$@"
 status=$?
 wineserver -k

@@ -13,7 +13,7 @@
 #include <utility>
 
 #if SARVO_HAVE_LIBPNG
-#include <png.h>
+#include "libpng_reference.h"
 #endif
 
 using namespace pngtest;
@@ -252,38 +252,6 @@ TEST(PngCorpus, TruncatedAndDamagedFilesNeverCrash)
 }
 
 #if SARVO_HAVE_LIBPNG
-namespace {
-// libpng's decode of a file to 8-bit RGBA (expand, strip 16, grey to RGB, add alpha).
-bool libpngRgba(const std::string& path, Bytes& rgba)
-{
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    std::vector<png_bytep> rows;
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_read_info(png, info);
-    png_set_expand(png);
-    png_set_strip_16(png);
-    png_set_gray_to_rgb(png);
-    png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-    rgba.assign(size_t(w) * h * 4, 0);
-    for (png_uint_32 y = 0; y < h; ++y) rows.push_back(&rgba[size_t(y) * w * 4]);
-    png_read_image(png, rows.data());
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(f);
-    return true;
-}
-}  // namespace
-
 TEST(PngCorpus, ShippedSkinImagesMatchLibpng)
 {
     // The module's own images, as the skin loads them.
@@ -292,9 +260,10 @@ TEST(PngCorpus, ShippedSkinImagesMatchLibpng)
     for (const auto& e : std::filesystem::directory_iterator(sourceDir() + "src/resources", ec)) {
         if (e.path().extension() != ".png") continue;
         SCOPED_TRACE(e.path().filename().string());
+        const Bytes file = readFile(e.path().string());
         Bytes want;
-        ASSERT_TRUE(libpngRgba(e.path().string(), want));
-        const Decoded d = decode(readFile(e.path().string()));
+        ASSERT_TRUE(libpngToRgba(file.data(), file.size(), want));
+        const Decoded d = decode(file);
         ASSERT_EQ(d.status, 0);
         EXPECT_TRUE(d.rgba == want);
         ++seen;

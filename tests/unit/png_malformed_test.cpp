@@ -3,7 +3,13 @@
 // malformed inputs that get numbers of their own (49 and up).
 #include "png_test_support.h"
 
+#include "skin_resources/resources.h"
+
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
 
 using namespace pngtest;
 
@@ -396,4 +402,32 @@ TEST(PngMalformed, CodeLengthSequences)
     for (int i = 0; i < 19; ++i) w.bits(1, 3);
     w.bits(0, 16);
     EXPECT_EQ(statusOf(pngWithDeflate(kGrey10x1, w.bytes)), kPngOversubscribedCode);
+}
+
+TEST(PngMalformed, EveryStatusHasATextAndTheImageLoadersPassTheStatusOn)
+{
+    const std::set<int32_t> codes = {0,  10, 11, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 28, 29, 30, 31,
+                                     32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52,
+                                     53, 54, 55, 56, 57};
+    const std::string unknown = pngStatusText(-1);
+    std::set<std::string> texts;
+    for (int32_t code = -2; code < 70; ++code) {
+        const std::string text = pngStatusText(code);
+        EXPECT_EQ(text == unknown, codes.count(code) == 0) << code << ": " << text;
+        texts.insert(text);
+    }
+    // One text for the unknown ones; the three repeat overruns and the two palette-index faults share one each.
+    EXPECT_EQ(texts.size(), codes.size() - 3 + 1);
+
+    const Bytes good = simplePng(kGrey1x1, Bytes{0, 77});
+    Bytes bad = good;
+    bad[3] = 'g';
+    int32_t status = -1;
+    EXPECT_EQ(std::unique_ptr<ZBitmap>(loadImageBytes(bad.data(), bad.size(), &status)), nullptr);
+    EXPECT_EQ(status, kPngBadSignature);
+    EXPECT_EQ(pngStatus.load(), kPngBadSignature);
+    EXPECT_NE(std::unique_ptr<ZBitmap>(loadImageBytes(good.data(), good.size(), &status)), nullptr);
+    EXPECT_EQ(status, kPngOk);
+    EXPECT_EQ(std::unique_ptr<ZBitmap>(loadImageFile("no/such/picture.png", &status)), nullptr);
+    EXPECT_EQ(status, kPngEmptyInput);
 }

@@ -111,6 +111,39 @@ TEST_F(SkinParser, WrongFormsFail)
     EXPECT_EQ(parseSkin(nullptr, &missing), nullptr);
 }
 
+TEST_F(SkinParser, ErrorsGiveTheTextLineAndTheReason)
+{
+    struct Case {
+        const char* text;
+        bool skin;  // a skin with what came before the failing line
+        int32_t line;
+        const char* reasonHas;
+    };
+    const Case cases[] = {
+        {"Set Width 10\n\n# a comment\r\nSet Depth 3\nSet Height 9\n", true, 4, "'Depth' is no setting"},
+        {"Set PageCount 2\r\rSet StartPage 3\n", true, 3, "page 3 is not one of the pages"},
+        {"\n\nAddResource bg PngResource PNG_FILE NO_SUCH_PICTURE 1 1 1\n", false, 3, "resource 'bg'"},
+        {"Set Width 1\nAddControl 1 0 0 10 10 ZImgPot NoSuchParameter knob\n", true, 2, "control 'ZImgPot'"},
+        {"Set PageCount 5000\n", false, 1, "above 4096"},
+        {"Set Width 1\r\nPut Width 3\r\n", true, 2, "'Put' is no command"},
+        {"", false, 0, "missing or empty"},
+    };
+    for (const Case& c : cases) {
+        ZSkinError error;
+        ZResourceStream source(c.text, std::strlen(c.text));
+        std::unique_ptr<ZSkin> skin(parseSkin(&factory, &source, &error));
+        EXPECT_EQ(skin != nullptr, c.skin) << c.text;
+        EXPECT_EQ(error.line, c.line) << c.text;
+        EXPECT_NE(error.reason.find(c.reasonHas), std::string::npos) << c.text << "\n" << error.reason;
+    }
+    ZSkinError error{7, "stale"};
+    const std::string whole = "Set Width 1\nSet Height 2\n";
+    ZResourceStream source(whole.data(), whole.size());
+    EXPECT_TRUE(std::unique_ptr<ZSkin>(parseSkin(&factory, &source, &error)));
+    EXPECT_EQ(error.line, 0);
+    EXPECT_EQ(error.reason, "") << "a text read to its end leaves no error";
+}
+
 TEST_F(SkinParser, ResourcesGetTheirNamesAndBackgroundTakesTheLastDeclaration)
 {
     auto skin = parse("Set Width 1\n"
@@ -344,7 +377,9 @@ TEST(SkinShipped, TheClipperFactoryReadsTheWholeShippedSkin)
 {
     SarvoEffect effect(nullptr);
     SarvoSkinFactory factory(&effect);
-    std::unique_ptr<ZSkin> skin(parseModuleSkin(&factory));
+    ZSkinError error;
+    std::unique_ptr<ZSkin> skin(parseModuleSkin(&factory, &error));
+    EXPECT_EQ(error.reason, "") << "the built-in skin stops at line " << error.line;
     ASSERT_TRUE(skin);
     EXPECT_EQ(skin->width, 402);
     EXPECT_EQ(skin->height, 321);

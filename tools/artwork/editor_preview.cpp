@@ -4,7 +4,8 @@
 //   sarvo_artwork_preview [--skin <skin text>] <resources dir> <output.png> [gain dB] [clip 0..1]
 //                         [softness 0..1] [oversampling 0/1] [enlargement]
 //
-// The places and sizes come from the skin text (by default the built-in skin).
+// The places and sizes come from the skin text (by default the built-in skin); where the plug-in's
+// own parser stops in that text, a warning says at which line and why.
 // The knobs show the given settings, the graph a curve of the same shape as the effect's, the
 // displays a made-up envelope, and the value texts are drawn with the framework's 14-pixel font.
 #include <algorithm>
@@ -20,7 +21,13 @@
 #include "gui/surface.h"
 #include "layout.h"
 #include "png_out.h"
+#include "effect/sarvo_effect.h"
+#include "effect_editor/sarvo_skin_factory.h"
+#include "skin/skin.h"
+#include "skin/skin_parser.h"
+#include "skin_resources/png.h"
 #include "skin_resources/resources.h"
+#include "skin_resources/skin_reader.h"
 
 using namespace art;
 
@@ -76,9 +83,10 @@ bool parseArguments(int argc, char** argv, Settings& s)
 
 ZImageResource* load(const std::string& path, const Strip& strip)
 {
-    ZBitmap* bitmap = loadImageFile(path);
+    int32_t status = kPngOk;
+    ZBitmap* bitmap = loadImageFile(path, &status);
     if (!bitmap) {
-        std::fprintf(stderr, "sarvo_artwork_preview: cannot load %s\n", path.c_str());
+        std::fprintf(stderr, "sarvo_artwork_preview: cannot load %s: %s\n", path.c_str(), pngStatusText(status));
         return nullptr;
     }
     return new ZImageResource(bitmap, strip.frameWidth, strip.frameHeight, strip.frames);
@@ -182,6 +190,21 @@ bool writeSurface(const ZSurface& surface, int zoom, const std::string& path)
     return writePng(path, w * zoom, h * zoom, 2, 8, rgb);
 }
 
+// Parses the skin text as the plug-in does, with the built-in pictures, and says where and why the
+// parser stops if it does: a preview of a skin the plug-in cannot show is worth knowing about.
+void checkWithThePluginsParser(const std::string& path)
+{
+    SarvoEffect effect(nullptr);
+    SarvoSkinFactory factory(&effect);
+    ZFileStream file;
+    file.open(path);
+    ZSkinError error;
+    std::unique_ptr<ZSkin> skin(parseSkin(&factory, &file, &error));
+    if (!error.reason.empty())
+        std::fprintf(stderr, "sarvo_artwork_preview: warning: the plug-in's parser stops at %s:%d: %s\n",
+                     path.c_str(), static_cast<int>(error.line), error.reason.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -199,6 +222,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "sarvo_artwork_preview: %s\n", error.c_str());
         return 1;
     }
+    checkWithThePluginsParser(settings.skin);
     Pictures pictures;
     const int height = layout.height + kCreditStripHeight;
     std::unique_ptr<ZSurface> surface(ZSurface::create(nullptr, layout.width, height));

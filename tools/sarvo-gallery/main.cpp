@@ -18,6 +18,7 @@
 #include "gui/window.h"
 #include "platform/window_system.h"
 #include "skin/skin.h"
+#include "skin/skin_parser.h"
 
 namespace {
 
@@ -52,9 +53,12 @@ int main(int argc, char** argv)
     effect->setParameterValue(GalleryEffect::kMode, 0.5);
     effect->setParameterValue(GalleryEffect::kDrive, 0.7);
     effect->setParameterValue(GalleryEffect::kWidth, 0.35);
-    ZSkin* skin = loadGallerySkin(effect.get(), skinPath);
-    if (!skin) {
-        std::fprintf(stderr, "sarvo-gallery: %s does not parse\n", skinPath.c_str());
+    ZSkinError error;
+    ZSkin* skin = loadGallerySkin(effect.get(), skinPath, &error);
+    if (!error.reason.empty()) {
+        std::fprintf(stderr, "sarvo-gallery: %s:%d: %s\n", skinPath.c_str(), static_cast<int>(error.line),
+                     error.reason.c_str());
+        delete skin;
         return 1;
     }
     const int32_t pages = skin->pageCount;

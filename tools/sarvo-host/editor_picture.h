@@ -4,20 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/window.h"
-#include "platform/window_system.h"
-
-// The host's frame window the editor opens in.
-class FrameWindow : public ZWindow {
-public:
-    void fillCreateParams(platform::CreateParams& p) override
-    {
-        p.style = static_cast<int32_t>(platform::kWsOverlappedWindow | platform::kWsVisible);
-        p.cx = 1024;
-        p.cy = 1024;
-    }
-    ~FrameWindow() override { destroy(); }
-};
+#include "frame_window.h"
 
 // Writes 0x00RRGGBB pixels as an 8-bit RGB PNG; false with a message on failure.
 bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height, std::string& message);

@@ -151,7 +151,11 @@ void printText(FILE* out, const LoadedPlugin& plugin, const Facts& f)
     std::fprintf(out, "inputs         %d\n", e->numInputs);
     std::fprintf(out, "outputs        %d\n", e->numOutputs);
     std::fprintf(out, "initial delay  %d\n", e->initialDelay);
-    if (f.width >= 0) std::fprintf(out, "editor size    %d x %d\n", f.width, f.height);
+    // Why a module offers no editor (a skin that does not parse, no window system) stays inside it.
+    if (f.width >= 0)
+        std::fprintf(out, "editor size    %d x %d\n", f.width, f.height);
+    else
+        std::fprintf(out, "editor         none: the module offers no editor\n");
     if (f.programChunk || f.bankChunk)
         std::fprintf(out, "chunks         program %zu bytes, bank %zu bytes\n", f.programChunk, f.bankChunk);
 

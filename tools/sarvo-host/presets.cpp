@@ -64,6 +64,26 @@ std::string hexId(VstInt32 id)
     return buffer;
 }
 
+// The format version and the plug-in id, which a program record and a bank record keep at the same
+// places (bytes 12 and 16): a version this host knows, and this plug-in's id.
+bool checkVersionAndId(const unsigned char* p, const LoadedPlugin& plugin, const std::string& what,
+                       std::string& message)
+{
+    const std::uint32_t version = be32(p + 12);
+    if (version > 2) {
+        message = what + " has the unknown format version " + std::to_string(version);
+        return false;
+    }
+    const VstInt32 id = static_cast<VstInt32>(be32(p + 16));
+    const VstInt32 own = plugin.effect()->uniqueID;
+    if (id != own) {
+        message = what + " is for the plug-in with id '" + fourCharacters(id) + "' (" + hexId(id) +
+            "), not for this one, '" + fourCharacters(own) + "' (" + hexId(own) + ")";
+        return false;
+    }
+    return true;
+}
+
 // Reads one program record (an .fxp file, or one program of a bank) at `p`, `available` bytes long.
 // `used` answers the record's whole length.
 // The chunk forms: a big-endian size after the header, then that many bytes, all within `end`.
@@ -103,24 +123,13 @@ bool readProgram(const unsigned char* p, std::size_t available, const LoadedPlug
     }
     used = byteSize + 8ull;
     const std::uint32_t magic = be32(p + 8);
-    const std::uint32_t version = be32(p + 12);
-    const VstInt32 id = static_cast<VstInt32>(be32(p + 16));
     const std::uint32_t count = be32(p + 24);
     if (magic != kProgramParams && magic != kProgramChunk) {
         message = what + " is corrupt: '" + fourCharacters(static_cast<VstInt32>(magic)) +
             "' is no program form (FxCk or FPCh)";
         return false;
     }
-    if (version > 2) {
-        message = what + " has the unknown format version " + std::to_string(version);
-        return false;
-    }
-    const VstInt32 own = plugin.effect()->uniqueID;
-    if (id != own) {
-        message = what + " is for the plug-in with id '" + fourCharacters(id) + "' (" + hexId(id) +
-            "), not for this one, '" + fourCharacters(own) + "' (" + hexId(own) + ")";
-        return false;
-    }
+    if (!checkVersionAndId(p, plugin, what, message)) return false;
     const char* name = reinterpret_cast<const char*>(p + 28);
     out.names.push_back(std::string(name, strnlen(name, kNameSize)));
     if (magic == kProgramParams) {
@@ -168,18 +177,8 @@ bool readBank(const unsigned char* p, std::size_t available, const LoadedPlugin&
     }
     const std::uint32_t magic = be32(p + 8);
     const std::uint32_t version = be32(p + 12);
-    const VstInt32 id = static_cast<VstInt32>(be32(p + 16));
     const std::uint32_t count = be32(p + 24);
-    if (version > 2) {
-        message = what + " has the unknown format version " + std::to_string(version);
-        return false;
-    }
-    const VstInt32 own = plugin.effect()->uniqueID;
-    if (id != own) {
-        message = what + " is for the plug-in with id '" + fourCharacters(id) + "' (" + hexId(id) +
-            "), not for this one, '" + fourCharacters(own) + "' (" + hexId(own) + ")";
-        return false;
-    }
+    if (!checkVersionAndId(p, plugin, what, message)) return false;
     out.bank = true;
     if (version >= 2) {
         const VstInt32 current = static_cast<VstInt32>(be32(p + 28));
