@@ -16,6 +16,16 @@ if [ -f "$so" ]; then
     "! readelf -d '$so' | sed -n 's/.*(NEEDED).*\\[\\(.*\\)\\]/\\1/p' | grep -vqE '^(libm\.so\.6|libc\.so\.6|libdl\.so\.2|libpthread\.so\.0|ld-linux-x86-64\.so\.2)$'"
 fi
 
+# The CLAP modules: each exports only clap_entry (a data symbol) and needs what the VST 2.x ones do.
+clap="$dist/linux-x86_64/Sarvo.clap"
+check "linux CLAP module exists" "[ -f '$clap' ]"
+if [ -f "$clap" ]; then
+  exports=$(nm -D --defined-only "$clap" | awk '{print $3}' | sort | tr '\n' ' ')
+  check "linux CLAP module exports only clap_entry (got: $exports)" "[ '$exports' = 'clap_entry ' ]"
+  check "linux CLAP module needs only libc, libm and the like" \
+    "! readelf -d '$clap' | sed -n 's/.*(NEEDED).*\\[\\(.*\\)\\]/\\1/p' | grep -vqE '^(libm\.so\.6|libc\.so\.6|libdl\.so\.2|libpthread\.so\.0|ld-linux-x86-64\.so\.2)$'"
+fi
+
 allowed='^(KERNEL32|USER32|GDI32|msvcrt|ADVAPI32|COMCTL32|SHELL32|ole32|IMM32)\.dll$'
 for arch in windows-x86 windows-x64; do
   dll="$dist/$arch/Sarvo.dll"
@@ -32,5 +42,14 @@ for arch in windows-x86 windows-x64; do
   imports=$($tool -p "$dll" | awk '/DLL Name:/ {print $3}' | sort -u)
   bad=$(echo "$imports" | grep -viE "$allowed" | tr '\n' ' ')
   check "$arch imports only Windows system DLLs (unexpected: $bad)" "[ -z '$bad' ]"
+  clap="$dist/$arch/Sarvo.clap"
+  check "$arch CLAP module exists" "[ -f '$clap' ]"
+  [ -f "$clap" ] || continue
+  check "$arch CLAP module PE format" "$tool -p '$clap' | grep -E '^Magic' | grep -qE '$magic'"
+  exports=$($tool -p "$clap" | awk '/Ordinal\/Name Pointer/ {t=1; next} t && /\[/ {print $NF} t && NF==0 {t=0}' | sort | tr '\n' ' ')
+  check "$arch CLAP module exports only clap_entry (got: $exports)" "[ '$exports' = 'clap_entry ' ]"
+  imports=$($tool -p "$clap" | awk '/DLL Name:/ {print $3}' | sort -u)
+  bad=$(echo "$imports" | grep -viE "$allowed" | tr '\n' ' ')
+  check "$arch CLAP module imports only Windows system DLLs (unexpected: $bad)" "[ -z '$bad' ]"
 done
 [ "$failures" -eq 0 ]

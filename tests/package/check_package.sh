@@ -14,6 +14,7 @@ zip=$(ls "$dir"/sarvo-*-windows.zip 2>/dev/null | head -1)
 dpkg-deb -c "$deb" 2>/dev/null | awk '{print $6}' | grep -v '/$' | sort >"$tmp/deb"
 sort >"$tmp/deb-expected" <<LIST
 ./usr/bin/sarvo-host
+./usr/lib/clap/Sarvo.clap
 ./usr/lib/lv2/Sarvo.lv2/Sarvo.so
 ./usr/lib/lv2/Sarvo.lv2/Sarvo.ttl
 ./usr/lib/lv2/Sarvo.lv2/Sarvo_ui.so
@@ -23,24 +24,26 @@ sort >"$tmp/deb-expected" <<LIST
 ./usr/share/doc/sarvo/README.md
 ./usr/share/man/man1/sarvo-host.1
 LIST
-check "the .deb holds the module, the LV2 bundle, the host, the manual page and the README" "diff -u '$tmp/deb-expected' '$tmp/deb'"
+check "the .deb holds the module, the LV2 bundle, the CLAP module, the host, the manual page and the README" "diff -u '$tmp/deb-expected' '$tmp/deb'"
 check "the .deb depends on what the host links" "dpkg-deb -f '$deb' Depends | grep -q libsndfile"
 
 dpkg-deb -x "$deb" "$tmp/root" 2>/dev/null
-for module in vst/Sarvo.so lv2/Sarvo.lv2/Sarvo.so lv2/Sarvo.lv2/Sarvo_ui.so vst3/Sarvo.vst3/Contents/x86_64-linux/Sarvo.so; do
+for module in vst/Sarvo.so lv2/Sarvo.lv2/Sarvo.so lv2/Sarvo.lv2/Sarvo_ui.so vst3/Sarvo.vst3/Contents/x86_64-linux/Sarvo.so clap/Sarvo.clap; do
   readelf -d "$tmp/root/usr/lib/$module" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'
 done | sort >"$tmp/needed"
-check "the Linux modules (VST 2.x and LV2) need only the C library and its kin" "[ -s '$tmp/needed' ] &&
+check "the Linux modules (VST 2.x, LV2 and CLAP) need only the C library and its kin" "[ -s '$tmp/needed' ] &&
   ! grep -vE '^(libc|libm|libdl|libpthread|librt|ld-linux-x86-64)\.so' '$tmp/needed'"
 
 cmake -E tar tf "$zip" 2>/dev/null | sed 's#^[^/]*/##' | grep -v '/$' | sort >"$tmp/zip"
 printf '%s\n' README.txt VST3/Sarvo.vst3/Contents/x86-win/Sarvo.vst3 VST3/Sarvo.vst3/Contents/x86_64-win/Sarvo.vst3 \
-  x64/Sarvo.dll x86/Sarvo.dll | sort >"$tmp/zip-expected"
+  CLAP/x64/Sarvo.clap CLAP/x86/Sarvo.clap x64/Sarvo.dll x86/Sarvo.dll | sort >"$tmp/zip-expected"
 (zip=$(cd "$(dirname "$zip")" && pwd)/$(basename "$zip") && cd "$tmp" && cmake -E tar xf "$zip")
-check "the zip holds x86/ and x64/ DLLs of the right kinds and a README" "diff -u '$tmp/zip-expected' '$tmp/zip' &&
-  file '$tmp'/sarvo-*/x86/Sarvo.dll | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/x64/Sarvo.dll | grep -q 'PE32+ .*x86-64'"
-debug=$(for d in "$tmp"/sarvo-*/x86/Sarvo.dll "$tmp"/sarvo-*/x64/Sarvo.dll; do objdump -h "$d" 2>/dev/null; done | grep -c '\.debug_')
-check "the zip's DLLs are stripped, as the .deb's modules are ($debug debug sections)" "[ '$debug' -eq 0 ] &&
+check "the zip holds x86/ and x64/ DLLs and CLAP modules of the right kinds and a README" "diff -u '$tmp/zip-expected' '$tmp/zip' &&
+  file '$tmp'/sarvo-*/x86/Sarvo.dll | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/x64/Sarvo.dll | grep -q 'PE32+ .*x86-64' &&
+  file '$tmp'/sarvo-*/CLAP/x86/Sarvo.clap | grep -q 'PE32 .*80386' && file '$tmp'/sarvo-*/CLAP/x64/Sarvo.clap | grep -q 'PE32+ .*x86-64'"
+debug=$(for d in "$tmp"/sarvo-*/x86/Sarvo.dll "$tmp"/sarvo-*/x64/Sarvo.dll "$tmp"/sarvo-*/CLAP/x86/Sarvo.clap \
+  "$tmp"/sarvo-*/CLAP/x64/Sarvo.clap; do objdump -h "$d" 2>/dev/null; done | grep -c '\.debug_')
+check "the zip's modules are stripped, as the .deb's modules are ($debug debug sections)" "[ '$debug' -eq 0 ] &&
   objdump -h '$tmp'/sarvo-*/x64/Sarvo.dll >/dev/null 2>&1"
 
 if [ "$(id -u)" -eq 0 ] && ! dpkg -s sarvo >/dev/null 2>&1; then
@@ -52,7 +55,7 @@ if [ "$(id -u)" -eq 0 ] && ! dpkg -s sarvo >/dev/null 2>&1; then
     grep -q 'effect         Sarvo' '$tmp/info' && [ -f /usr/share/man/man1/sarvo-host.1 ]"
   dpkg_retry --purge sarvo >"$tmp/remove" 2>&1
   check "the package removes cleanly" "! dpkg -s sarvo >/dev/null 2>&1 && [ ! -e /usr/lib/vst/Sarvo.so ] && [ ! -e /usr/bin/sarvo-host ] &&
-    [ ! -e /usr/lib/lv2/Sarvo.lv2 ] && [ ! -e /usr/lib/vst3/Sarvo.vst3 ]"
+    [ ! -e /usr/lib/lv2/Sarvo.lv2 ] && [ ! -e /usr/lib/vst3/Sarvo.vst3 ] && [ ! -e /usr/lib/clap/Sarvo.clap ]"
 else
   echo "(install check skipped: needs root and no sarvo package installed)"
 fi

@@ -1,0 +1,9 @@
+#pragma once
+// Counts every allocation of the process while counting is on: malloc and its kin are replaced
+// (Linux only), so the loaded module's own allocations are seen too (it links its C++ runtime
+// statically, so a replaced operator new would not see them).
+#if !defined(_WIN32)
+#define SARVO_COUNTS_ALLOCATIONS 1
+void startCountingAllocations();
+long stopCountingAllocations();  // the allocations since the start
+#endif
