@@ -9,10 +9,10 @@ endif()
 set(CPACK_PACKAGE_NAME sarvo)
 set(CPACK_PACKAGE_VENDOR ONDX)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo soft-clipping effect (VST 2.x, LV2 and CLAP plug-in) and a command-line host")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo soft-clipping effect (VST 2.x, VST3, CLAP and LV2 plug-in) and a command-line host")
 set(CPACK_PACKAGE_DESCRIPTION "Sarvo multiplies the signal by an input gain and passes it through a soft-clipping
 curve, optionally at twice the sample rate. The package holds the VST 2.x plug-in, the LV2 plug-in
-(with its X11 UI) and the CLAP plug-in for Linux hosts, and sarvo-host, a command-line VST 2.x host that renders audio files through a plug-in, shows what it reports
+(with its X11 UI), the VST3 bundle and the CLAP plug-in for Linux hosts, and sarvo-host, a command-line VST 2.x host that renders audio files through a plug-in, shows what it reports
 and reads and writes its presets.")
 set(CPACK_PACKAGE_CONTACT "Sarvo developers <sarvo@localhost>")
 set(CPACK_GENERATOR DEB)
