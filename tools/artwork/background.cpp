@@ -72,7 +72,7 @@ void engraved(Canvas& c, const Font& f, double x, double baseline, const std::st
 
 void knobSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
-    Font label(fonts.regular, 11.0);
+    Font label(fonts.regular, 11.0, c.scale());
     for (int i = 0; i < 3; ++i) {
         const Rect& k = layout.knobs[i];
         const double cx = k.x + kKnobCentreX;
@@ -119,7 +119,7 @@ void graphSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
     for (int k = 0; left + (k * unit) / 2 <= right; ++k) vline(c, left + (k * unit) / 2, bottom + 1, bottom + 4, axis);
     for (int k = 0; k <= 2; ++k) hline(c, bottom - (k * unit) / 2, left - 3, left, axis);
 
-    Font caption(fonts.regular, 10.0);
+    Font caption(fonts.regular, 10.0, c.scale());
     engraved(c, caption, left, layout.graph.y - 6, "Output", solid(captionColour()), 0.3);
     const double w = caption.measure("Input", 0.3);
     engraved(c, caption, right - w, layout.graph.y + layout.graph.h + 14, "Input", solid(captionColour()), 0.3);
@@ -127,7 +127,7 @@ void graphSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 
 void waveSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
-    Font caption(fonts.regular, 10.0);
+    Font caption(fonts.regular, 10.0, c.scale());
     const char* names[2] = {"Left", "Right"};
     for (int i = 0; i < 2; ++i) {
         const Rect& r = layout.waves[i];
@@ -161,8 +161,8 @@ void waveSection(Canvas& c, const Layout& layout, const FontFiles& fonts)
 
 void nameplate(Canvas& c, const Layout& layout, const FontFiles& fonts)
 {
-    Font name(fonts.bold, 30.0);
-    Font sub(fonts.regular, 10.0);
+    Font name(fonts.bold, 30.0, c.scale());
+    Font sub(fonts.regular, 10.0, c.scale());
     const double x = layout.waves[0].x - 1;
     const double baseline = 45;
     name.draw(c, x, baseline + 1, "Sarvo", solid(rgb8(28, 33, 39)), -0.6, 0.6);
@@ -173,9 +173,9 @@ void nameplate(Canvas& c, const Layout& layout, const FontFiles& fonts)
 
 }  // namespace
 
-Canvas renderBackground(const Layout& layout, const FontFiles& fonts)
+Canvas renderBackground(const Layout& layout, const FontFiles& fonts, int scale)
 {
-    Canvas c(layout.width, layout.height);
+    Canvas c(layout.width, layout.height, scale);
     c.fillBox(Box{0, 0, layout.width, layout.height}, linear(0, 0, panelTop(), 0, layout.height, panelBottom()));
     // Light top edge and a darker last row above the credit strip.
     hline(c, 0, 0, layout.width, withAlpha(bevelLight(), 0.5));

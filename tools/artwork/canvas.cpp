@@ -98,9 +98,11 @@ Sdf outline(Sdf a, double width, double offset)
     return [a, width, offset](double x, double y) { return std::fabs(a(x, y) - offset) - width * 0.5; };
 }
 
-Canvas::Canvas(int width, int height) : width_(width), height_(height), pixels_(size_t(width) * height) {}
+Canvas::Canvas(int width, int height, int scale)
+    : width_(width * scale), height_(height * scale), scale_(scale), pixels_(size_t(width_) * height_)
+{}
 
-void Canvas::blend(int x, int y, const Colour& c, double coverage)
+void Canvas::blendPixel(int x, int y, const Colour& c, double coverage)
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
     const double a = clamp01(c.a * coverage);
@@ -113,34 +115,45 @@ void Canvas::blend(int x, int y, const Colour& c, double coverage)
     p.a = a + p.a * k;
 }
 
+void Canvas::blend(int x, int y, const Colour& c, double coverage)
+{
+    for (int j = 0; j < scale_; ++j)
+        for (int i = 0; i < scale_; ++i) blendPixel(x * scale_ + i, y * scale_ + j, c, coverage);
+}
+
 void Canvas::fill(const Box& box, const Sdf& shape, const Paint& paint, double opacity, double blur)
 {
-    const int x0 = std::max(box.x0, 0);
-    const int y0 = std::max(box.y0, 0);
-    const int x1 = std::min(box.x1, width_);
-    const int y1 = std::min(box.y1, height_);
+    const int x0 = std::max(box.x0 * scale_, 0);
+    const int y0 = std::max(box.y0 * scale_, 0);
+    const int x1 = std::min(box.x1 * scale_, width_);
+    const int y1 = std::min(box.y1 * scale_, height_);
+    const double k = scale_;
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
-            const double px = x + 0.5;
-            const double py = y + 0.5;
-            const double cov = coverageOf(shape(px, py), blur) * opacity;
-            if (cov > 0.0) blend(x, y, paint(px, py), cov);
+            // The canvas pixel's centre in skin pixels; distances back in canvas pixels.
+            const double px = (x + 0.5) / k;
+            const double py = (y + 0.5) / k;
+            const double cov = coverageOf(shape(px, py) * k, blur * k) * opacity;
+            if (cov > 0.0) blendPixel(x, y, paint(px, py), cov);
         }
     }
 }
 
 void Canvas::fillBox(const Box& box, const Paint& paint)
 {
-    const int x0 = std::max(box.x0, 0);
-    const int y0 = std::max(box.y0, 0);
-    const int x1 = std::min(box.x1, width_);
-    const int y1 = std::min(box.y1, height_);
+    const int x0 = std::max(box.x0 * scale_, 0);
+    const int y0 = std::max(box.y0 * scale_, 0);
+    const int x1 = std::min(box.x1 * scale_, width_);
+    const int y1 = std::min(box.y1 * scale_, height_);
+    const double k = scale_;
     for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) blend(x, y, paint(x + 0.5, y + 0.5), 1.0);
+        for (int x = x0; x < x1; ++x) blendPixel(x, y, paint((x + 0.5) / k, (y + 0.5) / k), 1.0);
 }
 
 void Canvas::draw(const Canvas& other, int dx, int dy)
 {
+    dx *= scale_;
+    dy *= scale_;
     for (int y = 0; y < other.height(); ++y) {
         for (int x = 0; x < other.width(); ++x) {
             const int tx = x + dx;

@@ -4,6 +4,11 @@
 // the way the editor's surface composites them). Shapes are given as signed distance functions
 // (negative inside, in pixels) and filled with edge anti-aliasing; a shape filled with a blur
 // radius gets a Gaussian-like soft edge instead, which draws shadows and glows.
+//
+// A canvas has a whole-number scale: everything is drawn in the skin's pixels (boxes, shapes,
+// paints, offsets) and lands on scale x scale canvas pixels each, with the edges anti-aliased at
+// the canvas's own resolution. The editor's 2x and 3x image sets are drawn that way from the same
+// drawing code as the 1x set.
 #pragma once
 
 #include <algorithm>
@@ -85,21 +90,26 @@ inline void direction(double deg, double& dx, double& dy)
 
 class Canvas {
 public:
-    Canvas(int width, int height);
+    // A picture of width x height skin pixels, each scale x scale canvas pixels.
+    Canvas(int width, int height, int scale = 1);
 
+    // The size in canvas pixels.
     int width() const { return width_; }
     int height() const { return height_; }
+    int scale() const { return scale_; }
     const Premul& at(int x, int y) const { return pixels_[size_t(y) * width_ + x]; }
     Premul& at(int x, int y) { return pixels_[size_t(y) * width_ + x]; }
 
-    // Source-over of a straight colour with extra coverage 0..1 at one pixel.
+    // Source-over of a straight colour with extra coverage 0..1 over the skin pixel (x, y).
     void blend(int x, int y, const Colour& c, double coverage);
+    // The same for one canvas pixel.
+    void blendPixel(int x, int y, const Colour& c, double coverage);
     // Fills the shape inside the box (cut to the canvas). blur 0 gives a one-pixel anti-aliased
-    // edge; blur > 0 a soft edge of about that standard deviation.
+    // edge; blur > 0 a soft edge of about that standard deviation (in skin pixels).
     void fill(const Box& box, const Sdf& shape, const Paint& paint, double opacity = 1.0, double blur = 0.0);
     // Fills the whole box with the paint, fully covered.
     void fillBox(const Box& box, const Paint& paint);
-    // Draws another canvas over this one at (dx, dy).
+    // Draws another canvas of the same scale over this one at (dx, dy) (skin pixels).
     void draw(const Canvas& other, int dx, int dy);
 
     // Straight 8-bit or 16-bit samples, red, green, blue and (if alpha) alpha per pixel, in
@@ -109,6 +119,7 @@ public:
 private:
     int width_;
     int height_;
+    int scale_;
     std::vector<Premul> pixels_;
 };
 

@@ -7,9 +7,9 @@
 
 namespace art {
 
-Canvas renderKnobFrame(const Layout& layout, int frame, int frameCount)
+Canvas renderKnobFrame(const Layout& layout, int frame, int frameCount, int scale)
 {
-    Canvas c(layout.knob.frameWidth, layout.knob.frameHeight);
+    Canvas c(layout.knob.frameWidth, layout.knob.frameHeight, scale);
     const Box all{0, 0, layout.knob.frameWidth, layout.knob.frameHeight};
     const double cx = kKnobCentreX;
     const double cy = kKnobCentreY;
@@ -53,17 +53,21 @@ Canvas renderKnobFrame(const Layout& layout, int frame, int frameCount)
     return c;
 }
 
-Canvas renderKnobStrip(const Layout& layout)
+Canvas renderKnobStrip(const Layout& layout, int scale, int columns)
 {
-    Canvas strip(layout.knob.frameWidth, layout.knob.frameHeight * layout.knob.frames);
-    for (int f = 0; f < layout.knob.frames; ++f)
-        strip.draw(renderKnobFrame(layout, f, layout.knob.frames), 0, f * layout.knob.frameHeight);
+    const int frames = layout.knob.frames;
+    if (columns < 1) columns = 1;
+    const int rows = (frames + columns - 1) / columns;
+    Canvas strip(layout.knob.frameWidth * columns, layout.knob.frameHeight * rows, scale);
+    for (int f = 0; f < frames; ++f)
+        strip.draw(renderKnobFrame(layout, f, frames, scale), (f % columns) * layout.knob.frameWidth,
+                   (f / columns) * layout.knob.frameHeight);
     return strip;
 }
 
-Canvas renderSwitchFrame(const Layout& layout, bool on, const FontFiles& fonts)
+Canvas renderSwitchFrame(const Layout& layout, bool on, const FontFiles& fonts, int scale)
 {
-    Canvas c(layout.toggle.frameWidth, layout.toggle.frameHeight);
+    Canvas c(layout.toggle.frameWidth, layout.toggle.frameHeight, scale);
     const Box all{0, 0, layout.toggle.frameWidth, layout.toggle.frameHeight};
     const double w = layout.toggle.frameWidth, h = layout.toggle.frameHeight;
 
@@ -86,7 +90,7 @@ Canvas renderSwitchFrame(const Layout& layout, bool on, const FontFiles& fonts)
     }
 
     // Caption.
-    Font font(fonts.regular, 11.0);
+    Font font(fonts.regular, 11.0, scale);
     const double textX = 21.0;
     const double room = w - textX - 5.0;
     double tracking = 0.0;
@@ -97,11 +101,11 @@ Canvas renderSwitchFrame(const Layout& layout, bool on, const FontFiles& fonts)
     return c;
 }
 
-Canvas renderSwitchStrip(const Layout& layout, const FontFiles& fonts)
+Canvas renderSwitchStrip(const Layout& layout, const FontFiles& fonts, int scale)
 {
-    Canvas strip(layout.toggle.frameWidth, layout.toggle.frameHeight * 2);
-    strip.draw(renderSwitchFrame(layout, false, fonts), 0, 0);
-    strip.draw(renderSwitchFrame(layout, true, fonts), 0, layout.toggle.frameHeight);
+    Canvas strip(layout.toggle.frameWidth, layout.toggle.frameHeight * 2, scale);
+    strip.draw(renderSwitchFrame(layout, false, fonts, scale), 0, 0);
+    strip.draw(renderSwitchFrame(layout, true, fonts, scale), 0, layout.toggle.frameHeight);
     return strip;
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Re-renders the built-in skin's pictures into src/resources/ (background.png, bigpot.png,
-# oversample.png). Needs cmake, a C++17 compiler, FreeType, libpng and the DejaVu fonts.
+# oversample.png, and their 2x and 3x sets, *_2x.png and *_3x.png). Needs cmake, a C++17
+# compiler, FreeType, libpng and the DejaVu fonts.
 #
 #   tools/artwork/generate.sh [--preview DIR] [--fonts DIR]
 #

@@ -4,9 +4,12 @@
 //
 // writes background.png (8-bit RGB), bigpot.png (16-bit RGBA, the knob frames) and
 // oversample.png (8-bit RGBA, switch off and on) into the output directory, at the sizes and
-// frame counts of the skin text (by default the built-in skin, src/resources/sarvo.skin). With --preview it also writes enlarged views of some knob and switch frames and a
-// picture of the whole editor as the skin puts it together, with a sample curve, sample
-// envelopes and value texts, for looking at the artwork.
+// frame counts of the skin text (by default the built-in skin, src/resources/sarvo.skin), and the
+// same three drawn for the editor's larger scales: background_2x.png, bigpot_2x.png,
+// oversample_2x.png at twice every size and the _3x files at three times (all 8-bit, the knob
+// frames in one row; the module carries them as resources of their own). With --preview it also writes enlarged views of some
+// knob and switch frames and a picture of the whole editor as the skin puts it together, with a
+// sample curve, sample envelopes and value texts, for looking at the artwork.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -203,6 +206,16 @@ int main(int argc, char** argv)
     bool ok = save(outDir + "/background.png", background, 8, false);
     ok = save(outDir + "/bigpot.png", knobs, 16, true) && ok;
     ok = save(outDir + "/oversample.png", switches, 8, true) && ok;
+    // The larger sets, drawn at their own resolution. 8-bit samples keep the module small: the
+    // editor's decoder keeps 8 bits of every sample anyway.
+    for (int scale : {2, 3}) {
+        const std::string suffix = "_" + std::to_string(scale) + "x.png";
+        ok = save(outDir + "/background" + suffix, renderBackground(layout, fonts, scale), 8, false) && ok;
+        // The larger knob frames lie side by side in one row: deflate then finds most of each
+        // frame in the frame just before it, which in a column would lie beyond its 32 KB window.
+        ok = save(outDir + "/bigpot" + suffix, renderKnobStrip(layout, scale, layout.knob.frames), 8, true) && ok;
+        ok = save(outDir + "/oversample" + suffix, renderSwitchStrip(layout, fonts, scale), 8, true) && ok;
+    }
     if (!previewDir.empty()) {
         std::error_code ignored;
         std::filesystem::create_directories(previewDir, ignored);

@@ -27,14 +27,14 @@ double advance(FT_Face face, FT_UInt glyph)
 
 }  // namespace
 
-Font::Font(const std::string& path, double pixelSize)
+Font::Font(const std::string& path, double pixelSize, int scale) : scale_(scale)
 {
     FT_Library lib = nullptr;
     if (FT_Init_FreeType(&lib) != 0) return;
     library_ = lib;
     FT_Face face = nullptr;
     if (FT_New_Face(lib, path.c_str(), 0, &face) != 0) return;
-    if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(pixelSize * 64.0 + 0.5), 72, 72) != 0) {
+    if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(pixelSize * scale * 64.0 + 0.5), 72, 72) != 0) {
         FT_Done_Face(face);
         return;
     }
@@ -51,16 +51,17 @@ double Font::measure(const std::string& text, double tracking) const
 {
     if (!face_) return 0.0;
     FT_Face face = faceOf(face_);
+    const double spacing = tracking * scale_;
     double x = 0.0;
     FT_UInt previous = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const FT_UInt glyph = FT_Get_Char_Index(face, static_cast<unsigned char>(text[i]));
         x += kerning(face, previous, glyph);
         x += advance(face, glyph);
-        if (i + 1 < text.size()) x += tracking;
+        if (i + 1 < text.size()) x += spacing;
         previous = glyph;
     }
-    return x;
+    return x / scale_;
 }
 
 double Font::capHeight() const
@@ -68,7 +69,7 @@ double Font::capHeight() const
     if (!face_) return 0.0;
     FT_Face face = faceOf(face_);
     if (FT_Load_Char(face, 'H', FT_LOAD_NO_HINTING) != 0) return 0.0;
-    return face->glyph->metrics.horiBearingY / 64.0;
+    return face->glyph->metrics.horiBearingY / 64.0 / scale_;
 }
 
 void Font::draw(Canvas& canvas, double x, double y, const std::string& text, const Paint& paint, double tracking,
@@ -76,8 +77,10 @@ void Font::draw(Canvas& canvas, double x, double y, const std::string& text, con
 {
     if (!face_) return;
     FT_Face face = faceOf(face_);
-    const int baseline = static_cast<int>(std::lround(y));
-    double pen = x;
+    const double k = scale_;
+    const int baseline = static_cast<int>(std::lround(y * k));
+    const double spacing = tracking * k;
+    double pen = x * k;
     FT_UInt previous = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const FT_UInt glyph = FT_Get_Char_Index(face, static_cast<unsigned char>(text[i]));
@@ -99,12 +102,12 @@ void Font::draw(Canvas& canvas, double x, double y, const std::string& text, con
                     const int px = left + static_cast<int>(col);
                     const int py = top + static_cast<int>(row);
                     const double cov = std::pow(v / 255.0, coverageGamma) * opacity;
-                    canvas.blend(px, py, paint(px + 0.5, py + 0.5), cov);
+                    canvas.blendPixel(px, py, paint((px + 0.5) / k, (py + 0.5) / k), cov);
                 }
             }
         }
         FT_Set_Transform(face, nullptr, nullptr);
-        pen += step + tracking;
+        pen += step + spacing;
         previous = glyph;
     }
 }
