@@ -32,25 +32,13 @@ void ZControl::takeSnapshot(ZSurface& surface)
     delete background;
     background = nullptr;
     if (width < 1 || height < 1 || width > surface.clipWidth() || height > surface.clipHeight()) return;
-    ZBitmap* snap = new (std::nothrow) ZBitmap(width, height);
-    if (!snap) return;
-    if (!snap->isValid()) {
-        delete snap;
-        return;
-    }
-    const uint32_t* src = surface.pixels();
-    const int32_t stride = surface.width();
-    for (int32_t row = 0; row < height; ++row) {
-        const uint32_t* line = src + static_cast<std::size_t>(surface.clipY() + row) * stride + surface.clipX();
-        uint32_t* out = snap->pixels + static_cast<std::size_t>(row) * width;
-        for (int32_t col = 0; col < width; ++col) out[col] = line[col] | 0xFF000000u;
-    }
-    background = snap;
+    // The device pixels under the rectangle: at a scale the snapshot has the surface's resolution.
+    background = surface.copyDeviceArea(width, height);
 }
 
 void ZControl::restoreSnapshot(ZSurface& surface)
 {
-    if (background) surface.blendBitmap(0, 0, background->width, background->height, 0, 0, background);
+    if (background) surface.blendDeviceBitmap(0, 0, background->width, background->height, 0, 0, background);
 }
 
 void ZControl::invalidate()

@@ -59,8 +59,9 @@ public:
     ZControlHost* window = nullptr;  // not owned; null until attach
 
 protected:
-    // Replaces the snapshot by a copy of the width x height pixels at the clip origin (alpha
-    // forced to 255); keeps none when the control does not fit in the clip.
+    // Replaces the snapshot by a copy of the surface's pixels under the width x height rectangle
+    // at the clip origin (device pixels at the surface's scale; alpha forced to 255); keeps none
+    // when the control does not fit in the clip.
     void takeSnapshot(ZSurface& surface);
     // Blends the snapshot back at (0, 0); nothing without one.
     void restoreSnapshot(ZSurface& surface);

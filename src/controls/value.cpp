@@ -63,7 +63,9 @@ bool ZValue::leftDown(bool /*shift*/, bool /*ctrl*/, int32_t /*x*/, int32_t /*y*
     entry_->effect = effect;
     entry_->editorWindow = window;
     entry_->parameterIndex = parameterIndex;
-    entry_->font = font ? font->gdiFont() : nullptr;
-    entry_->open(x, y, x + width, y + height);
+    // At a scale the field covers the control's window pixels with the font of the scaled height.
+    entry_->font = font ? font->gdiFontAt(window->scale()) : nullptr;
+    entry_->open(window->windowPixel(x), window->windowPixel(y), window->windowPixel(x + width),
+                 window->windowPixel(y + height));
     return false;
 }

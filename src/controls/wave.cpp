@@ -52,6 +52,43 @@ double fastLog2(double x)
     return static_cast<double>(e) + m * m * m / 7.0 - m * m + 3.0 * m - 15.0 / 7.0;
 }
 
+namespace {
+
+// A display area's rows in device pixels, relative to the device clip origin: its top and bottom
+// edges, the axis row, the scale (pixels per full scale) and the thickness of its lines. At scale
+// 1 these are the skin's own numbers, so the rows are exactly those of the skin's formula.
+struct DeviceRows {
+    int32_t top;
+    int32_t bottom;
+    int32_t mid;
+    double scale;
+    int32_t line;
+
+    DeviceRows(const ZSurface& surface, int32_t height, int32_t skinMid, double skinScale)
+        : top(surface.deviceY(0)), bottom(surface.deviceY(height)), mid(surface.deviceY(skinMid)),
+          scale(skinScale * surface.scale()), line(static_cast<int32_t>(std::floor(surface.scale() + 0.5)))
+    {
+        if (line < 1) line = 1;
+    }
+    // mid - round(scale x value), held inside the area.
+    int32_t row(double value) const { return top + waveRow(value, mid - top, scale, bottom - top); }
+};
+
+// A horizontal line across the first `width` skin columns at a device row: the skin's one-pixel
+// line at scale 1, a line as thick as a skin pixel (rounded) at the device resolution otherwise.
+void levelLine(ZSurface& surface, const ZColour& colour, const DeviceRows& rows, int32_t row, int32_t width)
+{
+    if (surface.scale() == 1.0) {
+        surface.drawHLine(colour, row, 0, width);
+        return;
+    }
+    if (row < rows.top || row >= rows.bottom) return;
+    const int32_t end = row + rows.line < rows.bottom ? row + rows.line : rows.bottom;
+    surface.fillDeviceRect(colour, surface.deviceX(0), row, surface.deviceX(width), end);
+}
+
+}  // namespace
+
 int32_t ZWaveSource::entriesWritten() const
 {
     return history ? history->entriesWritten.load(std::memory_order_acquire) : 0;
@@ -66,20 +103,25 @@ void ZWaveSource::drawEnvelope(ZSurface& surface, int32_t width, int32_t height,
     const int32_t count = length < width ? length : width;
     int32_t position = history->writePosition.load(std::memory_order_acquire);
     if (position < 0 || position >= length) position = 0;
+    // One skin column per entry; at a scale the rows are those of the device pixels, so the
+    // envelope's height has the device's resolution.
+    const DeviceRows rows(surface, height, mid, scale);
+    const bool scaled = surface.scale() != 1.0;
+    const auto column = [&](const ZColour& colour, int32_t x, int32_t y1, int32_t y2) {
+        if (!scaled) {
+            surface.drawVLine(colour, x, y2, y1);
+            return;
+        }
+        surface.fillDeviceRect(colour, surface.deviceX(x), y1 < y2 ? y1 : y2, surface.deviceX(x + 1),
+                               y1 < y2 ? y2 : y1);
+    };
     for (int32_t k = 0; k < count; ++k) {
         int32_t i = position - k - 1;
         if (i < 0) i += length;
         const int32_t x = width - k - 1;
-        if (colour1) {
-            const int32_t y1 = waveRow(zoom * history->inputMinAt(i), mid, scale, height);
-            const int32_t y2 = waveRow(zoom * history->inputMaxAt(i), mid, scale, height);
-            surface.drawVLine(*colour1, x, y2, y1);
-        }
-        if (colour2) {
-            const int32_t y1 = waveRow(zoom * history->outputMinAt(i), mid, scale, height);
-            const int32_t y2 = waveRow(zoom * history->outputMaxAt(i), mid, scale, height);
-            surface.drawVLine(*colour2, x, y2, y1);
-        }
+        if (colour1) column(*colour1, x, rows.row(zoom * history->inputMinAt(i)), rows.row(zoom * history->inputMaxAt(i)));
+        if (colour2)
+            column(*colour2, x, rows.row(zoom * history->outputMinAt(i)), rows.row(zoom * history->outputMaxAt(i)));
     }
 }
 
@@ -120,12 +162,13 @@ void ZWave::draw(ZSurface& surface)
     restoreSnapshot(surface);
     source.drawEnvelope(surface, width, height, mid, scale, 1.0);
     if (source.axis) {
-        surface.drawHLine(*source.axis, mid, 0, width);
+        const DeviceRows rows(surface, height, mid, scale);
+        levelLine(surface, *source.axis, rows, rows.mid, width);
         for (const double level : {a, b}) {
             if (!(level >= 0.0 && level <= 1.0)) continue;
-            const int32_t r = waveRound(scale * level);
-            surface.drawHLine(*source.axis, mid - r, 0, width);
-            surface.drawHLine(*source.axis, mid + r, 0, width);
+            const int32_t r = waveRound(rows.scale * level);
+            levelLine(surface, *source.axis, rows, rows.mid - r, width);
+            levelLine(surface, *source.axis, rows, rows.mid + r, width);
         }
     }
     lastCount = n;
@@ -244,13 +287,14 @@ void ZZoomWave::draw(ZSurface& surface)
         const double z = static_cast<double>(zoom);
         source.drawEnvelope(surface, waveWidth, waveHeight, mid, scale, z);
         if (source.axis) {
-            surface.drawHLine(*source.axis, mid, 0, waveWidth);
+            const DeviceRows rows(surface, waveHeight, mid, scale);
+            levelLine(surface, *source.axis, rows, rows.mid, waveWidth);
             for (const double level : {a, b}) {
                 if (!(level == level)) continue;
-                const int32_t r = waveRound(z * level * scale);
-                if (!(r >= 0 && r < scale)) continue;
-                surface.drawHLine(*source.axis, mid - r, 0, waveWidth);
-                surface.drawHLine(*source.axis, mid + r, 0, waveWidth);
+                const int32_t r = waveRound(z * level * rows.scale);
+                if (!(r >= 0 && r < rows.scale)) continue;
+                levelLine(surface, *source.axis, rows, rows.mid - r, waveWidth);
+                levelLine(surface, *source.axis, rows, rows.mid + r, waveWidth);
             }
         }
     }

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "controls/credit_strip.h"
 #include "editor/editor_window.h"
 #include "host/zplugin.h"
 #include "platform/platform.h"
@@ -35,14 +34,18 @@ void ZEditor::releaseWindow()
 
 bool ZEditor::getRect(ERect** rect)
 {
-    const ZSkin* skin = window_ ? window_->skin() : nullptr;
+    // The window's client size: the skin and the credit strip at the window's scale.
     rect_.top = 0;
     rect_.left = 0;
-    rect_.bottom = static_cast<VstInt16>(skin ? skin->height + kCreditStripHeight : 0);
-    rect_.right = static_cast<VstInt16>(skin ? skin->width : 0);
+    rect_.bottom = static_cast<VstInt16>(window_ ? window_->clientHeight() : 0);
+    rect_.right = static_cast<VstInt16>(window_ ? window_->clientWidth() : 0);
     if (rect) *rect = &rect_;
     return true;
 }
+
+bool ZEditor::setScale(double scale) { return window_ && window_->setScale(scale); }
+
+double ZEditor::scale() const { return window_ ? window_->scale() : 1.0; }
 
 bool ZEditor::open(void* parent)
 {

@@ -17,8 +17,12 @@ public:
     // Destroys the window object (a Win32 window still open goes first), the skin with it.
     ~ZEditor() override;
 
-    // 0, 0, skin height + kCreditStripHeight, skin width (top, left, bottom, right).
+    // 0, 0, skin height + kCreditStripHeight, skin width (top, left, bottom, right), at the scale.
     bool getRect(ERect** rect) override;
+    // The scale the editor is shown at (1 to 3; 1 until set): false without a window object or
+    // outside the range. An open editor's window resizes at once.
+    bool setScale(double scale);
+    double scale() const;
     // Makes the window as a child of the host's window and tells the effect; true when the window
     // was made.
     bool open(void* parent) override;

@@ -1,5 +1,7 @@
 #include "editor/editor_window.h"
 
+#include <cmath>
+
 #include "controls/control.h"
 #include "controls/credit_strip.h"
 #include "gui/surface.h"
@@ -21,9 +23,46 @@ ZEditorWindow::~ZEditorWindow()
     skin_ = nullptr;
 }
 
-int32_t ZEditorWindow::clientWidth() const { return skin_ ? skin_->width : 0; }
+namespace {
 
-int32_t ZEditorWindow::clientHeight() const { return skin_ ? skin_->height + kCreditStripHeight : 0; }
+int32_t scaled(int32_t size, double scale)
+{
+    return scale == 1.0 ? size : static_cast<int32_t>(std::floor(size * scale + 0.5));
+}
+
+}  // namespace
+
+int32_t ZEditorWindow::clientWidth() const { return skin_ ? scaled(skin_->width, scale_) : 0; }
+
+int32_t ZEditorWindow::clientHeight() const
+{
+    return skin_ ? scaled(skin_->height + kCreditStripHeight, scale_) : 0;
+}
+
+int32_t ZEditorWindow::toSkin(int32_t windowPixel) const
+{
+    if (scale_ == 1.0) return windowPixel;
+    return static_cast<int32_t>(std::floor((windowPixel + 0.5) / scale_));
+}
+
+bool ZEditorWindow::setScale(double scale)
+{
+    if (!(scale >= ZSurface::kMinScale && scale <= ZSurface::kMaxScale)) return false;
+    if (scale == scale_) return true;
+    // A typed value is committed before the field's font and place change under it.
+    if (handle_ && isWindow(handle_) && focusWindow() != handle_) {
+        WindowHandle focus = focusWindow();
+        if (focus && parentWindow(focus) == handle_) setFocus(handle_);
+    }
+    dropCapture();
+    scale_ = scale;
+    if (handle_ && isWindow(handle_)) {
+        setWindowPosition(handle_, 0, 0, clientWidth(), clientHeight());
+        rebuildSurface();
+        invalidate();
+    }
+    return true;
+}
 
 void ZEditorWindow::fillCreateParams(CreateParams& params)
 {
@@ -66,6 +105,11 @@ void ZEditorWindow::destroySurface()
 {
     delete surface_;
     surface_ = nullptr;
+    // The pictures made for a scale go with the surface that drew them (the next surface makes
+    // them again); the skin's own pictures stay.
+    if (skin_)
+        for (ZResource* r : skin_->resources)
+            if (r && r->isOfType(kImageResourceType)) static_cast<ZImageResource*>(r)->releaseScaledFrames();
 }
 
 void ZEditorWindow::invalidate()
@@ -99,12 +143,13 @@ void ZEditorWindow::rebuildSurface()
 {
     const int32_t w = clientWidth();
     const int32_t h = clientHeight();
-    if (surface_ && surface_->width() == w && surface_->height() == h) {
+    if (surface_ && surface_->width() == w && surface_->height() == h && surface_->scale() == scale_) {
         fullRedraw();
         return;
     }
     destroySurface();
-    surface_ = ZSurface::create(handle_, w, h);
+    surface_ = ZSurface::create(handle_, skin_ ? skin_->width : 0, skin_ ? skin_->height + kCreditStripHeight : 0,
+                                scale_);
     fullRedraw();
 }
 
@@ -206,32 +251,32 @@ void ZEditorWindow::route(Mouse kind, WParam keys, int32_t x, int32_t y)
 LResult ZEditorWindow::onLeftButtonDown(WParam keys, int32_t x, int32_t y)
 {
     setFocus(handle_);
-    route(Mouse::LeftDown, keys, x, y);
+    route(Mouse::LeftDown, keys, toSkin(x), toSkin(y));
     return 0;
 }
 
 LResult ZEditorWindow::onRightButtonDown(WParam keys, int32_t x, int32_t y)
 {
     setFocus(handle_);
-    route(Mouse::RightDown, keys, x, y);
+    route(Mouse::RightDown, keys, toSkin(x), toSkin(y));
     return 0;
 }
 
 LResult ZEditorWindow::onLeftButtonUp(WParam keys, int32_t x, int32_t y)
 {
-    route(Mouse::LeftUp, keys, x, y);
+    route(Mouse::LeftUp, keys, toSkin(x), toSkin(y));
     return 0;
 }
 
 LResult ZEditorWindow::onRightButtonUp(WParam keys, int32_t x, int32_t y)
 {
-    route(Mouse::RightUp, keys, x, y);
+    route(Mouse::RightUp, keys, toSkin(x), toSkin(y));
     return 0;
 }
 
 LResult ZEditorWindow::onMouseMove(WParam keys, int32_t x, int32_t y)
 {
-    route(Mouse::Move, keys, x, y);
+    route(Mouse::Move, keys, toSkin(x), toSkin(y));
     return 0;
 }
 

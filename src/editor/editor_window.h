@@ -4,6 +4,12 @@
 // client size: the skin's width by its height plus the kCreditStripHeight rows of the credit strip. Controls
 // never see messages: the window paints them into the surface and turns mouse messages into
 // control calls, with a hit test in list order (edges included), a page filter and a capture.
+//
+// The window shows the skin at a scale (1 to 3): its client area is round(width x scale) by
+// round((height + kCreditStripHeight) x scale) pixels and its surface draws at that resolution.
+// Mouse positions are turned back into skin coordinates (the window pixel's centre divided by the
+// scale, rounded down), so the controls, their hit tests and their drag distances stay in skin
+// pixels whatever the scale.
 #pragma once
 
 #include <cstdint>
@@ -54,9 +60,18 @@ public:
     void fullRedraw();
     // Every control of the current page draws into the surface (what each paint does before the copy).
     void drawControls();
-    // Client size: skin width x (skin height + kCreditStripHeight); 0 x 0 without a skin.
+    // Client size: skin width x (skin height + kCreditStripHeight) at the scale, rounded; 0 x 0
+    // without a skin.
     int32_t clientWidth() const;
     int32_t clientHeight() const;
+
+    // Shows the skin at the scale from now on: false (nothing changed) outside
+    // ZSurface::kMinScale..kMaxScale. An open window takes the new client size at once (a text
+    // entry that is open is committed first) and is drawn again.
+    bool setScale(double scale);
+    double scale() const override { return scale_; }
+    // The skin coordinate of a window pixel along one axis.
+    int32_t toSkin(int32_t windowPixel) const;
 
     ZEffectLink* effect() const { return effect_; }
     ZSkin* skin() const { return skin_; }
@@ -83,4 +98,5 @@ private:
     bool paintSuppressed_ = false;
     int32_t page_ = 1;
     bool tearingDown_ = false;
+    double scale_ = 1.0;
 };

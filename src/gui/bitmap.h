@@ -35,3 +35,11 @@ struct ZBitmap {
     void adopt(uint32_t* newPixels, int32_t newWidth, int32_t newHeight);
     void release();
 };
+
+// A picture made of frames (frameWidth x frameHeight each, `columns` to a row, frames left to
+// right, then top to bottom) filtered to frames of targetWidth x targetHeight in the same grid.
+// Each frame is filtered on its own, so no frame lends pixels to its neighbour; the filter is a
+// tent over the source pixels that a target pixel spans (at least one pixel each way), in
+// premultiplied alpha. Null when the layout does not fit the picture or memory is short.
+ZBitmap* resampleFrames(const ZBitmap& source, int32_t frameWidth, int32_t frameHeight, int32_t frameCount,
+                        int32_t columns, int32_t targetWidth, int32_t targetHeight);

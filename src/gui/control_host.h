@@ -3,6 +3,7 @@
 // never know the editor itself.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "platform/window_system.h"
@@ -21,4 +22,13 @@ public:
     virtual bool tearingDown() const = 0;
     // The native window, the parent of a text entry.
     virtual platform::WindowHandle handle() = 0;
+    // The scale the window shows the skin at (1 to 3): its pixels per skin pixel.
+    virtual double scale() const = 0;
+
+    // The window pixel of a skin coordinate: round(v x scale).
+    int32_t windowPixel(int32_t v) const
+    {
+        const double s = scale();
+        return s == 1.0 ? v : static_cast<int32_t>(std::floor(v * s + 0.5));
+    }
 };

@@ -32,6 +32,8 @@ bool ZShape::bounds(ZBounds& out) const
     return true;
 }
 
+ZShape* ZShape::scaledCopy(double, double, double) const { return nullptr; }
+
 void ZShape::setBounds(double x0, double y0, double x1, double y1)
 {
     if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
@@ -61,6 +63,11 @@ int ZDiscShape::classify(int32_t x, int32_t y) const { return classifyPixel(x, y
 
 bool ZDiscShape::contains(double px, double py) const { return containsPoint(px, py); }
 
+ZShape* ZDiscShape::scaledCopy(double scale, double dx, double dy) const
+{
+    return new (std::nothrow) ZDiscShape(cx_ * scale + dx, cy_ * scale + dy, r_ * scale);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 ZSegmentShape::ZSegmentShape(double x1, double y1, double x2, double y2, double width)
@@ -79,6 +86,12 @@ ZSegmentShape::ZSegmentShape(double x1, double y1, double x2, double y2, double 
 int ZSegmentShape::classify(int32_t x, int32_t y) const { return classifyPixel(x, y); }
 
 bool ZSegmentShape::contains(double px, double py) const { return containsPoint(px, py); }
+
+ZShape* ZSegmentShape::scaledCopy(double scale, double dx, double dy) const
+{
+    return new (std::nothrow)
+        ZSegmentShape(x1_ * scale + dx, y1_ * scale + dy, x2_ * scale + dx, y2_ * scale + dy, 2.0 * half_ * scale);
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -151,4 +164,18 @@ bool ZShapeGroup::contains(double px, double py) const
         if (members_[i]->bounds(b) && b.contains(tx, ty) && members_[i]->contains(px, py)) return true;
     }
     return false;
+}
+
+ZShape* ZShapeGroup::scaledCopy(double scale, double dx, double dy) const
+{
+    if (fillKind() != FillKind::kGroup) return nullptr;
+    ZShapeGroup* copy = new (std::nothrow) ZShapeGroup();
+    if (copy == nullptr) return nullptr;
+    for (int32_t i = 0; i < count_; ++i) {
+        if (!copy->add(members_[i]->scaledCopy(scale, dx, dy))) {
+            delete copy;
+            return nullptr;
+        }
+    }
+    return copy;
 }

@@ -26,6 +26,10 @@ public:
     virtual int classify(int32_t x, int32_t y) const = 0;
     // Whether the point (px, py) lies inside the shape.
     virtual bool contains(double px, double py) const = 0;
+    // The same shape with every coordinate multiplied by `scale` and moved by (dx, dy), for a
+    // surface that draws at a scale; the caller owns it. Null when the kind cannot say (the
+    // surface then asks this shape point by point).
+    virtual ZShape* scaledCopy(double scale, double dx, double dy) const;
 
     // How ZSurface::fillShape fills the shape: kGeneral through the virtual classify and contains,
     // the others through the inlined forms of the disc and the segment and the group's row-wise
@@ -60,6 +64,7 @@ public:
     ZDiscShape(double cx, double cy, double r);
     int classify(int32_t x, int32_t y) const override;
     bool contains(double px, double py) const override;
+    ZShape* scaledCopy(double scale, double dx, double dy) const override;
 
     // Inlined forms of classify and contains for the fill loops.
     int classifyPixel(int32_t x, int32_t y) const
@@ -93,6 +98,7 @@ public:
     ZSegmentShape(double x1, double y1, double x2, double y2, double width);
     int classify(int32_t x, int32_t y) const override;
     bool contains(double px, double py) const override;
+    ZShape* scaledCopy(double scale, double dx, double dy) const override;
 
     // Squared distance of the point (qx, qy) to the segment.
     double distance2(double qx, double qy) const
@@ -152,6 +158,8 @@ public:
 
     int classify(int32_t x, int32_t y) const override;
     bool contains(double px, double py) const override;
+    // A group of the members' copies; null for a subclass of another kind or a member without one.
+    ZShape* scaledCopy(double scale, double dx, double dy) const override;
 
     int32_t count() const { return count_; }
     const ZShape* member(int32_t index) const { return members_[index]; }

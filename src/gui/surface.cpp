@@ -1,5 +1,6 @@
 #include "gui/surface.h"
 
+#include <cmath>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -280,28 +281,73 @@ bool fillGroupShape(const FillContext& fc, const FillArea& area, const ZShapeGro
     return fillGroup(fc, area, group, anyPtrs.get(), count);
 }
 
+
+// A shape seen at a scale, asked point by point: every pixel of its bounds is treated as an edge
+// pixel and supersampled through the shape's own contains. For shapes that cannot make a scaled
+// copy of themselves.
+class ScaledShapeView final : public ZShape {
+public:
+    ScaledShapeView(const ZShape& shape, double scale, double dx, double dy)
+        : shape_(shape), scale_(scale), dx_(dx), dy_(dy)
+    {
+        ZBounds b;
+        if (shape.bounds(b))
+            setBounds(std::floor(b.x0 * scale + dx), std::floor(b.y0 * scale + dy), std::ceil(b.x1 * scale + dx) + 1.0,
+                      std::ceil(b.y1 * scale + dy) + 1.0);
+    }
+    int classify(int32_t x, int32_t y) const override
+    {
+        return empty_ || !bounds_.contains(x, y) ? kOutside : kEdge;
+    }
+    bool contains(double px, double py) const override
+    {
+        return shape_.contains((px - dx_) / scale_, (py - dy_) / scale_);
+    }
+
+private:
+    const ZShape& shape_;
+    double scale_;
+    double dx_;
+    double dy_;
+};
+
+// One channel of a bilinear sample: the four neighbours' values weighted.
+inline double lerp2(double a, double b, double c, double d, double fx, double fy)
+{
+    return (a + (b - a) * fx) * (1.0 - fy) + (c + (d - c) * fx) * fy;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 
-ZSurface* ZSurface::create(void* window, int32_t width, int32_t height)
+ZSurface* ZSurface::create(void* window, int32_t width, int32_t height, double scale)
 {
+    if (!(scale >= kMinScale && scale <= kMaxScale)) return nullptr;
     if (width < 1 || height < 1 || static_cast<int64_t>(width) * height > (int64_t(1) << 28)) return nullptr;
+    const int64_t deviceWidth = scale == 1.0 ? width : static_cast<int64_t>(std::floor(width * scale + 0.5));
+    const int64_t deviceHeight = scale == 1.0 ? height : static_cast<int64_t>(std::floor(height * scale + 0.5));
+    if (deviceWidth * deviceHeight > (int64_t(1) << 28)) return nullptr;
     uint32_t* pixels = nullptr;
-    platform::SurfaceDevice* device = platform::createSurfaceDevice(window, width, height, &pixels);
+    platform::SurfaceDevice* device = platform::createSurfaceDevice(window, static_cast<int32_t>(deviceWidth),
+                                                                    static_cast<int32_t>(deviceHeight), &pixels);
     if (device == nullptr) return nullptr;
     if (pixels == nullptr) {
         platform::destroySurfaceDevice(device);
         return nullptr;
     }
-    ZSurface* surface = new (std::nothrow) ZSurface(device, pixels, width, height);
+    ZSurface* surface = new (std::nothrow) ZSurface(device, pixels, static_cast<int32_t>(deviceWidth),
+                                                    static_cast<int32_t>(deviceHeight), width, height, scale);
     if (surface == nullptr) platform::destroySurfaceDevice(device);
     return surface;
 }
 
-ZSurface::ZSurface(platform::SurfaceDevice* device, uint32_t* pixels, int32_t width, int32_t height)
-    : width_(width), height_(height), pixels_(pixels), device_(device), clipX_(0), clipY_(0), clipWidth_(width),
-      clipHeight_(height), supersampleCount_(4), supersampleStep_(0.25), supersampleWeight_(0.0625)
+ZSurface::ZSurface(platform::SurfaceDevice* device, uint32_t* pixels, int32_t width, int32_t height, int32_t skinWidth,
+                   int32_t skinHeight, double scale)
+    : width_(width), height_(height), pixels_(pixels), device_(device), skinWidth_(skinWidth),
+      skinHeight_(skinHeight), scale_(scale), clipX_(0), clipY_(0), clipWidth_(skinWidth), clipHeight_(skinHeight),
+      devX_(0), devY_(0), devWidth_(width), devHeight_(height), supersampleCount_(4), supersampleStep_(0.25),
+      supersampleWeight_(0.0625)
 {}
 
 ZSurface::~ZSurface()
@@ -314,13 +360,23 @@ void* ZSurface::deviceContext() const { return platform::surfaceDeviceContext(de
 
 double ZSurface::opacity(uint8_t alpha) { return alpha * zblend::kAlphaScale; }
 
+int64_t ZSurface::toDevice(int64_t v) const
+{
+    if (scale_ == 1.0) return v;
+    return static_cast<int64_t>(std::floor(static_cast<double>(v) * scale_ + 0.5));
+}
+
+int32_t ZSurface::deviceX(int32_t x) const { return static_cast<int32_t>(toDevice(int64_t(clipX_) + x) - devX_); }
+
+int32_t ZSurface::deviceY(int32_t y) const { return static_cast<int32_t>(toDevice(int64_t(clipY_) + y) - devY_); }
+
 void ZSurface::setClip(int32_t x, int32_t y, int32_t w, int32_t h)
 {
     resetClip();
-    x = clampInt(x, 0, width_);
-    y = clampInt(y, 0, height_);
-    if (static_cast<int64_t>(x) + w > width_) w = width_ - x;
-    if (static_cast<int64_t>(y) + h > height_) h = height_ - y;
+    x = clampInt(x, 0, skinWidth_);
+    y = clampInt(y, 0, skinHeight_);
+    if (static_cast<int64_t>(x) + w > skinWidth_) w = skinWidth_ - x;
+    if (static_cast<int64_t>(y) + h > skinHeight_) h = skinHeight_ - y;
     // A negative size would name a rectangle left of or above the origin; it clips everything.
     if (w < 0) w = 0;
     if (h < 0) h = 0;
@@ -328,7 +384,11 @@ void ZSurface::setClip(int32_t x, int32_t y, int32_t w, int32_t h)
     clipY_ = y;
     clipWidth_ = w;
     clipHeight_ = h;
-    platform::setSurfaceDeviceClip(device_, x, y, w, h);
+    devX_ = static_cast<int32_t>(toDevice(x));
+    devY_ = static_cast<int32_t>(toDevice(y));
+    devWidth_ = static_cast<int32_t>(toDevice(int64_t(x) + w) - devX_);
+    devHeight_ = static_cast<int32_t>(toDevice(int64_t(y) + h) - devY_);
+    platform::setSurfaceDeviceClip(device_, devX_, devY_, devWidth_, devHeight_);
 }
 
 void ZSurface::resetClip()
@@ -336,12 +396,16 @@ void ZSurface::resetClip()
     platform::resetSurfaceDeviceClip(device_);
     clipX_ = 0;
     clipY_ = 0;
-    clipWidth_ = width_;
-    clipHeight_ = height_;
+    clipWidth_ = skinWidth_;
+    clipHeight_ = skinHeight_;
+    devX_ = 0;
+    devY_ = 0;
+    devWidth_ = width_;
+    devHeight_ = height_;
 }
 
-void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t dx, int32_t dy,
-                           const ZBitmap* bitmap)
+void ZSurface::blendDeviceBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t dx, int32_t dy,
+                                 const ZBitmap* bitmap)
 {
     if (bitmap == nullptr || !bitmap->isValid()) return;
     // Source pixels outside the bitmap are not read: the rectangle is cut to the bitmap, and the
@@ -372,12 +436,12 @@ void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32
         h += ddy;
         ddy = 0;
     }
-    w = min64(w, clipWidth_ - ddx);
-    h = min64(h, clipHeight_ - ddy);
+    w = min64(w, devWidth_ - ddx);
+    h = min64(h, devHeight_ - ddy);
     if (w <= 0 || h <= 0) return;
 
     const uint32_t* src = bitmap->pixels + sy0 * bitmap->width + sx0;
-    uint32_t* dst = pixels_ + (clipY_ + ddy) * width_ + (clipX_ + ddx);
+    uint32_t* dst = pixels_ + (devY_ + ddy) * width_ + (devX_ + ddx);
     for (int64_t j = 0; j < h; ++j) {
         for (int64_t i = 0; i < w; ++i) {
             const uint32_t s = src[i];
@@ -394,6 +458,136 @@ void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32
     }
 }
 
+void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t dx, int32_t dy,
+                           const ZBitmap* bitmap)
+{
+    if (scale_ == 1.0) {
+        blendDeviceBitmap(x0, y0, x1, y1, dx, dy, bitmap);
+        return;
+    }
+    if (bitmap == nullptr || !bitmap->isValid()) return;
+    // The same cut as at scale 1, in skin pixels; the visible part is then filtered.
+    int64_t sx0 = x0;
+    int64_t sy0 = y0;
+    int64_t ddx = dx;
+    int64_t ddy = dy;
+    if (sx0 < 0) {
+        ddx -= sx0;
+        sx0 = 0;
+    }
+    if (sy0 < 0) {
+        ddy -= sy0;
+        sy0 = 0;
+    }
+    const int64_t sx1 = min64(x1, bitmap->width);
+    const int64_t sy1 = min64(y1, bitmap->height);
+    const int64_t left = sx0, top = sy0;
+    int64_t w = sx1 - sx0;
+    int64_t h = sy1 - sy0;
+    if (ddx < 0) {
+        sx0 -= ddx;
+        w += ddx;
+        ddx = 0;
+    }
+    if (ddy < 0) {
+        sy0 -= ddy;
+        h += ddy;
+        ddy = 0;
+    }
+    w = min64(w, clipWidth_ - ddx);
+    h = min64(h, clipHeight_ - ddy);
+    if (w <= 0 || h <= 0) return;
+    blendScaledBitmap(sx0, sy0, w, h, ddx, ddy, left, top, sx1, sy1, *bitmap);
+}
+
+void ZSurface::blendScaledBitmap(int64_t sx, int64_t sy, int64_t w, int64_t h, int64_t dx, int64_t dy, int64_t x0,
+                                 int64_t y0, int64_t x1, int64_t y1, const ZBitmap& bitmap)
+{
+    // The device pixels of the skin rectangle (clip x + dx, clip y + dy, w, h), cut to the clip.
+    const int64_t ax = int64_t(clipX_) + dx;  // skin coordinates of the rectangle's corner
+    const int64_t ay = int64_t(clipY_) + dy;
+    const int64_t cx0 = max64(toDevice(ax), devX_);
+    const int64_t cy0 = max64(toDevice(ay), devY_);
+    const int64_t cx1 = min64(toDevice(ax + w), int64_t(devX_) + devWidth_);
+    const int64_t cy1 = min64(toDevice(ay + h), int64_t(devY_) + devHeight_);
+    const double inv = 1.0 / scale_;
+    const double lastX = static_cast<double>(x1 - 1), lastY = static_cast<double>(y1 - 1);
+    for (int64_t Y = cy0; Y < cy1; ++Y) {
+        // The device pixel's centre in source pixels (a source pixel's centre is at + 0.5).
+        double v = (static_cast<double>(Y) + 0.5) * inv - static_cast<double>(ay) + static_cast<double>(sy) - 0.5;
+        if (v < static_cast<double>(y0)) v = static_cast<double>(y0);
+        if (v > lastY) v = lastY;
+        const int64_t r0 = static_cast<int64_t>(std::floor(v));
+        const int64_t r1 = r0 + 1 <= y1 - 1 ? r0 + 1 : r0;
+        const double fy = v - static_cast<double>(r0);
+        uint32_t* row = pixels_ + Y * width_;
+        for (int64_t X = cx0; X < cx1; ++X) {
+            double u = (static_cast<double>(X) + 0.5) * inv - static_cast<double>(ax) + static_cast<double>(sx) - 0.5;
+            if (u < static_cast<double>(x0)) u = static_cast<double>(x0);
+            if (u > lastX) u = lastX;
+            const int64_t c0 = static_cast<int64_t>(std::floor(u));
+            const int64_t c1 = c0 + 1 <= x1 - 1 ? c0 + 1 : c0;
+            const double fx = u - static_cast<double>(c0);
+            const uint32_t p[4] = {bitmap.pixels[r0 * bitmap.width + c0], bitmap.pixels[r0 * bitmap.width + c1],
+                                   bitmap.pixels[r1 * bitmap.width + c0], bitmap.pixels[r1 * bitmap.width + c1]};
+            // Premultiplied, so that transparent neighbours lend no colour.
+            double a[4], r[4], g[4], b[4];
+            for (int k = 0; k < 4; ++k) {
+                a[k] = (p[k] >> 24) * zblend::kAlphaScale;
+                r[k] = ((p[k] >> 16) & 0xFF) * a[k];
+                g[k] = ((p[k] >> 8) & 0xFF) * a[k];
+                b[k] = (p[k] & 0xFF) * a[k];
+            }
+            const double alpha = lerp2(a[0], a[1], a[2], a[3], fx, fy);
+            if (alpha <= 0.0) continue;
+            const double k = 1.0 / alpha;
+            const auto channel = [k](double v) {
+                const double c = v * k + 0.5;
+                return static_cast<uint32_t>(c > 255.0 ? 255.0 : c);
+            };
+            const uint32_t rgb = (channel(lerp2(r[0], r[1], r[2], r[3], fx, fy)) << 16) |
+                (channel(lerp2(g[0], g[1], g[2], g[3], fx, fy)) << 8) | channel(lerp2(b[0], b[1], b[2], b[3], fx, fy));
+            row[X] = zblend::pixel(rgb, row[X], alpha >= 1.0 ? 1.0 : alpha);
+        }
+    }
+}
+
+ZBitmap* ZSurface::copyDeviceArea(int32_t w, int32_t h) const
+{
+    const int32_t dw = w > 0 ? (deviceX(w) < devWidth_ ? deviceX(w) : devWidth_) : 0;
+    const int32_t dh = h > 0 ? (deviceY(h) < devHeight_ ? deviceY(h) : devHeight_) : 0;
+    if (dw < 1 || dh < 1) return nullptr;
+    ZBitmap* copy = new (std::nothrow) ZBitmap(dw, dh);
+    if (!copy) return nullptr;
+    if (!copy->isValid()) {
+        delete copy;
+        return nullptr;
+    }
+    for (int32_t row = 0; row < dh; ++row) {
+        const uint32_t* line = pixels_ + static_cast<ptrdiff_t>(devY_ + row) * width_ + devX_;
+        uint32_t* out = copy->pixels + static_cast<ptrdiff_t>(row) * dw;
+        for (int32_t col = 0; col < dw; ++col) out[col] = line[col] | 0xFF000000u;
+    }
+    return copy;
+}
+
+void ZSurface::fillDeviceRect(const ZColour& colour, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+{
+    if (x0 < 0) x0 = 0;
+    if (y0 < 0) y0 = 0;
+    if (x1 > devWidth_) x1 = devWidth_;
+    if (y1 > devHeight_) y1 = devHeight_;
+    if (x0 >= x1 || y0 >= y1) return;
+    zblend::Painter painter(rgbOf(colour), opacity(colour.a));
+    painter.expect(static_cast<long>(x1 - x0) * (y1 - y0));
+    uint32_t* row = pixels_ + static_cast<ptrdiff_t>(devY_ + y0) * width_ + (devX_ + x0);
+    if (x1 - x0 == 1) {
+        for (int32_t y = y0; y < y1; ++y, row += width_) *row = painter.apply(*row);
+        return;
+    }
+    for (int32_t y = y0; y < y1; ++y, row += width_) painter.span(row, x1 - x0);
+}
+
 void ZSurface::fillRect(const ZColour& colour, int32_t x, int32_t y, int32_t w, int32_t h)
 {
     // A negative origin moves the rectangle to the clip edge; it is not cut.
@@ -402,6 +596,11 @@ void ZSurface::fillRect(const ZColour& colour, int32_t x, int32_t y, int32_t w, 
     const int64_t cw = min64(w, static_cast<int64_t>(clipWidth_) - x);
     const int64_t ch = min64(h, static_cast<int64_t>(clipHeight_) - y);
     if (cw <= 0 || ch <= 0) return;
+    if (scale_ != 1.0) {
+        fillDeviceRect(colour, deviceX(x), deviceY(y), static_cast<int32_t>(toDevice(int64_t(clipX_) + x + cw) - devX_),
+                       static_cast<int32_t>(toDevice(int64_t(clipY_) + y + ch) - devY_));
+        return;
+    }
     zblend::Painter painter(rgbOf(colour), opacity(colour.a));
     painter.expect(static_cast<long>(cw * ch));
     uint32_t* row = pixels_ + static_cast<ptrdiff_t>(clipY_ + y) * width_ + (clipX_ + x);
@@ -419,6 +618,10 @@ void ZSurface::drawVLine(const ZColour& colour, int32_t x, int32_t y1, int32_t y
     const int32_t top = y1 < y2 ? y1 : y2;
     const int32_t end = y1 < y2 ? y2 : y1;
     if (top >= end) return;
+    if (scale_ != 1.0) {
+        fillDeviceRect(colour, deviceX(x), deviceY(top), deviceX(x + 1), deviceY(end));
+        return;
+    }
     zblend::Painter painter(rgbOf(colour), opacity(colour.a));
     painter.expect(end - top);
     uint32_t* p = pixels_ + static_cast<ptrdiff_t>(clipY_ + top) * width_ + (clipX_ + x);
@@ -433,6 +636,10 @@ void ZSurface::drawHLine(const ZColour& colour, int32_t y, int32_t x1, int32_t x
     const int32_t left = x1 < x2 ? x1 : x2;
     const int32_t end = x1 < x2 ? x2 : x1;
     if (left >= end) return;
+    if (scale_ != 1.0) {
+        fillDeviceRect(colour, deviceX(left), deviceY(y), deviceX(end), deviceY(y + 1));
+        return;
+    }
     zblend::Painter painter(rgbOf(colour), opacity(colour.a));
     painter.expect(end - left);
     painter.span(pixels_ + static_cast<ptrdiff_t>(clipY_ + y) * width_ + (clipX_ + left), end - left);
@@ -440,25 +647,43 @@ void ZSurface::drawHLine(const ZColour& colour, int32_t y, int32_t x1, int32_t x
 
 void ZSurface::fillShape(const ZColour& colour, const ZShape& shape)
 {
+    if (scale_ == 1.0) {
+        fillDeviceShape(colour, shape);
+        return;
+    }
+    // The shape in device coordinates relative to the device clip origin.
+    const double dx = clipX_ * scale_ - devX_;
+    const double dy = clipY_ * scale_ - devY_;
+    std::unique_ptr<ZShape> copy(shape.scaledCopy(scale_, dx, dy));
+    if (copy) {
+        fillDeviceShape(colour, *copy);
+        return;
+    }
+    const ScaledShapeView view(shape, scale_, dx, dy);
+    fillDeviceShape(colour, view);
+}
+
+void ZSurface::fillDeviceShape(const ZColour& colour, const ZShape& shape)
+{
     // With nothing inside the clip there is nothing to draw, whatever the shape's position.
-    if (clipWidth_ <= 0 || clipHeight_ <= 0) return;
+    if (devWidth_ <= 0 || devHeight_ <= 0) return;
     ZBounds b;
     if (!shape.bounds(b)) return;
     // Far edges are cut at the clip rectangle, near edges at the surface's own edge.
     FillArea area;
-    area.rowBegin = static_cast<int32_t>(max64(0, static_cast<int64_t>(clipY_) + b.y0));
+    area.rowBegin = static_cast<int32_t>(max64(0, static_cast<int64_t>(devY_) + b.y0));
     area.rowEnd =
-        static_cast<int32_t>(min64(static_cast<int64_t>(clipY_) + clipHeight_, static_cast<int64_t>(clipY_) + b.y1));
-    area.colBegin = static_cast<int32_t>(max64(0, static_cast<int64_t>(clipX_) + b.x0));
+        static_cast<int32_t>(min64(static_cast<int64_t>(devY_) + devHeight_, static_cast<int64_t>(devY_) + b.y1));
+    area.colBegin = static_cast<int32_t>(max64(0, static_cast<int64_t>(devX_) + b.x0));
     area.colEnd =
-        static_cast<int32_t>(min64(static_cast<int64_t>(clipX_) + clipWidth_, static_cast<int64_t>(clipX_) + b.x1));
+        static_cast<int32_t>(min64(static_cast<int64_t>(devX_) + devWidth_, static_cast<int64_t>(devX_) + b.x1));
     if (area.rowBegin >= area.rowEnd || area.colBegin >= area.colEnd) return;
 
     FillContext fc;
     fc.pixels = pixels_;
     fc.stride = width_;
-    fc.clipX = clipX_;
-    fc.clipY = clipY_;
+    fc.clipX = devX_;
+    fc.clipY = devY_;
     fc.rgb = rgbOf(colour);
     fc.a = opacity(colour.a);
     fc.samples = clampInt(supersampleCount_, 0, 16);
@@ -492,6 +717,12 @@ void ZSurface::fillShape(const ZColour& colour, const ZShape& shape)
 
 void ZSurface::fillDisc(const ZColour& colour, double cx, double cy, double r)
 {
+    if (scale_ != 1.0) {
+        const ZDiscShape disc(cx * scale_ + (clipX_ * scale_ - devX_), cy * scale_ + (clipY_ * scale_ - devY_),
+                              r * scale_);
+        fillDeviceShape(colour, disc);
+        return;
+    }
     const ZDiscShape disc(cx, cy, r);
     fillShape(colour, disc);
 }
@@ -503,24 +734,35 @@ void ZSurface::drawPolyline(const ZColour& colour, const ZPointD* points, int32_
         fillDisc(colour, points[0].x, points[0].y, 1.0);
         return;
     }
+    // At a scale the segments are made in device coordinates, a line of 2 x scale device pixels.
+    const double k = scale_;
+    const double dx = scale_ == 1.0 ? 0.0 : clipX_ * scale_ - devX_;
+    const double dy = scale_ == 1.0 ? 0.0 : clipY_ * scale_ - devY_;
     ZShapeGroup group;
     for (int32_t i = 1; i < count; ++i) {
-        ZShape* segment =
-            new (std::nothrow) ZSegmentShape(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, 2.0);
+        ZShape* segment = scale_ == 1.0
+            ? new (std::nothrow) ZSegmentShape(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, 2.0)
+            : new (std::nothrow) ZSegmentShape(points[i - 1].x * k + dx, points[i - 1].y * k + dy, points[i].x * k + dx,
+                                               points[i].y * k + dy, 2.0 * k);
         if (segment == nullptr || !group.add(segment)) return;
     }
-    fillShape(colour, group);
+    fillDeviceShape(colour, group);
 }
 
 bool ZSurface::drawText(const char* text, int32_t x, int32_t y, int32_t w, int32_t h, platform::FontHandle font,
                         uint32_t colorref, uint32_t format)
 {
     if (text == nullptr || font == nullptr) return false;
-    const int64_t left = static_cast<int64_t>(clipX_) + x;
-    const int64_t top = static_cast<int64_t>(clipY_) + y;
-    const int64_t right = left + w;
-    const int64_t bottom = top + h;
     const int64_t limit = int64_t(1) << 30;
+    const int64_t skinLeft = static_cast<int64_t>(clipX_) + x;
+    const int64_t skinTop = static_cast<int64_t>(clipY_) + y;
+    if (skinLeft < -limit || skinTop < -limit || skinLeft + w > limit || skinTop + h > limit ||
+        skinLeft + w < -limit || skinTop + h < -limit)
+        return false;
+    const int64_t left = toDevice(skinLeft);
+    const int64_t top = toDevice(skinTop);
+    const int64_t right = toDevice(skinLeft + w);
+    const int64_t bottom = toDevice(skinTop + h);
     if (left < -limit || top < -limit || right > limit || bottom > limit || right < -limit || bottom < -limit)
         return false;
     return platform::drawSurfaceText(device_, text, static_cast<int32_t>(left), static_cast<int32_t>(top),

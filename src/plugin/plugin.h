@@ -123,8 +123,15 @@ public:
     // ------------------------------------------------------------------ editor
     // [main] Whether there is an editor at all (the skin parsed and a window system can show it).
     virtual bool hasEditor() const = 0;
-    // [main] The editor's size in pixels; false without an editor.
+    // [main] The editor's size in pixels at its scale: round(402 x scale) x round(333 x scale)
+    // for the built-in skin; false without an editor.
     virtual bool editorSize(uint32_t& width, uint32_t& height) const = 0;
+    // [main] Shows the editor at the scale (1 to 3: its pixels per skin pixel; 1 until set), drawn
+    // at that resolution, not stretched. False (nothing changed) outside 1..3 or without an
+    // editor. An open editor's window takes the new size at once; the caller tells its host.
+    virtual bool setEditorScale(double scale) = 0;
+    // [main] The scale the editor is shown at.
+    virtual double editorScale() const = 0;
     // [main] Opens the editor as a child of the host's window (an X11 window id or an HWND);
     // false when no window could be made. Opening an open editor reopens it in the new parent.
     virtual bool openEditor(void* parent) = 0;

@@ -236,6 +236,19 @@ public:
         return width > 0 && height > 0;
     }
 
+    bool setEditorScale(double scale) override
+    {
+        ZEditor* e = editor();
+        if (!e || !(scale >= 1.0 && scale <= 3.0)) return false;
+        return e->setScale(scale);
+    }
+
+    double editorScale() const override
+    {
+        ZEditor* e = editor();
+        return e ? e->scale() : 1.0;
+    }
+
     bool openEditor(void* parent) override
     {
         ZEditor* e = editor();

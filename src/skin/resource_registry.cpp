@@ -48,11 +48,10 @@ ZResource* createSkinResource(ZSkin* skin, const char* type, int32_t argc, const
     }
     if (sameTextIgnoringCase(type, "PngResource")) {
         if (argc != 5) return nullptr;
-        // The module's decoded picture, shared with the other skins of this module that hold it.
-        std::shared_ptr<const ZBitmap> image = sharedImageResource(argv[0], argv[1]);
-        if (!image) return nullptr;
-        return new (std::nothrow)
-            ZImageResource(std::move(image), skinInteger(argv[2]), skinInteger(argv[3]), skinInteger(argv[4]));
+        // The module's decoded picture, shared with the other skins of this module that hold it
+        // (and its larger sets for the editor's scales).
+        return ZImageResource::fromModule(argv[0], argv[1], skinInteger(argv[2]), skinInteger(argv[3]),
+                                          skinInteger(argv[4]));
     }
     if (sameTextIgnoringCase(type, "DefFont")) {
         if (argc != 2) return nullptr;

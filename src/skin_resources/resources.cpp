@@ -7,6 +7,7 @@
 #include "skin_resources/skin_reader.h"
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -80,17 +81,165 @@ ZImageResource::~ZImageResource() = default;
 
 const char* ZImageResource::typeName() const { return kImageResourceType; }
 
+ZImageResource* ZImageResource::fromModule(const char* resourceType, const char* resourceName, int32_t frameWidth,
+                                           int32_t frameHeight, int32_t frameCount)
+{
+    std::shared_ptr<const ZBitmap> picture = sharedImageResource(resourceType, resourceName);
+    if (!picture) return nullptr;
+    ZImageResource* resource = new (std::nothrow) ZImageResource(std::move(picture), frameWidth, frameHeight, frameCount);
+    if (!resource) return nullptr;
+    try {
+        resource->sourceType_ = resourceType;
+        resource->sourceName_ = resourceName;
+    } catch (...) {
+        // Without its name the resource still draws; it only finds no larger set.
+        resource->sourceType_.clear();
+        resource->sourceName_.clear();
+    }
+    return resource;
+}
+
+bool ZImageResource::layoutUsable() const
+{
+    if (!image || !image->isValid()) return false;
+    if (frameWidth < 1 || frameHeight < 1 || rows < 1 || columns < 1) return false;
+    return int64_t(rows) * columns >= frameCount;
+}
+
 bool ZImageResource::drawImageFrame(ZSurface* surface, int32_t frame) const
 {
-    if (!surface || !image || !image->isValid()) return false;
-    if (frameWidth < 1 || frameHeight < 1 || rows < 1 || columns < 1) return false;
-    if (int64_t(rows) * columns < frameCount) return false;
+    if (!surface || !layoutUsable()) return false;
     if (frame < 0 || frame >= frameCount) return false;
+    if (surface->scale() != 1.0) {
+        const ZScaledFrames* set = framesAt(surface->scale());
+        if (set && set->image && set->columns >= 1) {
+            const int32_t x = (frame % set->columns) * set->frameWidth;
+            const int32_t y = (frame / set->columns) * set->frameHeight;
+            surface->blendDeviceBitmap(x, y, x + set->frameWidth, y + set->frameHeight, 0, 0, set->image.get());
+            return true;
+        }
+        // Memory was short for the set: the picture itself, filtered by the surface.
+    }
     const int32_t x = (frame % columns) * frameWidth;
     const int32_t y = (frame / columns) * frameHeight;
     surface->blendBitmap(x, y, x + frameWidth, y + frameHeight, 0, 0, image);
     return true;
 }
+
+std::shared_ptr<const ZBitmap> ZImageResource::imageSet(int32_t factor) const
+{
+    if (factor < 2 || factor > 3 || sourceName_.empty() || !layoutUsable()) return nullptr;
+    try {
+        const std::string name = sourceName_ + "_" + std::to_string(factor) + "X";
+        std::shared_ptr<const ZBitmap> set = sharedImageResource(sourceType_.c_str(), name.c_str());
+        if (!set) return nullptr;
+        const int64_t w = int64_t(frameWidth) * factor, h = int64_t(frameHeight) * factor;
+        if (set->width % w != 0 || set->height % h != 0) return nullptr;
+        if ((set->width / w) * (set->height / h) < frameCount) return nullptr;
+        return set;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+namespace {
+
+int32_t roundedSize(int32_t size, double scale) { return static_cast<int32_t>(std::floor(size * scale + 0.5)); }
+
+// Frames filtered to another size, shared by everything of this module that draws the same set at
+// the same size; entries observe the pictures as those of sharedImageResource do.
+struct ResampledFrames {
+    struct Entry {
+        std::weak_ptr<const ZBitmap> source;
+        int32_t frameWidth, frameHeight, frameCount, columns, targetWidth, targetHeight;
+        std::weak_ptr<const ZBitmap> image;
+    };
+    std::mutex mutex;
+    std::vector<Entry> entries;
+};
+
+ResampledFrames& resampledFrames()
+{
+    static ResampledFrames frames;
+    return frames;
+}
+
+bool sameOwner(const std::weak_ptr<const ZBitmap>& a, const std::shared_ptr<const ZBitmap>& b)
+{
+    return !a.owner_before(b) && !b.owner_before(a);
+}
+
+std::shared_ptr<const ZBitmap> sharedResample(const std::shared_ptr<const ZBitmap>& source, int32_t frameWidth,
+                                              int32_t frameHeight, int32_t frameCount, int32_t columns,
+                                              int32_t targetWidth, int32_t targetHeight)
+{
+    try {
+        ResampledFrames& cache = resampledFrames();
+        std::lock_guard<std::mutex> lock(cache.mutex);
+        ResampledFrames::Entry* free = nullptr;
+        for (ResampledFrames::Entry& e : cache.entries) {
+            if (sameOwner(e.source, source) && e.frameWidth == frameWidth && e.frameHeight == frameHeight &&
+                e.frameCount == frameCount && e.columns == columns && e.targetWidth == targetWidth &&
+                e.targetHeight == targetHeight) {
+                if (std::shared_ptr<const ZBitmap> image = e.image.lock()) return image;
+                free = &e;
+                break;
+            }
+            if (!free && e.image.expired()) free = &e;
+        }
+        std::shared_ptr<const ZBitmap> image(
+            resampleFrames(*source, frameWidth, frameHeight, frameCount, columns, targetWidth, targetHeight));
+        if (!image) return nullptr;
+        const ResampledFrames::Entry entry{source, frameWidth, frameHeight, frameCount, columns, targetWidth,
+                                           targetHeight, image};
+        if (free)
+            *free = entry;
+        else
+            cache.entries.push_back(entry);
+        return image;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+const ZScaledFrames* ZImageResource::framesAt(double scale) const
+{
+    if (!layoutUsable() || !(scale >= 1.0 && scale <= 3.0)) return nullptr;
+    if (scaled_.image && scaled_.scale == scale) return &scaled_;
+    releaseScaledFrames();
+    // The smallest set made for this scale or more; else the largest there is (the picture itself
+    // when the module has no larger set).
+    std::shared_ptr<const ZBitmap> set;
+    int32_t factor = 1;
+    for (int32_t k = 2; k <= 3 && !set; ++k)
+        if (k >= scale && (set = imageSet(k))) factor = k;
+    for (int32_t k = 3; k >= 2 && !set; --k)
+        if ((set = imageSet(k))) factor = k;
+    if (!set) set = share;
+    if (!set) return nullptr;
+    const int32_t setWidth = frameWidth * factor, setHeight = frameHeight * factor;
+    const int32_t setColumns = set->width / setWidth;
+    const int32_t targetWidth = roundedSize(frameWidth, scale), targetHeight = roundedSize(frameHeight, scale);
+    ZScaledFrames frames;
+    frames.scale = scale;
+    frames.columns = setColumns;
+    if (targetWidth == setWidth && targetHeight == setHeight) {
+        frames.image = set;
+        frames.frameWidth = setWidth;
+        frames.frameHeight = setHeight;
+    } else {
+        frames.image = sharedResample(set, setWidth, setHeight, frameCount, setColumns, targetWidth, targetHeight);
+        frames.frameWidth = targetWidth;
+        frames.frameHeight = targetHeight;
+    }
+    if (!frames.image) return nullptr;
+    scaled_ = std::move(frames);
+    return &scaled_;
+}
+
+void ZImageResource::releaseScaledFrames() const { scaled_ = ZScaledFrames(); }
 
 const char* ZColourResource::typeName() const { return kColourResourceType; }
 
@@ -120,15 +269,37 @@ ZDefFont* ZDefFont::create(int32_t height, ZColour colour)
     return result;
 }
 
-ZDefFont::~ZDefFont() { platform::destroyFont(font_); }
+ZDefFont::~ZDefFont()
+{
+    platform::destroyFont(scaledFont_);
+    platform::destroyFont(font_);
+}
+
+platform::FontHandle scaledSystemFont(platform::FontHandle base, int32_t height, double scale,
+                                      platform::FontHandle& font, double& madeFor)
+{
+    if (scale == 1.0 || !(scale > 0.0) || !(scale <= 16.0)) return base;
+    if (font && madeFor == scale) return font;
+    platform::destroyFont(font);
+    font = platform::createFont(static_cast<int32_t>(std::floor(height * scale + 0.5)));
+    madeFor = scale;
+    return font ? font : base;
+}
+
+platform::FontHandle ZDefFont::gdiFontAt(double scale)
+{
+    return scaledSystemFont(font_, height_, scale, scaledFont_, scaledFor_);
+}
 
 int32_t ZDefFont::textWidth(ZSurface* surface, const char* text)
 {
     if (!surface || !text) return 0;
-    const int32_t w = surface->measureText(text, font_,
+    const double scale = surface->scale();
+    const int32_t w = surface->measureText(text, gdiFontAt(scale),
                                            platform::kTextCalcRect | platform::kTextNoClip | platform::kTextSingleLine |
                                                platform::kTextVCenter);
-    return w < 0 ? 0 : w;
+    if (w < 0) return 0;
+    return scale == 1.0 ? w : static_cast<int32_t>(std::floor(w / scale + 0.5));
 }
 
 void ZDefFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -141,7 +312,7 @@ void ZDefFont::drawText(ZSurface* surface, const char* text, int32_t x, int32_t 
     else if (alignment == kAlignRight)
         format |= platform::kTextRight;  // 294
     const uint32_t colorref = uint32_t(colour_.r) | (uint32_t(colour_.g) << 8) | (uint32_t(colour_.b) << 16);
-    surface->drawText(text, x, y, width, height, font_, colorref, format);
+    surface->drawText(text, x, y, width, height, gdiFontAt(surface->scale()), colorref, format);
 }
 
 ZSkinFont::ZSkinFont() : charHeight_(-1), totalWidth_(0), strip_(nullptr), font_(nullptr)
@@ -155,7 +326,13 @@ ZSkinFont::ZSkinFont() : charHeight_(-1), totalWidth_(0), strip_(nullptr), font_
 ZSkinFont::~ZSkinFont()
 {
     delete strip_;
+    platform::destroyFont(scaledFont_);
     platform::destroyFont(font_);
+}
+
+platform::FontHandle ZSkinFont::gdiFontAt(double scale)
+{
+    return scaledSystemFont(font_, charHeight_, scale, scaledFont_, scaledFor_);
 }
 
 ZSkinFont* ZSkinFont::load(const char* metricsFile, const char* stripFile)

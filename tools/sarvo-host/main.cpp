@@ -60,7 +60,12 @@ const Command kCommands[] = {
     {"screenshot", "screenshot [OPTION]... OUT.png", "write a picture of the plug-in's editor",
      "Opens the plug-in's editor and writes what it shows as a PNG picture.\n"
      "\n"
-     "  --audio=FILE       first play an audio file through the effect with the editor open\n",
+     "  --audio=FILE       first play an audio file through the effect with the editor open\n"
+     "  --display=NAME     the X server to open the editor on (default: $DISPLAY, else an Xvfb of\n"
+     "                     its own)\n"
+     "  --scale=S          show the editor at the scale S, 1 to 3: Sarvo's own plug-in code linked\n"
+     "                     into this program draws it, with the module's programs and settings (the\n"
+     "                     VST 2.x module itself always shows its editor at scale 1)\n",
      true, screenshot},
     {"generate", "generate [OPTION]... OUT", "write a test signal",
      "Writes a test signal: drums over a bass line, peaking above full scale.\n"

@@ -1,6 +1,14 @@
 // screenshot: opens the loaded module's own editor in a window on an X server, as a Linux host
 // shows it, reads the window back and writes a PNG.
 //
+// With --scale S the editor is shown at the scale S (1 to 3). The VST 2.x module always shows its
+// editor at scale 1 (the size it answers is fixed, and VST 2.x hosts scale editors themselves), so
+// the picture at a scale comes from Sarvo's own plug-in code linked into this program, through the
+// format-neutral interface every other front uses (plugin/plugin.h): the module is loaded and set
+// up as usual (presets, settings), its bank and current program are handed over as the plug-in's
+// state, and the linked plug-in opens its editor at the scale (and plays the --audio file). At
+// --scale 1 this gives the module's own picture, pixel for pixel.
+//
 // The X server is the one --display names, else $DISPLAY, else an Xvfb started for the picture
 // (and stopped afterwards). libX11 is loaded at run time, like the module does.
 #include "audio_file.h"
@@ -16,11 +24,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/posix/x11_abi.h"
+#include "plugin/plugin.h"
 
 namespace {
 
@@ -153,20 +163,152 @@ void idleFor(LoadedPlugin& plugin, int milliseconds)
     plugin.dispatch(effEditIdle);
 }
 
+// The linked plug-in with the module's state: its bank chunk and current program in the layout of
+// plugin.h. Null with a message when the module's state does not fit (another plug-in).
+std::unique_ptr<sarvo::Plugin> linkedPlugin(LoadedPlugin& module, std::string& message)
+{
+    std::unique_ptr<sarvo::Plugin> plugin(sarvo::createPlugin());
+    if (!plugin || !plugin->hasEditor()) {
+        message = "Sarvo's editor could not be made in this program";
+        return nullptr;
+    }
+    const std::vector<unsigned char> bank = module.chunk(false);
+    const VstIntPtr program = module.dispatch(effGetProgram);
+    std::vector<unsigned char> state = {'S', 'r', 'v', 'S'};
+    for (int i = 0; i < 4; ++i) state.push_back(static_cast<unsigned char>(sarvo::Plugin::kStateVersion >> (8 * i)));
+    state.insert(state.end(), bank.begin(), bank.end());
+    for (int i = 0; i < 4; ++i) state.push_back(static_cast<unsigned char>(static_cast<uint32_t>(program) >> (8 * i)));
+    if (bank.empty() || !plugin->loadState(state.data(), state.size())) {
+        message = "--scale shows Sarvo's own editor, and the module's state is not Sarvo's";
+        return nullptr;
+    }
+    return plugin;
+}
+
+// Plays an audio file through the linked plug-in, as feedAudio does through the module.
+bool feedLinked(AudioReader& reader, sarvo::Plugin& plugin, std::string& message)
+{
+    const int channels = reader.info().channels;
+    if (channels < 1) {
+        message = "the audio file has no channels";
+        return false;
+    }
+    constexpr int kBlock = 512;
+    std::vector<double> interleaved(static_cast<std::size_t>(kBlock) * channels);
+    std::vector<float> left(kBlock), right(kBlock);
+    float* io[2] = {left.data(), right.data()};
+    for (;;) {
+        const std::int64_t n = reader.read(interleaved.data(), kBlock);
+        if (n <= 0) break;
+        for (std::int64_t i = 0; i < n; ++i) {
+            left[i] = static_cast<float>(interleaved[i * channels]);
+            right[i] = static_cast<float>(interleaved[i * channels + (channels > 1 ? 1 : 0)]);
+        }
+        plugin.process(io, io, static_cast<uint32_t>(n));
+    }
+    return true;
+}
+
+void idleLinked(sarvo::Plugin& plugin, int milliseconds)
+{
+    for (int t = 0; t < milliseconds; t += 10) {
+        plugin.editorIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    plugin.editorIdle();
+}
+
+// The window's pixels as 0x00RRGGBB; empty when the window cannot be read back.
+std::vector<uint32_t> readBack(Xlib& x, Display* d, Window w, int width, int height)
+{
+    std::vector<uint32_t> pixels;
+    x.sync(d, 0);
+    XImage* image =
+        x.getImage(d, w, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), ~0ul, x11abi::ZPixmap);
+    if (image && image->bits_per_pixel == 32) {
+        pixels.resize(static_cast<std::size_t>(width) * height);
+        for (int row = 0; row < height; ++row) {
+            const uint32_t* src =
+                reinterpret_cast<const uint32_t*>(image->data + static_cast<std::size_t>(row) * image->bytes_per_line);
+            for (int col = 0; col < width; ++col)
+                pixels[static_cast<std::size_t>(row) * width + col] = src[col] & 0xFFFFFFu;
+        }
+    }
+    if (image) x.destroyImage(image);
+    return pixels;
+}
+
+// The picture at a scale, from the linked plug-in (see the top of this file).
+int scaledPicture(const CommonOptions& options, LoadedPlugin& module, double scale, AudioReader& audio, Xlib& x,
+                  Display* d, const std::string& display, const std::string& out)
+{
+    std::string message;
+    std::unique_ptr<sarvo::Plugin> plugin = linkedPlugin(module, message);
+    uint32_t width = 0, height = 0;
+    if (plugin && !(plugin->setEditorScale(scale) && plugin->editorSize(width, height))) {
+        message = "the editor cannot be shown at that scale";
+        plugin.reset();
+    }
+    if (!plugin) {
+        std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
+        return 1;
+    }
+    const Window frame = x.createSimpleWindow(d, x.defaultRootWindow(d), 0, 0, width, height, 0, 0, 0);
+    x.mapWindow(d, frame);
+    x.sync(d, 0);
+    int result = 1;
+    if (!plugin->openEditor(reinterpret_cast<void*>(frame))) {
+        std::fprintf(stderr, "sarvo-host: the editor did not open on %s\n", display.c_str());
+    } else {
+        idleLinked(*plugin, 20);
+        bool fed = true;
+        if (options.has("--audio")) {
+            plugin->setSampleRate(audio.info().sampleRate);
+            plugin->setMaxBlockSize(512);
+            plugin->activate();
+            fed = feedLinked(audio, *plugin, message);
+            idleLinked(*plugin, 60);
+            plugin->deactivate();
+        }
+        const std::vector<uint32_t> pixels =
+            fed ? readBack(x, d, frame, static_cast<int>(width), static_cast<int>(height)) : std::vector<uint32_t>();
+        if (!fed) {
+            std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
+        } else if (pixels.empty()) {
+            std::fprintf(stderr, "sarvo-host: the window could not be read back\n");
+        } else if (writePng(out, pixels.data(), static_cast<int32_t>(width), static_cast<int32_t>(height), message)) {
+            std::printf("%s: editor %u x %u at scale %g\n", out.c_str(), width, height, scale);
+            result = 0;
+        } else {
+            std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
+        }
+        plugin->closeEditor();
+    }
+    x.destroyWindow(d, frame);
+    x.sync(d, 0);
+    return result;
+}
+
 }  // namespace
 
 int commandScreenshot(const std::vector<std::string>& args)
 {
     CommonOptions options;
     std::string message;
-    if (!parseOptions(args, {"--audio", "--display"}, {}, options, message)) {
+    if (!parseOptions(args, {"--audio", "--display", "--scale"}, {}, options, message)) {
         std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
         return 2;
     }
     if (options.positional.size() != 1) {
         std::fprintf(stderr,
                      "usage: sarvo-host screenshot OUT.png [--plugin PATH] [NAME=VALUE ...] [--audio FILE] "
-                     "[--display NAME]\n");
+                     "[--display NAME] [--scale S]\n");
+        return 2;
+    }
+    double scale = 1.0;
+    if (options.has("--scale") && !parseNumber(options.value("--scale"), 1.0, 3.0, scale)) {
+        std::fprintf(stderr, "sarvo-host: --scale takes a number from 1 to 3, not '%s'\n",
+                     options.value("--scale").c_str());
         return 2;
     }
     const std::string out = options.positional[0];
@@ -208,7 +350,9 @@ int commandScreenshot(const std::vector<std::string>& args)
     int result = 1;
     {
         LoadedPlugin plugin;
-        if (preparePlugin(options, plugin)) {
+        if (options.has("--scale")) {
+            if (preparePlugin(options, plugin)) result = scaledPicture(options, plugin, scale, audio, x, d, display, out);
+        } else if (preparePlugin(options, plugin)) {
             ERect* rect = nullptr;
             plugin.dispatch(effEditGetRect, 0, 0, &rect);
             const int width = rect ? rect->right - rect->left : 0;
