@@ -16,6 +16,7 @@ const char* kPrefixes =
     "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
     "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n"
@@ -136,9 +137,10 @@ int main(int argc, char** argv)
     main += ui +
             "\n    a ui:X11UI ;\n"
             "    lv2:requiredFeature ui:parent ;\n"
-            "    lv2:optionalFeature ui:idleInterface , ui:touch , "
+            "    lv2:optionalFeature ui:idleInterface , ui:touch , urid:map , opts:options , "
             "<http://lv2plug.in/ns/ext/instance-access> ;\n"
-            "    lv2:extensionData ui:idleInterface ;\n"
+            "    lv2:extensionData ui:idleInterface , opts:interface ;\n"
+            "    opts:supportedOption ui:scaleFactor ;\n"
             "    ui:portNotification\n" + joined(notifications, " ,\n") + " .\n";
 
     if (!writeFile(dir + "/manifest.ttl", manifest) || !writeFile(dir + "/Sarvo.ttl", main)) {

@@ -3,7 +3,9 @@
 // by real input (XTest), idle calls and port events, read back from the server. Run under Xvfb.
 #include "lv2_test_host.h"
 
+#include "lv2/atom/atom.h"
 #include "lv2/instance-access/instance-access.h"
+#include "lv2/options/options.h"
 #include "lv2/ui/ui.h"
 
 #include <gtest/gtest.h>
@@ -73,7 +75,8 @@ protected:
         }
     }
 
-    void open(bool instanceAccess)
+    // scaleFactor > 0 gives the UI the ui:scaleFactor option.
+    void open(bool instanceAccess, float scaleFactor = 0.0f)
     {
         Lv2World& w = Lv2World::get();
         touch.handle = &recorded;
@@ -90,8 +93,15 @@ protected:
         const LV2_Feature touchFeature = {LV2_UI__touch, &touch};
         const LV2_Feature resizeFeature = {LV2_UI__resize, &resize};
         const LV2_Feature accessFeature = {LV2_INSTANCE_ACCESS_URI, running.handle()};
+        const LV2_Options_Option options[] = {
+            {LV2_OPTIONS_INSTANCE, 0, w.urids.map(LV2_UI__scaleFactor), sizeof(float), w.urids.map(LV2_ATOM__Float),
+             &scaleFactor},
+            {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+        const LV2_Feature optionsFeature = {LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
         const LV2_Feature* features[] = {&parentFeature, &touchFeature, &resizeFeature, w.urids.mapFeature(),
+                                         scaleFactor > 0.0f ? &optionsFeature : nullptr,
                                          instanceAccess ? &accessFeature : nullptr, nullptr};
+        if (scaleFactor <= 0.0f) features[4] = features[5], features[5] = nullptr;
         LV2UI_Widget widget = nullptr;
         handle = uiDescriptor()->instantiate(
             uiDescriptor(), "urn:ondx:sarvo", bundlePath().c_str(),
@@ -234,5 +244,108 @@ TEST_P(Lv2UiTest, WaveDisplaysShowTheRunningInstanceOnlyWithInstanceAccess)
 
 INSTANTIATE_TEST_SUITE_P(InstanceAccess, Lv2UiTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "With" : "Without"; });
+
+// The editor at the host's scale factor, driven by real input in window pixels: clicks land on the
+// controls under them and drags move the knobs by skin pixels (100 skin pixels, 200 window pixels at
+// 2x, cover a knob's range).
+using Lv2UiScale = Lv2UiTest;
+
+TEST_F(Lv2UiScale, ClicksAndDragsAtTwiceTheSizeHitTheControlsAndMoveThemBySkinPixels)
+{
+    // A host window that holds the larger editor.
+    XResizeWindow(display, parent, 900, 720);
+    XSync(display, False);
+    open(false, 2.0f);
+    EXPECT_EQ(recorded.width, 804);
+    EXPECT_EQ(recorded.height, 666);
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display, editor, &attributes));
+    EXPECT_EQ(attributes.width, 804);
+    EXPECT_EQ(attributes.height, 666);
+
+    // The Gain knob's picture lies at twice its skin place; a port event turns it.
+    const std::vector<uint32_t> atZero = area(44, 36, 84, 88);
+    portEvent(4, 12.0f);
+    EXPECT_NE(area(44, 36, 84, 88), atZero);
+    portEvent(4, 0.0f);
+    EXPECT_EQ(area(44, 36, 84, 88), atZero);
+
+    // The switch's skin place is not the switch at 2x: nothing is written there.
+    move(kSwitchX, kSwitchY);
+    button(true);
+    button(false);
+    idle();
+    EXPECT_TRUE(recorded.writes.empty());
+
+    // A drag from the knob's centre: 20 window pixels up (10 skin pixels, +0.1), then 20 up and 80
+    // right (+0.1 + 0.1), then far outside (the capture keeps the knob): as the same drag at 1x.
+    move(2 * kGainKnobX, 2 * kKnobY);
+    button(true);
+    move(2 * kGainKnobX, 2 * kKnobY - 20);
+    move(2 * kGainKnobX + 80, 2 * kKnobY - 40);
+    move(2 * kGainKnobX + 700, 2 * kKnobY - 40);
+    button(false);
+    idle();
+    const float expected[] = {0.0f, 1.2f, 3.6f, 12.0f};
+    ASSERT_EQ(recorded.writes.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(recorded.writes[i].first, 4u);
+        EXPECT_FLOAT_EQ(recorded.writes[i].second, expected[i]);
+    }
+    EXPECT_NE(area(44, 36, 84, 88), atZero);
+
+    // The switch at twice its place toggles.
+    recorded.writes.clear();
+    move(2 * kSwitchX, 2 * kSwitchY);
+    button(true);
+    button(false);
+    idle();
+    ASSERT_FALSE(recorded.writes.empty());
+    EXPECT_EQ(recorded.writes.back(), std::make_pair(7u, 1.0f));
+}
+
+TEST_F(Lv2UiScale, TheHostChangesTheScaleWhileTheEditorIsOpen)
+{
+    open(false);
+    EXPECT_EQ(recorded.width, 402);
+    EXPECT_EQ(recorded.height, 333);
+    auto options = static_cast<const LV2_Options_Interface*>(uiDescriptor()->extension_data(LV2_OPTIONS__interface));
+    ASSERT_NE(options, nullptr);
+    Lv2World& w = Lv2World::get();
+    const LV2_URID key = w.urids.map(LV2_UI__scaleFactor), type = w.urids.map(LV2_ATOM__Float);
+    float factor = 1.5f;
+    LV2_Options_Option set[] = {{LV2_OPTIONS_INSTANCE, 0, key, sizeof(float), type, &factor},
+                                {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    EXPECT_EQ(options->set(handle, set), uint32_t(LV2_OPTIONS_SUCCESS));
+    idle();
+    // The host is told the new size and the window has it: round(402 x 1.5) x round(333 x 1.5).
+    EXPECT_EQ(recorded.width, 603);
+    EXPECT_EQ(recorded.height, 500);
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display, editor, &attributes));
+    EXPECT_EQ(attributes.width, 603);
+    EXPECT_EQ(attributes.height, 500);
+    LV2_Options_Option get[] = {{LV2_OPTIONS_INSTANCE, 0, key, 0, 0, nullptr},
+                                {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    EXPECT_EQ(options->get(handle, get), uint32_t(LV2_OPTIONS_SUCCESS));
+    ASSERT_NE(get[0].value, nullptr);
+    EXPECT_EQ(*static_cast<const float*>(get[0].value), 1.5f);
+
+    // A drag of 15 window pixels up is 10 skin pixels at 1.5x: +0.1 of the range, 1.2 dB.
+    move(64, 60);
+    button(true);
+    move(64, 45);
+    button(false);
+    idle();
+    ASSERT_EQ(recorded.writes.size(), 2u);
+    EXPECT_FLOAT_EQ(recorded.writes[1].second, 1.2f);
+
+    // A factor that is not a float is refused and changes nothing.
+    int32_t whole = 2;
+    LV2_Options_Option wrong[] = {{LV2_OPTIONS_INSTANCE, 0, key, sizeof whole, w.urids.map(LV2_ATOM__Int), &whole},
+                                  {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    EXPECT_EQ(options->set(handle, wrong), uint32_t(LV2_OPTIONS_ERR_BAD_VALUE));
+    EXPECT_EQ(recorded.width, 603);
+}
 
 }  // namespace
