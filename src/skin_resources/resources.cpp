@@ -211,7 +211,7 @@ const ZScaledFrames* ZImageResource::framesAt(double scale) const
     releaseScaledFrames();
     // The smallest set made for this scale or more; else the largest there is (the picture itself
     // when the module has no larger set).
-    std::shared_ptr<const ZBitmap> set;
+    std::shared_ptr<const ZBitmap> set = scale == 1.0 ? share : nullptr;
     int32_t factor = 1;
     for (int32_t k = 2; k <= 3 && !set; ++k)
         if (k >= scale && (set = imageSet(k))) factor = k;
