@@ -118,6 +118,21 @@ run render in.wav o.flac --bits float
 check "a sample format the container cannot hold is refused" "[ $rc -eq 2 ] && [ ! -e o.flac ]"
 run screenshot shot.jpg
 check "a picture output must be a .png" "[ $rc -ne 0 ] && [ ! -e shot.jpg ]"
+# pngsize FILE: the width and height in a PNG's header.
+pngsize() { echo "$((16#$(xxd -s 16 -l 4 -p "$1"))) $((16#$(xxd -s 20 -l 4 -p "$1")))"; }
+run screenshot module.png Clip=60 Softness=50; rc1=$rc
+run screenshot linked.png Clip=60 Softness=50 --scale 1
+check "screenshot --scale 1 (the linked plug-in with the module's state) is the module's own picture" "
+  [ $rc1 -eq 0 ] && [ $rc -eq 0 ] && [ \"\$(pngsize module.png)\" = '402 333' ] && cmp -s module.png linked.png"
+run screenshot double.png Clip=60 --scale 2; rc1=$rc
+run screenshot half.png --scale=1.5
+check "screenshot --scale 2 and 1.5 give the editor at 804 x 666 and 603 x 500" "[ $rc1 -eq 0 ] && [ $rc -eq 0 ] &&
+  [ \"\$(pngsize double.png)\" = '804 666' ] && [ \"\$(pngsize half.png)\" = '603 500' ]"
+run screenshot big.png --scale 3.5; rc1=$rc
+run screenshot big.png --scale 2x; rc2=$rc
+run screenshot big.png --plugin "$gain" --scale 2
+check "a scale outside 1 to 3 is a usage error; another plug-in's state is not Sarvo's" "[ $rc1 -eq 2 ] && [ $rc2 -eq 2 ] &&
+  [ $rc -eq 1 ] && grep -q \"not Sarvo's\" err && [ ! -e big.png ]"
 
 # ---------------------------------------------------------------- settings and numbers
 run info Gain=; rc1=$rc
