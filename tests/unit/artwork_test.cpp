@@ -470,3 +470,40 @@ TEST_F(Artwork, BackgroundHasLabelsAboveTheKnobsAndTheProductName)
         for (int x = 240; x < 395; ++x) bright += bg.lum(x, y) > 140.0;
     EXPECT_GT(bright, 200);
 }
+
+// The module's 2x and 3x sets of every picture (as the editor finds them beside the skin's own
+// resource): frames of twice and three times the size, in any grid, showing the same artwork. Each
+// set averaged over k x k blocks is close to the 1x picture, frame for frame, alpha included.
+TEST_F(Artwork, LargerSetsHoldTheSameFramesAtTwiceAndThreeTimesTheSize)
+{
+    const ZImageResource* const images[] = {shipped.skin().background, &shipped.knobStrip(), &shipped.switchStrip()};
+    for (const ZImageResource* image : images) {
+        for (int k = 2; k <= 3; ++k) {
+            SCOPED_TRACE(std::string(image->name()) + " at " + std::to_string(k) + "x");
+            const std::shared_ptr<const ZBitmap> set = image->imageSet(k);
+            ASSERT_TRUE(set) << "no set that fits the frames";
+            const int fw = image->frameWidth * k, fh = image->frameHeight * k;
+            const int setColumns = set->width / fw;
+            double difference = 0.0;
+            int64_t samples = 0;
+            for (int f = 0; f < image->frameCount; ++f) {
+                const int sx = (f % setColumns) * fw, sy = (f / setColumns) * fh;
+                const int ox = (f % image->columns) * image->frameWidth, oy = (f / image->columns) * image->frameHeight;
+                for (int y = 0; y < image->frameHeight; ++y) {
+                    for (int x = 0; x < image->frameWidth; ++x) {
+                        const uint32_t one = image->image->pixels[(oy + y) * image->image->width + ox + x];
+                        for (int shift : {24, 16, 8, 0}) {
+                            double block = 0.0;
+                            for (int j = 0; j < k; ++j)
+                                for (int i = 0; i < k; ++i)
+                                    block += (set->pixels[(sy + y * k + j) * set->width + sx + x * k + i] >> shift) & 0xFF;
+                            difference += std::fabs(block / (k * k) - ((one >> shift) & 0xFF));
+                            ++samples;
+                        }
+                    }
+                }
+            }
+            EXPECT_LT(difference / samples, 4.0) << "mean difference per channel (measured 0.1 to 2.8)";
+        }
+    }
+}

@@ -257,8 +257,11 @@ TEST(EditorScale, ImagesComeFromTheSetMadeForTheScaleFilteredDownBetweenSets)
         ASSERT_NE(frames, nullptr) << c.scale;
         EXPECT_EQ(frames->frameWidth, c.frameWidth) << c.scale;
         EXPECT_EQ(frames->frameHeight, c.frameHeight) << c.scale;
-        if (c.set) EXPECT_EQ(frames->image.get(), c.set) << c.scale;
-        else EXPECT_TRUE(frames->image.get() != two.get() && frames->image.get() != three.get()) << c.scale;
+        if (c.set) {
+            EXPECT_EQ(frames->image.get(), c.set) << c.scale;
+        } else {
+            EXPECT_TRUE(frames->image.get() != two.get() && frames->image.get() != three.get()) << c.scale;
+        }
         ASSERT_GE(frames->image->width / frames->frameWidth * (frames->image->height / frames->frameHeight),
                   strip.frameCount);
     }
