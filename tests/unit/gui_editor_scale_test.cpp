@@ -319,4 +319,24 @@ TEST(EditorScale, TheMouseInWindowPixelsReachesTheControlsInSkinPixels)
     mouse(w, kWmLeftButtonUp, right + 3, bottom + 3);
     pumpMessages();
     EXPECT_EQ(e.effect().parameterValue(SarvoEffect::kOversample), 1.0);
+
+    // A click on the Gain value (16, 61, 56 x 14) opens the text entry over its window pixels.
+    mouse(w, kWmLeftButtonDown, 40, 100);
+    mouse(w, kWmLeftButtonUp, 40, 100);
+    pumpMessages();
+    const WindowHandle field = focusWindow();
+    ASSERT_NE(field, w);
+    ASSERT_EQ(parentWindow(field), w);
+    int32_t x = 0, y = 0, fw = 0, fh = 0;
+    ASSERT_TRUE(windowRect(field, x, y, fw, fh));
+    EXPECT_EQ(x, 24);
+    EXPECT_EQ(y, 92);
+    EXPECT_EQ(fw, 84);
+    EXPECT_EQ(fh, 21);
+    // A scale change commits and closes it first.
+    ASSERT_TRUE(e.window().setScale(2.0));
+    pumpMessages();
+    EXPECT_EQ(focusWindow(), w);
+    EXPECT_FALSE(isWindow(field));
+    EXPECT_FALSE(e.window().paintSuppressed());
 }
