@@ -73,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static TestEffect* effect = new TestEffect();
     static ZSurface* surface = ZSurface::create(nullptr, 24, 24);
+    // The same drawing on a surface at a scale: frames filtered to the scale, text and bitmaps mapped.
+    static ZSurface* scaled = ZSurface::create(nullptr, 24, 24, 2.5);
 
     size_t skinSize = 0;
     while (skinSize < size && data[skinSize] != 0) ++skinSize;
@@ -99,21 +101,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (ZResource* r : skin->resources) {
         if (r->isOfType(kImageResourceType)) {
             const ZImageResource* image = static_cast<ZImageResource*>(r);
-            for (int32_t frame = -1; frame <= 4; ++frame) {
-                surface->resetClip();
-                surface->setClip(frame, frame, 16, 16);
-                image->drawImageFrame(surface, frame);
+            for (ZSurface* s : {surface, scaled}) {
+                for (int32_t frame = -1; frame <= 4; ++frame) {
+                    s->resetClip();
+                    s->setClip(frame, frame, 16, 16);
+                    image->drawImageFrame(s, frame);
+                }
+                // The frame count is the skin's own number, INT32_MIN included.
+                if (image->frameCount > INT32_MIN) image->drawImageFrame(s, image->frameCount - 1);
+                image->drawImageFrame(s, image->frameCount);
             }
-            // The frame count is the skin's own number, INT32_MIN included.
-            if (image->frameCount > INT32_MIN) image->drawImageFrame(surface, image->frameCount - 1);
-            image->drawImageFrame(surface, image->frameCount);
         } else if (r->isOfType(kFontResourceType)) {
             ZFont* font = static_cast<ZFontResource*>(r)->font;
             if (dynamic_cast<ZSkinFont*>(font)) {
-                surface->resetClip();
-                font->textWidth(surface, "Gain \t\x7f\xff~");
-                font->drawText(surface, "0.0 dB\t~", -3, 2, 30, 5, 1);
-                font->drawTextInRect(surface, "Ab", 20, 20, 2, 2, 2);
+                for (ZSurface* s : {surface, scaled}) {
+                    s->resetClip();
+                    font->textWidth(s, "Gain \t\x7f\xff~");
+                    font->drawText(s, "0.0 dB\t~", -3, 2, 30, 5, 1);
+                    font->drawTextInRect(s, "Ab", 20, 20, 2, 2, 2);
+                }
             }
         }
     }
