@@ -50,6 +50,9 @@ struct Xlib {
     int (*sync)(Display*, int) = nullptr;
     XImage* (*getImage)(Display*, Window, int, int, unsigned, unsigned, unsigned long, int) = nullptr;
     int (*destroyImage)(XImage*) = nullptr;
+    int (*defaultScreen)(Display*) = nullptr;
+    int (*displayWidth)(Display*, int) = nullptr;
+    int (*displayHeight)(Display*, int) = nullptr;
 
     bool load(std::string& message)
     {
@@ -72,6 +75,9 @@ struct Xlib {
         get(sync, "XSync");
         get(getImage, "XGetImage");
         get(destroyImage, "XDestroyImage");
+        get(defaultScreen, "XDefaultScreen");
+        get(displayWidth, "XDisplayWidth");
+        get(displayHeight, "XDisplayHeight");
         if (!ok) message = "libX11.so.6 lacks a function the screenshot needs";
         return ok;
     }
@@ -92,7 +98,8 @@ public:
             if (pid_ == 0) {
                 std::freopen("/dev/null", "w", stderr);
                 std::freopen("/dev/null", "w", stdout);
-                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+                // Room for the editor at the largest scale (1206 x 999).
+                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1600x1200x24", "-nolisten", "tcp", "-noreset",
                        static_cast<char*>(nullptr));
                 _exit(127);
             }
@@ -247,6 +254,16 @@ int scaledPicture(const CommonOptions& options, LoadedPlugin& module, double sca
     uint32_t width = 0, height = 0;
     if (plugin && !(plugin->setEditorScale(scale) && plugin->editorSize(width, height))) {
         message = "the editor cannot be shown at that scale";
+        plugin.reset();
+    }
+    // A window is read back only where it lies on the screen.
+    const int screenWidth = x.displayWidth(d, x.defaultScreen(d));
+    const int screenHeight = x.displayHeight(d, x.defaultScreen(d));
+    if (plugin && (static_cast<int>(width) > screenWidth || static_cast<int>(height) > screenHeight)) {
+        char text[160];
+        std::snprintf(text, sizeof text, "the editor at scale %g (%u x %u) does not fit on the screen of ", scale, width,
+                      height);
+        message = text + display + " (" + std::to_string(screenWidth) + " x " + std::to_string(screenHeight) + ")";
         plugin.reset();
     }
     if (!plugin) {
