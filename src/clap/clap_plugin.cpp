@@ -144,6 +144,7 @@ public:
     bool guiCreate(const char* api, bool floating);
     void guiDestroy();
     bool guiSize(uint32_t* width, uint32_t* height) const;
+    bool guiSetScale(double scale);
     bool guiSetParent(const clap::Window* window);
     bool guiShow();
     bool guiHide();
@@ -254,7 +255,7 @@ const clap::PluginGui kGui = {
     },
     [](const clap::Plugin* p, const char* api, bool floating) { return self(p)->guiCreate(api, floating); },
     [](const clap::Plugin* p) { self(p)->guiDestroy(); },
-    [](const clap::Plugin*, double) { return false; },  // one size: the host scales, or not
+    [](const clap::Plugin* p, double scale) { return self(p)->guiSetScale(scale); },
     [](const clap::Plugin* p, uint32_t* width, uint32_t* height) { return self(p)->guiSize(width, height); },
     [](const clap::Plugin*) { return false; },
     [](const clap::Plugin*, clap::GuiResizeHints* hints) {  // one size (some hosts ask all the same)
@@ -719,6 +720,18 @@ bool Instance::guiSize(uint32_t* width, uint32_t* height) const
     if (!effect_ || !width || !height || !effect_->editorSize(w, h)) return false;
     *width = w;
     *height = h;
+    return true;
+}
+
+// The editor draws at the host's scale (1 to 3) itself; an open editor takes its new size at once and
+// the host is asked to follow.
+bool Instance::guiSetScale(double scale)
+{
+    if (!effect_ || !effect_->setEditorScale(scale)) return false;
+    uint32_t w = 0, h = 0;
+    if (effect_->editorOpen() && effect_->editorSize(w, h))
+        if (const auto* gui = hostExtension<clap::HostGui>(clap::kExtGui))
+            if (gui->request_resize) gui->request_resize(host_, w, h);
     return true;
 }
 

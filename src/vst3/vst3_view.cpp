@@ -153,10 +153,16 @@ public:
         return kResultOk;
     }
 
-    // Taken; the editor keeps drawing at scale 1 for now.
+    // The editor draws at the host's scale itself (held to 1..3); an attached view takes its new size
+    // at once and asks the frame to follow.
     tresult SARVO_VST3_CALL setContentScaleFactor(float factor) override
     {
-        return std::isfinite(factor) && factor > 0.0f ? kResultOk : kResultFalse;
+        if (!std::isfinite(factor) || factor <= 0.0f) return kResultFalse;
+        const double scale = factor < 1.0f ? 1.0 : (factor > 3.0f ? 3.0 : static_cast<double>(factor));
+        if (!effect_.plugin().setEditorScale(scale)) return kResultFalse;
+        ViewRect size{};
+        if (attached_ && frame_ && getSize(&size) == kResultOk) frame_->resizeView(this, &size);
+        return kResultOk;
     }
 
     void SARVO_VST3_CALL onFDIsSet(FileDescriptor) override { idle(); }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -340,3 +341,36 @@ TEST_F(ClapGuiLateHostTest, EditorGesturesReachTheHostAsEvents)
 #endif
 
 }  // namespace
+
+// The host's scale reaches the editor: it draws at that size (1 to 3 times the skin), refuses other
+// scales without changing, and an open editor asks the host to follow its new size.
+TEST_F(ClapGuiTest, TheHostsScaleSizesTheEditorAndAnOpenOneAsksToBeResized)
+{
+    const clap::Plugin* p = fx.plugin();
+    ASSERT_TRUE(gui->create(p, kApi, false));
+    uint32_t w1 = 0, h1 = 0, w = 0, h = 0;
+    ASSERT_TRUE(gui->get_size(p, &w1, &h1));
+    ASSERT_TRUE(gui->set_scale(p, 2.0));
+    ASSERT_TRUE(gui->get_size(p, &w, &h));
+    EXPECT_EQ(w, 2 * w1);
+    EXPECT_EQ(h, 2 * h1);
+    EXPECT_FALSE(gui->set_scale(p, 0.5));
+    EXPECT_FALSE(gui->set_scale(p, 3.5));
+    EXPECT_FALSE(gui->set_scale(p, std::nan("")));
+    ASSERT_TRUE(gui->get_size(p, &w, &h));
+    EXPECT_EQ(w, 2 * w1) << "a refused scale changes nothing";
+
+    const clap::Window window = parent.window();
+    ASSERT_TRUE(gui->set_parent(p, &window));
+    ASSERT_TRUE(gui->show(p));
+    host.runMainLoop(20);
+    const int requests = host.resizeRequests;
+    ASSERT_TRUE(gui->set_scale(p, 1.5));
+    ASSERT_TRUE(gui->get_size(p, &w, &h));
+    EXPECT_EQ(w, static_cast<uint32_t>(std::lround(1.5 * w1)));
+    EXPECT_EQ(h, static_cast<uint32_t>(std::lround(1.5 * h1)));
+    EXPECT_EQ(host.resizeRequests, requests + 1) << "the open editor asks the host for its new size";
+    host.runMainLoop(20);
+    EXPECT_EQ(parent.children(), 1);
+    gui->destroy(p);
+}

@@ -209,6 +209,27 @@ TEST(Vst3View, AttachedRemovedAndAttachedAgain100TimesOnTheHostsRunLoop)
         EXPECT_EQ(frame.references, 2u) << "the view holds the frame, the run loop is given back";
 #endif
     }
+    // The host's content scale: the attached editor takes twice the size at once (drawn at that
+    // resolution) and asks the frame to follow; back at 1 it is the module's size again.
+    ASSERT_EQ(view->attached(host.parent(), host.type()), kResultOk);
+    ASSERT_EQ(view->queryInterface(iid(IPlugViewContentScaleSupport::iid), &scale), kResultOk);
+    auto* scaling = static_cast<IPlugViewContentScaleSupport*>(scale);
+    const int resizes = frame.resizes;
+    ASSERT_EQ(scaling->setContentScaleFactor(2.0f), kResultOk);
+    ViewRect scaled{};
+    ASSERT_EQ(view->getSize(&scaled), kResultOk);
+    EXPECT_EQ(scaled.right, 2 * size.right);
+    EXPECT_EQ(scaled.bottom, 2 * size.bottom);
+    EXPECT_EQ(frame.resizes, resizes + 1);
+    frame.runFor(60);
+    ASSERT_EQ(host.children().size(), 1u);
+    EXPECT_EQ(host.children()[0].width, 2 * size.right);
+    EXPECT_EQ(host.children()[0].height, 2 * size.bottom);
+    ASSERT_EQ(scaling->setContentScaleFactor(1.0f), kResultOk);
+    ASSERT_EQ(view->getSize(&scaled), kResultOk);
+    EXPECT_EQ(scaled.right, size.right);
+    scaling->release();
+    ASSERT_EQ(view->removed(), kResultOk);
 #if !defined(_WIN32)
     EXPECT_GT(frame.timerCalls, 0);
 #endif
