@@ -351,8 +351,8 @@ struct Coefs {
     Quad upOdd0, upOdd1;  // [B, A]
     Quad upEven0, upEven1;  // [A, B]
     Quad a0, a1, b0, b1;
-    Quad guard, half4;
-    Half half2;
+    Quad guard, half4, two;
+    Half half2, two2;
 };
 
 SARVO_KERNEL_INLINE Coefs coefs()
@@ -360,7 +360,7 @@ SARVO_KERNEL_INLINE Coefs coefs()
     const double* a = kHalfBandCoefsA;
     const double* b = kHalfBandCoefsB;
     return {quad(b[0], a[0]), quad(b[1], a[1]), quad(a[0], b[0]), quad(a[1], b[1]), quad(a[0]), quad(a[1]),
-            quad(b[0]),       quad(b[1]),       quad(kAllpassDenormalGuard), quad(0.5), half(0.5)};
+            quad(b[0]),       quad(b[1]),       quad(kAllpassDenormalGuard), quad(0.5), quad(2.0), half(0.5), half(2.0)};
 }
 
 // One phase group (two phases or branches of both lanes) of a filter.
@@ -425,7 +425,7 @@ SARVO_KERNEL_INLINE Half decimate(Decimator& d, const Coefs& k, Quad c)
 }
 
 // Bitwise equality of two phase groups.
-SARVO_KERNEL bool samePhases(const Phases& a, const Phases& b)
+SARVO_KERNEL_INLINE bool samePhases(const Phases& a, const Phases& b)
 {
     alignas(32) double x[16], y[16];
     const Quad* qa[4] = {&a.q0, &a.xp, &a.q1, &a.y0p};
@@ -439,15 +439,25 @@ SARVO_KERNEL bool samePhases(const Phases& a, const Phases& b)
     return std::memcmp(x, y, sizeof x) == 0;
 }
 
-// Whether the even phase now repeats every two frames; if so fills `cycle`.
-SARVO_KERNEL bool evenPhaseRepeats(const Interpolator& u, const Coefs& k, EvenCycle& cycle)
+struct EvenCheck {
+    bool repeats;
+    EvenCycle cycle;
+};
+
+// Whether the even phase from state `even` repeats every two frames, and if
+// so its cycle. Takes and gives copies, so that the loop's state never needs
+// an address.
+SARVO_KERNEL EvenCheck evenPhaseRepeats(Phases even)
 {
+    const Coefs k = coefs();
     const Quad zero = quad(0.0);
-    Phases s = u.even;
-    cycle.out0 = phaseStep(s, zero, k.upEven0, k.upEven1, k.guard);
-    cycle.next = s;
-    cycle.out1 = phaseStep(s, zero, k.upEven0, k.upEven1, k.guard);
-    return samePhases(s, u.even);
+    EvenCheck r;
+    Phases s = even;
+    r.cycle.out0 = phaseStep(s, zero, k.upEven0, k.upEven1, k.guard);
+    r.cycle.next = s;
+    r.cycle.out1 = phaseStep(s, zero, k.upEven0, k.upEven1, k.guard);
+    r.repeats = samePhases(s, even);
+    return r;
 }
 
 // The filters' records to and from registers.
@@ -475,7 +485,7 @@ SARVO_KERNEL Interpolator loadInterpolator(const HalfBandFilter& f)
     return u;
 }
 
-SARVO_KERNEL void storeInterpolator(const Interpolator& u, Quad lastOut, Upsampler2x& up)
+SARVO_KERNEL_INLINE void storeInterpolator(const Interpolator& u, Quad lastOut, Upsampler2x& up)
 {
     HalfBandFilter& f = up.filter;
     AllpassStage& a0 = f.branchA.stages[0];
@@ -531,7 +541,7 @@ SARVO_KERNEL Decimator loadDecimator(const HalfBandFilter& f)
     return d;
 }
 
-SARVO_KERNEL void storeDecimator(const Decimator& d, Half lastResult, Downsampler2x& down)
+SARVO_KERNEL_INLINE void storeDecimator(const Decimator& d, Half lastResult, Downsampler2x& down)
 {
     HalfBandFilter& f = down.filter;
     AllpassStage& a0 = f.branchA.stages[0];
@@ -582,48 +592,69 @@ struct Filters {
 SARVO_KERNEL_INLINE Half clampToClip(const QuadCurve& c, Half d) { return minOf(c.clip, maxOf(c.negClip, d)); }
 SARVO_KERNEL_INLINE Quad clampToClip(const QuadCurve& c, Quad d) { return minOf(c.clip4, maxOf(c.negClip4, d)); }
 
-// One frame through both filters and the curve, without any check; the
-// even phase comes from the cycle when Repeating. `even` is the even output
-// to use (Repeating only).
+// The interpolator and the curve for one frame; the even phase comes from
+// the cycle when Repeating (`even`: its output for this frame).
 template <bool Repeating>
-SARVO_KERNEL_INLINE Half fastFrame(Filters& f, const Coefs& k, const QuadCurve& c, Quad x, Quad even, Quad* up = nullptr,
-                                   Quad* cv = nullptr)
+SARVO_KERNEL_INLINE Quad shapeFrame(Filters& f, const Coefs& k, const QuadCurve& c, Quad x, Quad even, Quad* up = nullptr)
 {
     const Quad o = Repeating ? interpolateOdd(f.up, k, x, even) : interpolate(f.up, k, x);
-    const Quad v = curve(c, o);
     if (up) *up = o;
-    if (cv) *cv = v;
-    return decimate(f.down, k, v);
+    return curve(c, o);
 }
 
 // A chunk whose inputs are within the limit, whose curve is bounded and
-// which neither bypasses nor captures: two frames per turn, nothing checked.
+// which neither bypasses nor captures: nothing is checked. Two frames per
+// turn; each turn interpolates and shapes the next two frames while it
+// decimates and writes the two before, so that the processor finds
+// independent work side by side (the two filters are independent
+// recursions).
 template <typename Sample, bool Accumulate, bool Repeating>
 SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& c, const Sample* inL, const Sample* inR,
                                    Sample* outL, Sample* outR, int32_t n)
 {
     const Quad e0 = f.cycle.out0, e1 = f.cycle.out1;
+    auto shapeTwo = [&](int32_t i, Quad& v0, Quad& v1, Quad* up) SARVO_KERNEL_LAMBDA {
+        const Quad g2 = mul(k.two, mul(c.gain, loadTwoFrames(inL, inR, i)));
+        v0 = shapeFrame<Repeating>(f, k, c, bothLo(g2), e0);
+        v1 = shapeFrame<Repeating>(f, k, c, bothHi(g2), e1, up);
+    };
+    auto decimateTwo = [&](int32_t i, Quad v0, Quad v1) SARVO_KERNEL_LAMBDA {
+        const Half d0 = decimate(f.down, k, v0);
+        const Half d1 = decimate(f.down, k, v1);
+        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
+        return d1;
+    };
     int32_t i = 0;
-    for (; i + 2 < n; i += 2) {
-        const Quad g = mul(c.gain, loadTwoFrames(inL, inR, i));
-        const Quad g2 = add(g, g);
-        const Half d0 = fastFrame<Repeating>(f, k, c, bothLo(g2), e0);
-        const Half d1 = fastFrame<Repeating>(f, k, c, bothHi(g2), e1);
-        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
+    if (n >= 4) {
+        Quad v0, v1, w0, w1;
+        shapeTwo(0, v0, v1, &f.lastUp);
+        shapeTwo(2, w0, w1, &f.lastUp);
+        for (; i + 6 <= n; i += 2) {
+            Quad z0, z1;
+            shapeTwo(i + 4, z0, z1, &f.lastUp);
+            decimateTwo(i, v0, v1);
+            v0 = w0;
+            v1 = w1;
+            w0 = z0;
+            w1 = z1;
+        }
+        decimateTwo(i, v0, v1);
+        f.lastCurve = w1;
+        f.lastResult = decimateTwo(i + 2, w0, w1);
+        i += 4;
+    } else if (n >= 2) {
+        Quad v0, v1;
+        shapeTwo(0, v0, v1, &f.lastUp);
+        f.lastCurve = v1;
+        f.lastResult = decimateTwo(0, v0, v1);
+        i = 2;
     }
-    // One or two frames are left; the last one keeps its values.
-    if (n - i == 2) {
-        const Quad g = mul(c.gain, loadTwoFrames(inL, inR, i));
-        const Quad g2 = add(g, g);
-        const Half d0 = fastFrame<Repeating>(f, k, c, bothLo(g2), e0);
-        const Half d1 = fastFrame<Repeating>(f, k, c, bothHi(g2), e1, &f.lastUp, &f.lastCurve);
-        f.lastResult = d1;
-        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
-    } else {
+    if (i < n) {  // a last single frame
         const Half x = fromPair(loadFrame(inL, inR, i));
-        const Half g = mul(c.gain2, x);
-        const Half g2 = add(g, g);
-        const Half d = fastFrame<Repeating>(f, k, c, quad(g2, g2), e0, &f.lastUp, &f.lastCurve);
+        const Half g2 = mul(k.two2, mul(c.gain2, x));
+        const Quad v = shapeFrame<Repeating>(f, k, c, quad(g2, g2), e0, &f.lastUp);
+        const Half d = decimate(f.down, k, v);
+        f.lastCurve = v;
         f.lastResult = d;
         storeFrame<Accumulate>(outL, outR, i, toPair(clampToClip(c, d)));
         if (Repeating) {  // an odd count of frames: the cycle moves on by one
@@ -636,7 +667,7 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
 // Any other chunk: frame by frame, mending what is out of range, with
 // bypass and capture. The even phase is computed.
 template <typename Sample, bool Accumulate>
-SARVO_KERNEL void checkedChunk(ClipperEngine& e, Filters& f, const Coefs& k, const QuadCurve& c, bool boundedCurve,
+SARVO_KERNEL_INLINE void checkedChunk(ClipperEngine& e, Filters& f, const Coefs& k, const QuadCurve& c, bool boundedCurve,
                                const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, int32_t n,
                                bool bypass, bool push)
 {
@@ -644,7 +675,7 @@ SARVO_KERNEL void checkedChunk(ClipperEngine& e, Filters& f, const Coefs& k, con
         const LanePair x = loadFrame(inL, inR, i);
         LanePair g = toPair(mul(c.gain2, fromPair(x)));
         if (!withinLimit(g)) g = mendGainedPair(x, g);
-        const Half g2 = add(fromPair(g), fromPair(g));
+        const Half g2 = mul(k.two2, fromPair(g));
         const Quad o = interpolate(f.up, k, quad(g2, g2));
         Quad v = curve(c, o);
         if (!boundedCurve && !quadWithin(v, kClipperInputLimit)) {
@@ -663,6 +694,13 @@ SARVO_KERNEL void checkedChunk(ClipperEngine& e, Filters& f, const Coefs& k, con
     }
 }
 
+SARVO_KERNEL_INLINE void checkEven(Filters& f)
+{
+    const EvenCheck r = evenPhaseRepeats(f.up.even);
+    f.repeating = r.repeats;
+    f.cycle = r.cycle;
+}
+
 // Oversampled chunks from the start of the given buffers for as long as
 // oversampling stays on, the first chunk with the caller's reading of the
 // curve; answers the frames done (at least one chunk).
@@ -672,9 +710,11 @@ SARVO_KERNEL int32_t oversampledRun(ClipperEngine& e, CurveCache& cc, const Samp
 {
     const Coefs k = coefs();
     Filters f;
+    f.lastUp = f.lastCurve = quad(0.0);
+    f.lastResult = half(0.0);
     f.up = loadInterpolator(e.upsampler.filter);
     f.down = loadDecimator(e.downsampler.filter);
-    f.repeating = evenPhaseRepeats(f.up, k, f.cycle);
+    checkEven(f);
     int32_t done = 0;
     while (done < frames) {
         if (done > 0) {
@@ -694,11 +734,11 @@ SARVO_KERNEL int32_t oversampledRun(ClipperEngine& e, CurveCache& cc, const Samp
                 fastChunk<Sample, Accumulate, true>(f, k, c, il, ir, ol, orr, n);
             } else {
                 fastChunk<Sample, Accumulate, false>(f, k, c, il, ir, ol, orr, n);
-                f.repeating = evenPhaseRepeats(f.up, k, f.cycle);
+                checkEven(f);
             }
         } else {
             checkedChunk<Sample, Accumulate>(e, f, k, c, cc.boundedCurve, il, ir, ol, orr, n, bypass, push);
-            f.repeating = evenPhaseRepeats(f.up, k, f.cycle);
+            checkEven(f);
         }
         done += n;
     }

@@ -10,11 +10,13 @@
 #define SARVO_KERNEL_ISA 0
 #define SARVO_KERNEL
 #define SARVO_KERNEL_INLINE SARVO_HOT_INLINE
+#define SARVO_KERNEL_LAMBDA SARVO_LAMBDA_INLINE
 #include "dsp/clipper_avx_kernels.h"
 #undef SARVO_KERNEL_NS
 #undef SARVO_KERNEL_ISA
 #undef SARVO_KERNEL
 #undef SARVO_KERNEL_INLINE
+#undef SARVO_KERNEL_LAMBDA
 
 ClipperEngine::ClipperEngine() : loops(clipperBestLoops()) {}
 

@@ -16,21 +16,25 @@
 #define SARVO_KERNEL_ISA 1
 #define SARVO_KERNEL __attribute__((target("avx")))
 #define SARVO_KERNEL_INLINE inline __attribute__((target("avx"), always_inline))
+#define SARVO_KERNEL_LAMBDA __attribute__((target("avx"), always_inline))
 #include "dsp/clipper_avx_kernels.h"
 #undef SARVO_KERNEL_NS
 #undef SARVO_KERNEL_ISA
 #undef SARVO_KERNEL
 #undef SARVO_KERNEL_INLINE
+#undef SARVO_KERNEL_LAMBDA
 
 #define SARVO_KERNEL_NS avx512
 #define SARVO_KERNEL_ISA 2
 #define SARVO_KERNEL __attribute__((target("avx,avx2,avx512f,avx512vl")))
 #define SARVO_KERNEL_INLINE inline __attribute__((target("avx,avx2,avx512f,avx512vl"), always_inline))
+#define SARVO_KERNEL_LAMBDA __attribute__((target("avx,avx2,avx512f,avx512vl"), always_inline))
 #include "dsp/clipper_avx_kernels.h"
 #undef SARVO_KERNEL_NS
 #undef SARVO_KERNEL_ISA
 #undef SARVO_KERNEL
 #undef SARVO_KERNEL_INLINE
+#undef SARVO_KERNEL_LAMBDA
 
 ClipperLoops clipperBestLoops()
 {
