@@ -186,8 +186,11 @@ SARVO_KERNEL_INLINE Quad curve(const QuadCurve& c, Quad v)
     const __m256i wi = _mm256_castpd_si256(w);
     return _mm256_castsi256_pd(_mm256_mask_xor_epi64(wi, negative, wi, _mm256_castpd_si256(signBit)));
 #else
-    Quad w = _mm256_blendv_pd(u, knee, _mm256_cmp_pd(u, c.kneeStart, _CMP_GT_OQ));
-    w = _mm256_blendv_pd(w, c.clipLevel, _mm256_cmp_pd(u, c.kneeEnd, _CMP_GE_OQ));
+    // Selections by bits (GCC turns blendv on a comparison into branches).
+    const Quad inKnee = _mm256_cmp_pd(u, c.kneeStart, _CMP_GT_OQ);
+    Quad w = _mm256_or_pd(_mm256_and_pd(inKnee, knee), _mm256_andnot_pd(inKnee, u));
+    const Quad flat = _mm256_cmp_pd(u, c.kneeEnd, _CMP_GE_OQ);
+    w = _mm256_or_pd(_mm256_and_pd(flat, c.clipLevel), _mm256_andnot_pd(flat, w));
     const Quad negative = _mm256_and_pd(_mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_LT_OQ), signBit);
     return _mm256_xor_pd(w, negative);
 #endif
@@ -417,11 +420,17 @@ SARVO_KERNEL_INLINE Quad interpolate(Interpolator& u, const Coefs& k, Quad x)
 }
 
 // The decimator's frame for the curve values [c0, c1]; gives the result.
+// The stage-1 outputs are kept (for the record) only when Last.
+template <bool Last = false>
 SARVO_KERNEL_INLINE Half decimate(Decimator& d, const Coefs& k, Quad c)
 {
-    d.out[0] = phaseStep(d.p[0], swapHalves(c), k.a0, k.a1, k.guard);
-    d.out[1] = phaseStep(d.p[1], c, k.b0, k.b1, k.guard);
-    return mul(add(lo(d.out[0]), lo(d.out[1])), k.half2);
+    const Quad a = phaseStep(d.p[0], swapHalves(c), k.a0, k.a1, k.guard);
+    const Quad b = phaseStep(d.p[1], c, k.b0, k.b1, k.guard);
+    if (Last) {
+        d.out[0] = a;
+        d.out[1] = b;
+    }
+    return mul(add(lo(a), lo(b)), k.half2);
 }
 
 // Bitwise equality of two phase groups.
@@ -602,12 +611,172 @@ SARVO_KERNEL_INLINE Quad shapeFrame(Filters& f, const Coefs& k, const QuadCurve&
     return curve(c, o);
 }
 
+#if SARVO_KERNEL_ISA == 0
+// The fast chunk with two doubles per register, for an even count of
+// frames: first interpolation and curve, then decimation and output, each
+// pass with its filter's state in local lane pairs (the registers do not hold
+// both filters at once).
+template <typename Sample, bool Accumulate, bool Repeating>
+SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const Coefs& k, const QuadCurve& c, const Sample* inL,
+                                       const Sample* inR, Sample* outL, Sample* outR, int32_t n)
+{
+    LanePair c0[kClipperChunk], c1[kClipperChunk];
+    const LanePair guard = pairSplat(kAllpassDenormalGuard), half = pairSplat(0.5), two = pairSplat(2.0);
+    const LanePair gain = c.gain2;
+    {
+        const LanePair a0 = pairSplat(kHalfBandCoefsA[0]), a1 = pairSplat(kHalfBandCoefsA[1]);
+        const LanePair b0 = pairSplat(kHalfBandCoefsB[0]), b1 = pairSplat(kHalfBandCoefsB[1]);
+        // Odd phase, [B, A] in the filters' record.
+        Phases& odd = f.up.odd;
+        LanePair qa0 = odd.q0.hi, qa1 = odd.q1.hi, ya0 = odd.y0p.hi;
+        LanePair qb0 = odd.q0.lo, qb1 = odd.q1.lo, yb0 = odd.y0p.lo;
+        LanePair xp = odd.xp.lo, ob = f.up.oddOut.lo, oa = f.up.oddOut.hi;
+        LanePair first = f.lastUp.lo, second = f.lastUp.hi;
+        // Even phase [A, B]: taken from the cycle when Repeating.
+        Phases& even = f.up.even;
+        LanePair eqa0 = even.q0.lo, eqa1 = even.q1.lo, eya0 = even.y0p.lo, expa = even.xp.lo;
+        LanePair eqb0 = even.q0.hi, eqb1 = even.q1.hi, eyb0 = even.y0p.hi, expb = even.xp.hi;
+        const LanePair zero = pairSplat(0.0);
+        for (int32_t i = 0; i < n; ++i) {
+            const LanePair x = two * (gain * loadFrame(inL, inR, i));
+            LanePair ea, eb;
+            if (Repeating) {
+                const Quad& e = (i & 1) ? f.cycle.out1 : f.cycle.out0;
+                ea = e.lo;
+                eb = e.hi;
+            } else {
+                const LanePair ya = (zero - eqa0) * a0 + expa;
+                ea = (ya - eqa1) * a1 + eya0;
+                eqa0 = ya + guard;
+                eqa1 = ea + guard;
+                eya0 = ya;
+                expa = zero;
+                const LanePair yb = (zero - eqb0) * b0 + expb;
+                eb = (yb - eqb1) * b1 + eyb0;
+                eqb0 = yb + guard;
+                eqb1 = eb + guard;
+                eyb0 = yb;
+                expb = zero;
+            }
+            const LanePair ya = (x - qa0) * a0 + xp;
+            oa = (ya - qa1) * a1 + ya0;
+            qa0 = ya + guard;
+            qa1 = oa + guard;
+            ya0 = ya;
+            const LanePair yb = (x - qb0) * b0 + xp;
+            const LanePair obNew = (yb - qb1) * b1 + yb0;
+            qb0 = yb + guard;
+            qb1 = obNew + guard;
+            yb0 = yb;
+            xp = x;
+            first = (ob + ea) * half;
+            second = (oa + eb) * half;
+            ob = obNew;
+            const Quad v = curve(c, Quad{first, second});
+            c0[i] = v.lo;
+            c1[i] = v.hi;
+        }
+        odd.q0 = {qb0, qa0};
+        odd.q1 = {qb1, qa1};
+        odd.y0p = {yb0, ya0};
+        odd.xp = {xp, xp};
+        f.up.oddOut = {ob, oa};
+        even.q0 = {eqa0, eqb0};
+        even.q1 = {eqa1, eqb1};
+        even.y0p = {eya0, eyb0};
+        even.xp = {expa, expb};
+        f.lastUp = {first, second};
+    }
+    // The decimator: branch A ([odd A, even A] in the record), keeping its
+    // odd outputs, then branch B ([even B, odd B]) and the output.
+    LanePair oddA[kClipperChunk];
+    Phases& pa = f.down.p[0];
+    Phases& pb = f.down.p[1];
+    const LanePair xpo = pa.xp.lo, xpe = pa.xp.hi;
+    {
+        const LanePair a0 = pairSplat(kHalfBandCoefsA[0]), a1 = pairSplat(kHalfBandCoefsA[1]);
+        LanePair qoa0 = pa.q0.lo, qoa1 = pa.q1.lo, yoa0 = pa.y0p.lo;
+        LanePair qea0 = pa.q0.hi, qea1 = pa.q1.hi, yea0 = pa.y0p.hi;
+        LanePair po = xpo, pe = xpe;
+        LanePair oa = f.down.out[0].lo, ea = f.down.out[0].hi;
+        for (int32_t i = 0; i < n; ++i) {
+            const LanePair e = c0[i], o = c1[i];
+            const LanePair yoa = (o - qoa0) * a0 + po;
+            oa = (yoa - qoa1) * a1 + yoa0;
+            qoa0 = yoa + guard;
+            qoa1 = oa + guard;
+            yoa0 = yoa;
+            const LanePair yea = (e - qea0) * a0 + pe;
+            ea = (yea - qea1) * a1 + yea0;
+            qea0 = yea + guard;
+            qea1 = ea + guard;
+            yea0 = yea;
+            pe = e;
+            po = o;
+            oddA[i] = oa;
+        }
+        pa.q0 = {qoa0, qea0};
+        pa.q1 = {qoa1, qea1};
+        pa.y0p = {yoa0, yea0};
+        pa.xp = {po, pe};
+        f.down.out[0] = {oa, ea};
+    }
+    const LanePair b0 = pairSplat(kHalfBandCoefsB[0]), b1 = pairSplat(kHalfBandCoefsB[1]);
+    LanePair qeb0 = pb.q0.lo, qeb1 = pb.q1.lo, yeb0 = pb.y0p.lo;
+    LanePair qob0 = pb.q0.hi, qob1 = pb.q1.hi, yob0 = pb.y0p.hi;
+    LanePair po = xpo, pe = xpe;
+    LanePair eb = f.down.out[1].lo, ob = f.down.out[1].hi;
+    LanePair d = f.lastResult;
+    for (int32_t i = 0; i < n; i += 2) {
+        LanePair y[2];
+        for (int j = 0; j < 2; ++j) {
+            const LanePair e = c0[i + j], o = c1[i + j];
+            const LanePair yeb = (e - qeb0) * b0 + pe;
+            eb = (yeb - qeb1) * b1 + yeb0;
+            qeb0 = yeb + guard;
+            qeb1 = eb + guard;
+            yeb0 = yeb;
+            const LanePair yob = (o - qob0) * b0 + po;
+            ob = (yob - qob1) * b1 + yob0;
+            qob0 = yob + guard;
+            qob1 = ob + guard;
+            yob0 = yob;
+            pe = e;
+            po = o;
+            d = (oddA[i + j] + eb) * half;
+            y[j] = pairMin(c.clip, pairMax(c.negClip, d));
+        }
+        storeTwoFrames<Accumulate>(outL, outR, i, Quad{y[0], y[1]});
+    }
+    pb.q0 = {qeb0, qob0};
+    pb.q1 = {qeb1, qob1};
+    pb.y0p = {yeb0, yob0};
+    pb.xp = {pe, po};
+    f.down.out[1] = {eb, ob};
+    f.lastCurve = Quad{c0[n - 1], c1[n - 1]};
+    f.lastResult = d;
+}
+#else
+template <typename Sample, bool Accumulate, bool Repeating>
+void twoLanePasses(Filters&, const Coefs&, const QuadCurve&, const Sample*, const Sample*, Sample*, Sample*, int32_t)
+{
+}
+#endif
+
+// With 32 registers (AVX-512VL) both filters' state stays in registers while
+// interpolation and curve run two pairs of frames ahead of decimation. With
+// 16, the state of both does not fit: a filter's recursion spilled to memory
+// waits for the store at every frame, which costs more than passing the
+// curve values through memory. So each chunk is interpolated and shaped
+// first, then decimated (AVX), and with two doubles per register the
+// decimator's two branches run one after the other too (SSE2).
+constexpr int kAhead = SARVO_KERNEL_ISA == 2 ? 2 : SARVO_KERNEL_ISA == 1 ? 0 : -1;
+
 // A chunk whose inputs are within the limit, whose curve is bounded and
 // which neither bypasses nor captures: nothing is checked. Two frames per
-// turn; each turn interpolates and shapes the next two frames while it
-// decimates and writes the two before, so that the processor finds
-// independent work side by side (the two filters are independent
-// recursions).
+// turn; each turn interpolates and shapes frames ahead of those it decimates
+// and writes, so that the processor finds independent work side by side (the
+// two filters are independent recursions).
 template <typename Sample, bool Accumulate, bool Repeating>
 SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& c, const Sample* inL, const Sample* inR,
                                    Sample* outL, Sample* outR, int32_t n)
@@ -622,14 +791,65 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
         const Half d0 = decimate(f.down, k, v0);
         const Half d1 = decimate(f.down, k, v1);
         storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
-        return d1;
     };
-    int32_t i = 0;
-    if (n >= 4) {
+    auto decimateLastTwo = [&](int32_t i, Quad v0, Quad v1) SARVO_KERNEL_LAMBDA {
+        const Half d0 = decimate(f.down, k, v0);
+        const Half d1 = decimate<true>(f.down, k, v1);
+        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
+        f.lastCurve = v1;
+        f.lastResult = d1;
+    };
+    const int32_t pairs = n / 2;
+    if (kAhead == -1 && pairs > 0) {
+        twoLanePasses<Sample, Accumulate, Repeating>(f, k, c, inL, inR, outL, outR, 2 * pairs);
+    } else if (kAhead == 0 && pairs > 0) {
+        Quad v[kClipperChunk];
+        {
+            Phases odd = f.up.odd;
+            Phases even = f.up.even;
+            Quad oddOut = f.up.oddOut;
+            Quad o = f.lastUp;
+            const Quad zero = quad(0.0);
+            for (int32_t i = 0; i < 2 * pairs; i += 2) {
+                const Quad g2 = mul(k.two, mul(c.gain, loadTwoFrames(inL, inR, i)));
+                const Quad ea = Repeating ? e0 : phaseStep(even, zero, k.upEven0, k.upEven1, k.guard);
+                const Quad ya = phaseStep(odd, bothLo(g2), k.upOdd0, k.upOdd1, k.guard);
+                v[i] = curve(c, mul(add(loHi(oddOut, ya), ea), k.half4));
+                const Quad eb = Repeating ? e1 : phaseStep(even, zero, k.upEven0, k.upEven1, k.guard);
+                const Quad yb = phaseStep(odd, bothHi(g2), k.upOdd0, k.upOdd1, k.guard);
+                o = mul(add(loHi(ya, yb), eb), k.half4);
+                v[i + 1] = curve(c, o);
+                oddOut = yb;
+            }
+            f.up.odd = odd;
+            f.up.even = even;
+            f.up.oddOut = oddOut;
+            f.lastUp = o;
+        }
+        Phases p0 = f.down.p[0], p1 = f.down.p[1];
+        Quad a1 = f.down.out[0], b1 = f.down.out[1];
+        Half d1 = f.lastResult;
+        for (int32_t i = 0; i < 2 * pairs; i += 2) {
+            const Quad a0 = phaseStep(p0, swapHalves(v[i]), k.a0, k.a1, k.guard);
+            const Quad b0 = phaseStep(p1, v[i], k.b0, k.b1, k.guard);
+            const Half d0 = mul(add(lo(a0), lo(b0)), k.half2);
+            a1 = phaseStep(p0, swapHalves(v[i + 1]), k.a0, k.a1, k.guard);
+            b1 = phaseStep(p1, v[i + 1], k.b0, k.b1, k.guard);
+            d1 = mul(add(lo(a1), lo(b1)), k.half2);
+            storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
+        }
+        f.down.p[0] = p0;
+        f.down.p[1] = p1;
+        f.down.out[0] = a1;
+        f.down.out[1] = b1;
+        f.lastCurve = v[2 * pairs - 1];
+        f.lastResult = d1;
+    } else if (kAhead == 2 && pairs >= 2) {
         Quad v0, v1, w0, w1;
         shapeTwo(0, v0, v1, &f.lastUp);
         shapeTwo(2, w0, w1, &f.lastUp);
-        for (; i + 6 <= n; i += 2) {
+        int32_t i = 0;
+        for (; i + 6 <= 2 * pairs; i += 2) {
             Quad z0, z1;
             shapeTwo(i + 4, z0, z1, &f.lastUp);
             decimateTwo(i, v0, v1);
@@ -639,21 +859,26 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
             w1 = z1;
         }
         decimateTwo(i, v0, v1);
-        f.lastCurve = w1;
-        f.lastResult = decimateTwo(i + 2, w0, w1);
-        i += 4;
-    } else if (n >= 2) {
+        decimateLastTwo(i + 2, w0, w1);
+    } else if (pairs > 0) {
         Quad v0, v1;
         shapeTwo(0, v0, v1, &f.lastUp);
-        f.lastCurve = v1;
-        f.lastResult = decimateTwo(0, v0, v1);
-        i = 2;
+        int32_t i = 0;
+        for (; i + 4 <= 2 * pairs; i += 2) {
+            Quad w0, w1;
+            shapeTwo(i + 2, w0, w1, &f.lastUp);
+            decimateTwo(i, v0, v1);
+            v0 = w0;
+            v1 = w1;
+        }
+        decimateLastTwo(i, v0, v1);
     }
-    if (i < n) {  // a last single frame
+    if (n & 1) {  // a last single frame
+        const int32_t i = n - 1;
         const Half x = fromPair(loadFrame(inL, inR, i));
         const Half g2 = mul(k.two2, mul(c.gain2, x));
         const Quad v = shapeFrame<Repeating>(f, k, c, quad(g2, g2), e0, &f.lastUp);
-        const Half d = decimate(f.down, k, v);
+        const Half d = decimate<true>(f.down, k, v);
         f.lastCurve = v;
         f.lastResult = d;
         storeFrame<Accumulate>(outL, outR, i, toPair(clampToClip(c, d)));
@@ -683,7 +908,7 @@ SARVO_KERNEL_INLINE void checkedChunk(ClipperEngine& e, Filters& f, const Coefs&
             mendCurvePairs(a, b);
             v = quad(fromPair(a), fromPair(b));
         }
-        const Half d = decimate(f.down, k, v);
+        const Half d = decimate<true>(f.down, k, v);
         f.lastUp = o;
         f.lastCurve = v;
         f.lastResult = d;
@@ -779,8 +1004,10 @@ SARVO_KERNEL_INLINE __m256d clip4(const Curve4& c, __m256d v)
 #else
     const __m256d negative = _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_LT_OQ);
     const __m256d sign = _mm256_or_pd(_mm256_and_pd(negative, signBit), _mm256_set1_pd(1.0));
-    __m256d w = _mm256_blendv_pd(u, knee, _mm256_cmp_pd(u, c.kneeStart, _CMP_GT_OQ));
-    w = _mm256_blendv_pd(w, c.clipLevel, _mm256_cmp_pd(u, c.kneeEnd, _CMP_GE_OQ));
+    const __m256d inKnee = _mm256_cmp_pd(u, c.kneeStart, _CMP_GT_OQ);
+    __m256d w = _mm256_or_pd(_mm256_and_pd(inKnee, knee), _mm256_andnot_pd(inKnee, u));
+    const __m256d flat = _mm256_cmp_pd(u, c.kneeEnd, _CMP_GE_OQ);
+    w = _mm256_or_pd(_mm256_and_pd(flat, c.clipLevel), _mm256_andnot_pd(flat, w));
 #endif
     return mul(sign, w);
 }
