@@ -29,8 +29,8 @@
 //   period 1 (branch A) or 2 (branch B) within 200 frames of a reset; once the
 //   state after two steps equals the state before (bit for bit), its outputs
 //   are known and the loop takes them instead of computing them again;
-// - decimator: [odd A, even A] and [even B, odd B]; inputs [c1, c0] and
-//   [c0, c1] where c0, c1 are a frame's two curve values.
+// - decimator: [even A, odd A] and [even B, odd B]; both take [c0, c1],
+//   a frame's two curve values.
 // The interpolator's outputs are [first, second] = ([odd B before, odd A] +
 // [even A, even B]) * 0.5, the decimator's result (odd A + even B) * 0.5; its
 // other output (even A + odd B before) * 0.5 feeds nothing and is not formed.
@@ -66,7 +66,8 @@ SARVO_KERNEL_INLINE LanePair toPair(Half h) { return h; }
 SARVO_KERNEL_INLINE Half fromPair(LanePair p) { return p; }
 // [a.lo, b.hi]
 SARVO_KERNEL_INLINE Quad loHi(Quad a, Quad b) { return {a.lo, b.hi}; }
-SARVO_KERNEL_INLINE Quad swapHalves(Quad q) { return {q.hi, q.lo}; }
+SARVO_KERNEL_INLINE Quad los(Quad a, Quad b) { return {a.lo, b.lo}; }
+SARVO_KERNEL_INLINE Quad his(Quad a, Quad b) { return {a.hi, b.hi}; }
 SARVO_KERNEL_INLINE Quad bothLo(Quad q) { return {q.lo, q.lo}; }
 SARVO_KERNEL_INLINE Quad bothHi(Quad q) { return {q.hi, q.hi}; }
 SARVO_KERNEL_INLINE Half maxOf(Half a, Half b) { return pairMax(a, b); }
@@ -102,7 +103,8 @@ SARVO_KERNEL_INLINE double halfRight(Half h) { return _mm_cvtsd_f64(_mm_unpackhi
 SARVO_KERNEL_INLINE LanePair toPair(Half h) { return {h}; }
 SARVO_KERNEL_INLINE Half fromPair(LanePair p) { return p.v; }
 SARVO_KERNEL_INLINE Quad loHi(Quad a, Quad b) { return _mm256_blend_pd(a, b, 0xC); }
-SARVO_KERNEL_INLINE Quad swapHalves(Quad q) { return _mm256_permute2f128_pd(q, q, 0x01); }
+SARVO_KERNEL_INLINE Quad los(Quad a, Quad b) { return _mm256_permute2f128_pd(a, b, 0x20); }
+SARVO_KERNEL_INLINE Quad his(Quad a, Quad b) { return _mm256_permute2f128_pd(a, b, 0x31); }
 SARVO_KERNEL_INLINE Quad bothLo(Quad q) { return _mm256_permute2f128_pd(q, q, 0x00); }
 SARVO_KERNEL_INLINE Quad bothHi(Quad q) { return _mm256_permute2f128_pd(q, q, 0x11); }
 SARVO_KERNEL_INLINE Half maxOf(Half a, Half b) { return _mm_max_pd(a, b); }
@@ -391,7 +393,7 @@ struct Interpolator {
 };
 
 struct Decimator {
-    Phases p[2];  // [odd A, even A], [even B, odd B]
+    Phases p[2];  // [even A, odd A], [even B, odd B]
     Quad out[2];  // the last stage-1 outputs
 };
 
@@ -424,13 +426,28 @@ SARVO_KERNEL_INLINE Quad interpolate(Interpolator& u, const Coefs& k, Quad x)
 template <bool Last = false>
 SARVO_KERNEL_INLINE Half decimate(Decimator& d, const Coefs& k, Quad c)
 {
-    const Quad a = phaseStep(d.p[0], swapHalves(c), k.a0, k.a1, k.guard);
+    const Quad a = phaseStep(d.p[0], c, k.a0, k.a1, k.guard);
     const Quad b = phaseStep(d.p[1], c, k.b0, k.b1, k.guard);
     if (Last) {
         d.out[0] = a;
         d.out[1] = b;
     }
-    return mul(add(lo(a), lo(b)), k.half2);
+    return mul(add(hi(a), lo(b)), k.half2);
+}
+
+// Two frames; gives both results side by side.
+template <bool Last = false>
+SARVO_KERNEL_INLINE Quad decimateTwo(Decimator& d, const Coefs& k, Quad c0, Quad c1)
+{
+    const Quad a0 = phaseStep(d.p[0], c0, k.a0, k.a1, k.guard);
+    const Quad b0 = phaseStep(d.p[1], c0, k.b0, k.b1, k.guard);
+    const Quad a1 = phaseStep(d.p[0], c1, k.a0, k.a1, k.guard);
+    const Quad b1 = phaseStep(d.p[1], c1, k.b0, k.b1, k.guard);
+    if (Last) {
+        d.out[0] = a1;
+        d.out[1] = b1;
+    }
+    return mul(add(his(a0, a1), los(b0, b1)), k.half4);
 }
 
 // Bitwise equality of two phase groups.
@@ -543,7 +560,7 @@ SARVO_KERNEL Decimator loadDecimator(const HalfBandFilter& f)
     plusGuard(a1.y1, qa1);
     plusGuard(b1.y1, qb1);
     Decimator d;
-    d.p[0] = {quadLoad(qa0, a0.y2), quadLoad(a0.x1, a0.x2), quadLoad(qa1, a1.y2), quadLoad(a1.x1, a1.x2)};
+    d.p[0] = {quadLoad(a0.y2, qa0), quadLoad(a0.x2, a0.x1), quadLoad(a1.y2, qa1), quadLoad(a1.x2, a1.x1)};
     d.p[1] = {quadLoad(b0.y2, qb0), quadLoad(b0.x2, b0.x1), quadLoad(b1.y2, qb1), quadLoad(b1.x2, b1.x1)};
     d.out[0] = quadLoad(a1.y1, a1.y1);
     d.out[1] = quadLoad(b1.y1, b1.y1);
@@ -557,19 +574,19 @@ SARVO_KERNEL_INLINE void storeDecimator(const Decimator& d, Half lastResult, Dow
     AllpassStage& a1 = f.branchA.stages[1];
     AllpassStage& b0 = f.branchB.stages[0];
     AllpassStage& b1 = f.branchB.stages[1];
-    const Phases& pa = d.p[0];  // [odd A, even A]
+    const Phases& pa = d.p[0];  // [even A, odd A]
     const Phases& pb = d.p[1];  // [even B, odd B]
-    halfStore(a0.x1, lo(pa.xp));
-    halfStore(a0.x2, hi(pa.xp));
-    halfStore(a0.y1, lo(pa.y0p));
-    halfStore(a0.y2, hi(pa.q0));
-    halfStore(a0.out, lo(pa.y0p));
-    halfStore(a1.x1, lo(pa.y0p));
-    halfStore(a1.x2, hi(pa.y0p));
-    halfStore(a1.y1, lo(d.out[0]));
-    halfStore(a1.y2, hi(pa.q1));
-    halfStore(a1.out, lo(d.out[0]));
-    halfStore(f.branchA.value, lo(d.out[0]));
+    halfStore(a0.x1, hi(pa.xp));
+    halfStore(a0.x2, lo(pa.xp));
+    halfStore(a0.y1, hi(pa.y0p));
+    halfStore(a0.y2, lo(pa.q0));
+    halfStore(a0.out, hi(pa.y0p));
+    halfStore(a1.x1, hi(pa.y0p));
+    halfStore(a1.x2, lo(pa.y0p));
+    halfStore(a1.y1, hi(d.out[0]));
+    halfStore(a1.y2, lo(pa.q1));
+    halfStore(a1.out, hi(d.out[0]));
+    halfStore(f.branchA.value, hi(d.out[0]));
     halfStore(b0.x1, hi(pb.xp));
     halfStore(b0.x2, lo(pb.xp));
     halfStore(b0.y1, hi(pb.y0p));
@@ -617,8 +634,8 @@ SARVO_KERNEL_INLINE Quad shapeFrame(Filters& f, const Coefs& k, const QuadCurve&
 // pass with its filter's state in local lane pairs (the registers do not hold
 // both filters at once).
 template <typename Sample, bool Accumulate, bool Repeating>
-SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const Coefs& k, const QuadCurve& c, const Sample* inL,
-                                       const Sample* inR, Sample* outL, Sample* outR, int32_t n)
+SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const QuadCurve& c, const Sample* inL, const Sample* inR,
+                                       Sample* outL, Sample* outR, int32_t n)
 {
     LanePair c0[kClipperChunk], c1[kClipperChunk];
     const LanePair guard = pairSplat(kAllpassDenormalGuard), half = pairSplat(0.5), two = pairSplat(2.0);
@@ -687,18 +704,18 @@ SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const Coefs& k, const QuadCur
         even.xp = {expa, expb};
         f.lastUp = {first, second};
     }
-    // The decimator: branch A ([odd A, even A] in the record), keeping its
+    // The decimator: branch A ([even A, odd A] in the record), keeping its
     // odd outputs, then branch B ([even B, odd B]) and the output.
     LanePair oddA[kClipperChunk];
     Phases& pa = f.down.p[0];
     Phases& pb = f.down.p[1];
-    const LanePair xpo = pa.xp.lo, xpe = pa.xp.hi;
+    const LanePair xpe = pa.xp.lo, xpo = pa.xp.hi;
     {
         const LanePair a0 = pairSplat(kHalfBandCoefsA[0]), a1 = pairSplat(kHalfBandCoefsA[1]);
-        LanePair qoa0 = pa.q0.lo, qoa1 = pa.q1.lo, yoa0 = pa.y0p.lo;
-        LanePair qea0 = pa.q0.hi, qea1 = pa.q1.hi, yea0 = pa.y0p.hi;
+        LanePair qea0 = pa.q0.lo, qea1 = pa.q1.lo, yea0 = pa.y0p.lo;
+        LanePair qoa0 = pa.q0.hi, qoa1 = pa.q1.hi, yoa0 = pa.y0p.hi;
         LanePair po = xpo, pe = xpe;
-        LanePair oa = f.down.out[0].lo, ea = f.down.out[0].hi;
+        LanePair ea = f.down.out[0].lo, oa = f.down.out[0].hi;
         for (int32_t i = 0; i < n; ++i) {
             const LanePair e = c0[i], o = c1[i];
             const LanePair yoa = (o - qoa0) * a0 + po;
@@ -715,11 +732,11 @@ SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const Coefs& k, const QuadCur
             po = o;
             oddA[i] = oa;
         }
-        pa.q0 = {qoa0, qea0};
-        pa.q1 = {qoa1, qea1};
-        pa.y0p = {yoa0, yea0};
-        pa.xp = {po, pe};
-        f.down.out[0] = {oa, ea};
+        pa.q0 = {qea0, qoa0};
+        pa.q1 = {qea1, qoa1};
+        pa.y0p = {yea0, yoa0};
+        pa.xp = {pe, po};
+        f.down.out[0] = {ea, oa};
     }
     const LanePair b0 = pairSplat(kHalfBandCoefsB[0]), b1 = pairSplat(kHalfBandCoefsB[1]);
     LanePair qeb0 = pb.q0.lo, qeb1 = pb.q1.lo, yeb0 = pb.y0p.lo;
@@ -758,7 +775,7 @@ SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const Coefs& k, const QuadCur
 }
 #else
 template <typename Sample, bool Accumulate, bool Repeating>
-void twoLanePasses(Filters&, const Coefs&, const QuadCurve&, const Sample*, const Sample*, Sample*, Sample*, int32_t)
+void twoLanePasses(Filters&, const QuadCurve&, const Sample*, const Sample*, Sample*, Sample*, int32_t)
 {
 }
 #endif
@@ -787,21 +804,18 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
         v0 = shapeFrame<Repeating>(f, k, c, bothLo(g2), e0);
         v1 = shapeFrame<Repeating>(f, k, c, bothHi(g2), e1, up);
     };
-    auto decimateTwo = [&](int32_t i, Quad v0, Quad v1) SARVO_KERNEL_LAMBDA {
-        const Half d0 = decimate(f.down, k, v0);
-        const Half d1 = decimate(f.down, k, v1);
-        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
+    auto outputTwo = [&](int32_t i, Quad v0, Quad v1) SARVO_KERNEL_LAMBDA {
+        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, decimateTwo(f.down, k, v0, v1)));
     };
-    auto decimateLastTwo = [&](int32_t i, Quad v0, Quad v1) SARVO_KERNEL_LAMBDA {
-        const Half d0 = decimate(f.down, k, v0);
-        const Half d1 = decimate<true>(f.down, k, v1);
-        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
+    auto outputLastTwo = [&](int32_t i, Quad v0, Quad v1) SARVO_KERNEL_LAMBDA {
+        const Quad d = decimateTwo<true>(f.down, k, v0, v1);
+        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, d));
         f.lastCurve = v1;
-        f.lastResult = d1;
+        f.lastResult = hi(d);
     };
     const int32_t pairs = n / 2;
     if (kAhead == -1 && pairs > 0) {
-        twoLanePasses<Sample, Accumulate, Repeating>(f, k, c, inL, inR, outL, outR, 2 * pairs);
+        twoLanePasses<Sample, Accumulate, Repeating>(f, c, inL, inR, outL, outR, 2 * pairs);
     } else if (kAhead == 0 && pairs > 0) {
         Quad v[kClipperChunk];
         {
@@ -826,22 +840,15 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
             f.up.oddOut = oddOut;
             f.lastUp = o;
         }
-        Phases p0 = f.down.p[0], p1 = f.down.p[1];
-        Quad a1 = f.down.out[0], b1 = f.down.out[1];
-        Half d1 = f.lastResult;
-        for (int32_t i = 0; i < 2 * pairs; i += 2) {
-            const Quad a0 = phaseStep(p0, swapHalves(v[i]), k.a0, k.a1, k.guard);
-            const Quad b0 = phaseStep(p1, v[i], k.b0, k.b1, k.guard);
-            const Half d0 = mul(add(lo(a0), lo(b0)), k.half2);
-            a1 = phaseStep(p0, swapHalves(v[i + 1]), k.a0, k.a1, k.guard);
-            b1 = phaseStep(p1, v[i + 1], k.b0, k.b1, k.guard);
-            d1 = mul(add(lo(a1), lo(b1)), k.half2);
-            storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, quad(d0, d1)));
+        Decimator down = f.down;
+        for (int32_t i = 0; i + 2 < 2 * pairs; i += 2) {
+            storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, decimateTwo(down, k, v[i], v[i + 1])));
         }
-        f.down.p[0] = p0;
-        f.down.p[1] = p1;
-        f.down.out[0] = a1;
-        f.down.out[1] = b1;
+        const int32_t last = 2 * pairs - 2;
+        const Quad d = decimateTwo<true>(down, k, v[last], v[last + 1]);
+        storeTwoFrames<Accumulate>(outL, outR, last, clampToClip(c, d));
+        f.down = down;
+        const Half d1 = hi(d);
         f.lastCurve = v[2 * pairs - 1];
         f.lastResult = d1;
     } else if (kAhead == 2 && pairs >= 2) {
@@ -852,14 +859,14 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
         for (; i + 6 <= 2 * pairs; i += 2) {
             Quad z0, z1;
             shapeTwo(i + 4, z0, z1, &f.lastUp);
-            decimateTwo(i, v0, v1);
+            outputTwo(i, v0, v1);
             v0 = w0;
             v1 = w1;
             w0 = z0;
             w1 = z1;
         }
-        decimateTwo(i, v0, v1);
-        decimateLastTwo(i + 2, w0, w1);
+        outputTwo(i, v0, v1);
+        outputLastTwo(i + 2, w0, w1);
     } else if (pairs > 0) {
         Quad v0, v1;
         shapeTwo(0, v0, v1, &f.lastUp);
@@ -867,11 +874,11 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
         for (; i + 4 <= 2 * pairs; i += 2) {
             Quad w0, w1;
             shapeTwo(i + 2, w0, w1, &f.lastUp);
-            decimateTwo(i, v0, v1);
+            outputTwo(i, v0, v1);
             v0 = w0;
             v1 = w1;
         }
-        decimateLastTwo(i, v0, v1);
+        outputLastTwo(i, v0, v1);
     }
     if (n & 1) {  // a last single frame
         const int32_t i = n - 1;
