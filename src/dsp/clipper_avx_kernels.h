@@ -2,17 +2,22 @@
 // and compiled once per instruction set. The including file defines
 // SARVO_KERNEL_NS (the namespace to put them in), SARVO_KERNEL_ISA (0: two
 // doubles per operation, SSE2 or plain C++; 1: AVX; 2: AVX-512VL at 256 bits),
-// SARVO_KERNEL (the attribute for functions that use the instruction set) and
-// SARVO_KERNEL_INLINE, then includes this file. Deliberately without an
-// include guard. Everything lands in an unnamed namespace, so nothing built for
-// one instruction set can be picked up by code built for another.
+// SARVO_KERNEL (the attribute for functions that use the instruction set),
+// SARVO_KERNEL_INLINE and SARVO_KERNEL_LAMBDA, then includes this file.
+// Deliberately without an include guard. Everything lands in an unnamed
+// namespace, so nothing built for one instruction set can be picked up by code
+// built for another.
 //
-// The oversampled loop runs one pass per frame: gain, interpolation, curve,
-// decimation, clamp and output, with both filters' state in registers for the
-// whole block (re-reading the switches and the curve every kClipperChunk
-// frames). Frame by frame the arithmetic is the scalar reference's
+// A block's oversampled frames run with both filters' state held in registers
+// from its first frame to its last, the switches and the curve re-read every
+// kClipperChunk frames. Each frame takes gain, interpolation, curve,
+// decimation, clamp and output in one pass, without staging the filters'
+// inputs or outputs; where the registers cannot hold both filters (16 of
+// them) a chunk is interpolated and shaped before it is decimated (see
+// kAhead). Frame by frame the arithmetic is the scalar reference's
 // (dsp/clipper_reference.h), operation for operation; only its order across
-// independent values differs.
+// independent values differs. Nothing is computed that no output or state
+// needs.
 //
 // The filters in polyphase form. Between frames a half-band filter's state is
 // two interleaved half-rate recursions, the even and the odd steps of each
@@ -125,7 +130,7 @@ SARVO_KERNEL_INLINE Quad quadLoad(const double* lo, const double* hi) { return q
 
 struct QuadCurve {
     Quad clipLevel, kneeStart, kneeEnd, quadA, quadB, quadC;
-    Half gain2;  // not used by the curve: the gain, for loading one frame
+    Half gain2;  // the gain, for one frame at a time
     Quad gain, negClip4, clip4;
     Half negClip, clip;
 };
