@@ -318,9 +318,10 @@ SARVO_KERNEL_INLINE bool inputsWithinLimit(const float* l, const float* r, int32
     }
     if (_mm_movemask_ps(ok) != 0xf) return false;
 #endif
-    bool fine = true;
-    for (; k < n; ++k) fine = fine & (std::fabs(l[k]) <= 3.40282347e38f) & (std::fabs(r[k]) <= 3.40282347e38f);
-    return fine;
+    for (; k < n; ++k) {
+        if (!(std::fabs(l[k]) <= 3.40282347e38f && std::fabs(r[k]) <= 3.40282347e38f)) return false;
+    }
+    return true;
 }
 
 SARVO_KERNEL_INLINE bool inputsWithinLimit(const double* l, const double* r, int32_t n, double gain)
@@ -350,9 +351,10 @@ SARVO_KERNEL_INLINE bool inputsWithinLimit(const double* l, const double* r, int
     }
     if (_mm_movemask_pd(ok) != 0x3) return false;
 #endif
-    bool fine = true;
-    for (; k < n; ++k) fine = fine & (std::fabs(l[k]) <= bound) & (std::fabs(r[k]) <= bound);
-    return fine;
+    for (; k < n; ++k) {
+        if (!(std::fabs(l[k]) <= bound && std::fabs(r[k]) <= bound)) return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- the filters
