@@ -1065,7 +1065,7 @@ SARVO_KERNEL int32_t plainAvx(ClipperEngine& e, const CurveCache& cc, const Samp
         const __m256d xr = load4(inR + k);
         __m256d gl = mul(c.gainFactor, xl);
         __m256d gr = mul(c.gainFactor, xr);
-        if (!(within4(gl) & within4(gr))) {
+        if (!within4(gl) || !within4(gr)) {
             gl = mendGained4(xl, gl);
             gr = mendGained4(xr, gr);
         }
