@@ -5,8 +5,15 @@
 //
 // The counter ns_per_frame is the figure to read (time per stereo frame).
 // "float"/"double" run the loops the engine picks for this processor (AVX or
-// AVX-512VL where available), "_twolane" the SSE2 loops every x86 build has,
-// and "_reference" the one-sample-at-a-time form.
+// AVX-512VL where available), "_avx" the AVX loops (where the processor has
+// them), "_twolane" the SSE2 loops every x86 build has, and "_reference" the
+// one-sample-at-a-time form.
+//
+// On Linux the oversampled cases at block 512 also count the instructions
+// per frame (instructions_per_frame): a forked copy of the engine runs blocks
+// under single-stepping (ptrace), so the figure needs no performance counters
+// and covers every instruction set; it is the difference between 6 and 2
+// blocks, which cancels the fork's own entry and exit.
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +23,13 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
+
+#if defined(__linux__)
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "dsp/clipper_engine.h"
 #include "dsp/clipper_reference.h"
@@ -52,12 +66,13 @@ const Signal<Sample>& signal()
 
 // Which loops run: the engine's choice for this processor, the two-lane SSE2
 // loops, or the one-sample-at-a-time reference.
-enum Impl { kEngine, kTwoLane, kReference };
+enum Impl { kEngine, kAvx, kTwoLane, kReference };
 
 std::unique_ptr<ClipperEngine> makeEngine(bool oversampled, Impl impl = kEngine)
 {
     auto e = std::make_unique<ClipperEngine>();
     if (impl == kTwoLane) e->loops = ClipperLoops::TwoLane;
+    if (impl == kAvx) e->loops = ClipperLoops::Avx;
     e->setSampleRate(44100.0);
     e->reset();
     // Gain 3.8 dB, Clip 80 %, Softness 30 %.
@@ -104,11 +119,79 @@ bool fastMatchesReference(bool oversampled, int32_t block, Impl impl)
         std::memcmp(ar.data(), br.data(), ar.size() * sizeof(Sample)) == 0;
 }
 
+#if defined(__linux__)
+// Instructions that `blocks` calls of `run` take, counted by single-stepping
+// a forked child; -1 when tracing is not allowed.
+template <typename Run>
+long long stepsOf(Run run, int blocks)
+{
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(1);
+        raise(SIGSTOP);
+        for (int i = 0; i < blocks; ++i) run();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFSTOPPED(status)) return -1;
+    long long steps = 0;
+    for (;;) {
+        if (ptrace(PTRACE_SINGLESTEP, pid, nullptr, nullptr) != 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        waitpid(pid, &status, 0);
+        if (WIFEXITED(status) || WIFSIGNALED(status)) break;
+        ++steps;
+    }
+    return steps;
+}
+#endif
+
+// Instructions per frame of the fast loops in blocks of `block` frames, on the
+// benchmark signal after 64 blocks of warming up; -1 where it cannot be
+// counted.
+template <typename Sample>
+double instructionsPerFrame(bool oversampled, int32_t block, Impl impl)
+{
+#if defined(__linux__)
+    const Signal<Sample>& s = signal<Sample>();
+    auto e = makeEngine(oversampled, impl);
+    std::atomic<bool> capture{false};
+    std::vector<Sample> ol(kSignalFrames), orr(kSignalFrames);
+    int32_t pos = 0;
+    auto run = [&] {
+        const Sample* in[2] = {s.l.data() + pos, s.r.data() + pos};
+        Sample* out[2] = {ol.data() + pos, orr.data() + pos};
+        fastBlock<Sample>(*e, in, out, block, capture);
+        pos += block;
+        if (pos + block > kSignalFrames) pos = 0;
+    };
+    for (int i = 0; i < 64; ++i) run();
+    const long long few = stepsOf(run, 2);
+    const long long many = stepsOf(run, 6);
+    if (few < 0 || many < 0) return -1.0;
+    return static_cast<double>(many - few) / (4.0 * block);
+#else
+    (void)oversampled;
+    (void)block;
+    (void)impl;
+    return -1.0;
+#endif
+}
+
 template <typename Sample, Impl impl>
 void BM_Clipper(benchmark::State& state)
 {
     const bool oversampled = state.range(0) != 0;
     const int32_t block = static_cast<int32_t>(state.range(1));
+    if (impl == kAvx && clipperBestLoops() == ClipperLoops::TwoLane) {
+        state.SkipWithError("this processor has no AVX");
+        return;
+    }
     if (impl != kReference && !fastMatchesReference<Sample>(oversampled, block, impl)) {
         state.SkipWithError("fast loop output differs from the reference");
         return;
@@ -134,6 +217,15 @@ void BM_Clipper(benchmark::State& state)
     const double frames = static_cast<double>(state.iterations()) * block;
     state.counters["ns_per_frame"] =
         benchmark::Counter(frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    if (impl != kReference && oversampled && block == 512) {
+        static double counted = -2.0;  // once per instantiation: the benchmark calls this several times
+        if (counted == -2.0) counted = instructionsPerFrame<Sample>(oversampled, block, impl);
+        if (counted >= 0.0) {
+            state.counters["instructions_per_frame"] = counted;
+        } else {
+            state.SetLabel("instructions not counted: no tracing here");
+        }
+    }
 }
 
 void blockArgs(benchmark::internal::Benchmark* b)
@@ -145,9 +237,11 @@ void blockArgs(benchmark::internal::Benchmark* b)
 }
 
 BENCHMARK_TEMPLATE(BM_Clipper, float, kEngine)->Name("DspClipper/float")->Apply(blockArgs);
+BENCHMARK_TEMPLATE(BM_Clipper, float, kAvx)->Name("DspClipper/float_avx")->Apply(blockArgs);
 BENCHMARK_TEMPLATE(BM_Clipper, float, kTwoLane)->Name("DspClipper/float_twolane")->Apply(blockArgs);
 BENCHMARK_TEMPLATE(BM_Clipper, float, kReference)->Name("DspClipper/float_reference")->Apply(blockArgs);
 BENCHMARK_TEMPLATE(BM_Clipper, double, kEngine)->Name("DspClipper/double")->Apply(blockArgs);
+BENCHMARK_TEMPLATE(BM_Clipper, double, kAvx)->Name("DspClipper/double_avx")->Apply(blockArgs);
 BENCHMARK_TEMPLATE(BM_Clipper, double, kTwoLane)->Name("DspClipper/double_twolane")->Apply(blockArgs);
 BENCHMARK_TEMPLATE(BM_Clipper, double, kReference)->Name("DspClipper/double_reference")->Apply(blockArgs);
 

@@ -2,6 +2,22 @@
 
 #include "dsp/clipper_kernels.h"
 
+#include <cstring>
+#include <utility>
+
+// The oversampled loop with two doubles per operation (SSE2, or plain C++).
+#define SARVO_KERNEL_NS twolane
+#define SARVO_KERNEL_ISA 0
+#define SARVO_KERNEL
+#define SARVO_KERNEL_INLINE SARVO_HOT_INLINE
+#define SARVO_KERNEL_LAMBDA SARVO_LAMBDA_INLINE
+#include "dsp/clipper_avx_kernels.h"
+#undef SARVO_KERNEL_NS
+#undef SARVO_KERNEL_ISA
+#undef SARVO_KERNEL
+#undef SARVO_KERNEL_INLINE
+#undef SARVO_KERNEL_LAMBDA
+
 ClipperEngine::ClipperEngine() : loops(clipperBestLoops()) {}
 
 void ClipperEngine::setSampleRate(double sampleRate)
@@ -60,12 +76,8 @@ void ClipperEngine::run(const Sample* const* inputs, Sample* const* outputs, int
     if (!inL || !inR || !outL || !outR) return;
 
     CurveCache cc(curve);
-    for (int32_t i = 0; i < frames; i += kClipperChunk) {
-        const int32_t n = frames - i < kClipperChunk ? frames - i : kClipperChunk;
+    for (int32_t i = 0; i < frames;) {
         cc.refresh(curve);
-        const bool bypass = bypassed.load(kRelaxed);
-        const bool push = capture.load(kRelaxed);
-        const bool quiet = !bypass && !push;
         const Sample* il = inL + i;
         const Sample* ir = inR + i;
         Sample* ol = outL + i;
@@ -73,23 +85,21 @@ void ClipperEngine::run(const Sample* const* inputs, Sample* const* outputs, int
         if (cc.oversampling) {
 #if SARVO_DSP_AVX
             if (loops != ClipperLoops::TwoLane) {
-                if (quiet) {
-                    oversampledChunkAvx<Sample, Accumulate, true>(cc, il, ir, ol, orr, n, false, false);
-                } else {
-                    oversampledChunkAvx<Sample, Accumulate, false>(cc, il, ir, ol, orr, n, bypass, push);
-                }
+                i += oversampledRunAvx<Sample, Accumulate>(cc, il, ir, ol, orr, frames - i, capture);
                 continue;
             }
 #endif
-            if (quiet) {
-                oversampledChunk<Sample, Accumulate, true>(cc, il, ir, ol, orr, n, false, false);
-            } else {
-                oversampledChunk<Sample, Accumulate, false>(cc, il, ir, ol, orr, n, bypass, push);
-            }
-        } else if (quiet) {
+            i += oversampledRun<Sample, Accumulate>(cc, il, ir, ol, orr, frames - i, capture);
+            continue;
+        }
+        const int32_t n = frames - i < kClipperChunk ? frames - i : kClipperChunk;
+        const bool bypass = bypassed.load(kRelaxed);
+        const bool push = capture.load(kRelaxed);
+        if (!bypass && !push) {
 #if SARVO_DSP_AVX
             if (loops != ClipperLoops::TwoLane) {
                 plainChunkAvx<Sample, Accumulate>(cc, il, ir, ol, orr, n);
+                i += n;
                 continue;
             }
 #endif
@@ -97,6 +107,7 @@ void ClipperEngine::run(const Sample* const* inputs, Sample* const* outputs, int
         } else {
             plainChunk<Sample, Accumulate, false>(cc, il, ir, ol, orr, n, bypass, push);
         }
+        i += n;
     }
 }
 
@@ -153,61 +164,11 @@ void ClipperEngine::plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* in
     lastCurveR = pairRight(lastR);
 }
 
-// With oversampling: gain, interpolation, curve, decimation and output each
-// run over the whole chunk in turn, so that each loop keeps its filter's
-// state in registers. Frame by frame the arithmetic is the scalar reference's
-// (dsp/clipper_reference.h), operation for operation.
-template <typename Sample, bool Accumulate, bool Quiet>
-void ClipperEngine::oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR,
-                                     Sample* outL, Sample* outR, int32_t n, bool bypass, bool push)
+template <typename Sample, bool Accumulate>
+int32_t ClipperEngine::oversampledRun(sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                                      Sample* outR, int32_t frames, const std::atomic<bool>& capture)
 {
-    const PairCurve& pc = cc.pc;
-    LanePair x[kClipperChunk];
-    LanePair g[kClipperChunk];
-    LanePair c0[kClipperChunk];
-    LanePair c1[kClipperChunk];
-    gainPass(cc, inL, inR, n, x, g);
-
-    // Interpolation; its even input is always 0.
-    {
-        PolyFilter up = loadPoly(upsampler.filter);
-        LanePair first, second;
-        for (int32_t k = 0; k < n; ++k) {
-            polyFrameZeroEven(up, g[k] + g[k], first, second);
-            c0[k] = first;
-            c1[k] = second;
-        }
-        storePoly(up, second, upsampler.filter);
-        pairStore(upsampler.first, first);
-        pairStore(upsampler.second, second);
-    }
-
-    // The curve at the doubled rate.
-    for (int32_t k = 0; k < n; ++k) {
-        c0[k] = clipPair(pc, c0[k]);
-        c1[k] = clipPair(pc, c1[k]);
-    }
-    if (!cc.boundedCurve) {
-        for (int32_t k = 0; k < n; ++k) {
-            if (!bothWithinLimit(c0[k], c1[k])) mendCurvePairs(c0[k], c1[k]);
-        }
-    }
-    lastCurveL = pairLeft(c1[n - 1]);
-    lastCurveR = pairRight(c1[n - 1]);
-
-    // Decimation; results overwrite c1.
-    {
-        PolyFilter down = loadPoly(downsampler.filter);
-        LanePair discarded, result;
-        for (int32_t k = 0; k < n; ++k) {
-            polyFrame(down, c0[k], c1[k], discarded, result);
-            c1[k] = result;
-        }
-        storePoly(down, result, downsampler.filter);
-        pairStore(downsampler.result, result);
-    }
-
-    outputPass<Sample, Accumulate, Quiet>(*this, cc, c1, x, g, outL, outR, n, bypass, push);
+    return twolane::oversampledRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
 }
 
 // Also used by the AVX loops for the frames that do not fill a register.

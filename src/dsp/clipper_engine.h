@@ -124,15 +124,17 @@ private:
     template <typename Sample, bool Accumulate, bool Quiet>
     void plainChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
                     int32_t n, bool bypass, bool push);
-    template <typename Sample, bool Accumulate, bool Quiet>
-    void oversampledChunk(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
-                          Sample* outR, int32_t n, bool bypass, bool push);
+    // Oversampled chunks for as long as oversampling stays on, the filters'
+    // state held in registers throughout; answers the frames done.
+    template <typename Sample, bool Accumulate>
+    int32_t oversampledRun(sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                           Sample* outR, int32_t frames, const std::atomic<bool>& capture);
     // The AVX forms (clipper_engine_avx.cpp); the plain one only without
     // bypass and capture.
     template <typename Sample, bool Accumulate>
     void plainChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
                        Sample* outR, int32_t n);
-    template <typename Sample, bool Accumulate, bool Quiet>
-    void oversampledChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
-                             Sample* outR, int32_t n, bool bypass, bool push);
+    template <typename Sample, bool Accumulate>
+    int32_t oversampledRunAvx(sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                              Sample* outR, int32_t frames, const std::atomic<bool>& capture);
 };

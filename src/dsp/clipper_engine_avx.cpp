@@ -9,29 +9,32 @@
 
 #include <immintrin.h>
 
-#define SARVO_AVX_NS avx
-#define SARVO_AVX_MASKS 0
-#define SARVO_AVX __attribute__((target("avx")))
-#define SARVO_AVX_INLINE inline __attribute__((target("avx"), always_inline))
-#define SARVO_AVX_LAMBDA __attribute__((target("avx"), always_inline))
-#include "dsp/clipper_avx_kernels.h"
-#undef SARVO_AVX_NS
-#undef SARVO_AVX_MASKS
-#undef SARVO_AVX
-#undef SARVO_AVX_INLINE
-#undef SARVO_AVX_LAMBDA
+#include <cstring>
+#include <utility>
 
-#define SARVO_AVX_NS avx512
-#define SARVO_AVX_MASKS 1
-#define SARVO_AVX __attribute__((target("avx,avx2,avx512f,avx512vl")))
-#define SARVO_AVX_INLINE inline __attribute__((target("avx,avx2,avx512f,avx512vl"), always_inline))
-#define SARVO_AVX_LAMBDA __attribute__((target("avx,avx2,avx512f,avx512vl"), always_inline))
+#define SARVO_KERNEL_NS avx
+#define SARVO_KERNEL_ISA 1
+#define SARVO_KERNEL __attribute__((target("avx")))
+#define SARVO_KERNEL_INLINE inline __attribute__((target("avx"), always_inline))
+#define SARVO_KERNEL_LAMBDA __attribute__((target("avx"), always_inline))
 #include "dsp/clipper_avx_kernels.h"
-#undef SARVO_AVX_NS
-#undef SARVO_AVX_MASKS
-#undef SARVO_AVX
-#undef SARVO_AVX_INLINE
-#undef SARVO_AVX_LAMBDA
+#undef SARVO_KERNEL_NS
+#undef SARVO_KERNEL_ISA
+#undef SARVO_KERNEL
+#undef SARVO_KERNEL_INLINE
+#undef SARVO_KERNEL_LAMBDA
+
+#define SARVO_KERNEL_NS avx512
+#define SARVO_KERNEL_ISA 2
+#define SARVO_KERNEL __attribute__((target("avx,avx2,avx512f,avx512vl")))
+#define SARVO_KERNEL_INLINE inline __attribute__((target("avx,avx2,avx512f,avx512vl"), always_inline))
+#define SARVO_KERNEL_LAMBDA __attribute__((target("avx,avx2,avx512f,avx512vl"), always_inline))
+#include "dsp/clipper_avx_kernels.h"
+#undef SARVO_KERNEL_NS
+#undef SARVO_KERNEL_ISA
+#undef SARVO_KERNEL
+#undef SARVO_KERNEL_INLINE
+#undef SARVO_KERNEL_LAMBDA
 
 ClipperLoops clipperBestLoops()
 {
@@ -55,15 +58,14 @@ void ClipperEngine::plainChunkAvx(const CurveCache& cc, const Sample* inL, const
     }
 }
 
-template <typename Sample, bool Accumulate, bool Quiet>
-void ClipperEngine::oversampledChunkAvx(const CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
-                                        Sample* outR, int32_t n, bool bypass, bool push)
+template <typename Sample, bool Accumulate>
+int32_t ClipperEngine::oversampledRunAvx(CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                                         Sample* outR, int32_t frames, const std::atomic<bool>& capture)
 {
     if (loops == ClipperLoops::Avx512) {
-        avx512::oversampledAvx<Sample, Accumulate, Quiet>(*this, cc, inL, inR, outL, outR, n, bypass, push);
-    } else {
-        avx::oversampledAvx<Sample, Accumulate, Quiet>(*this, cc, inL, inR, outL, outR, n, bypass, push);
+        return avx512::oversampledRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
     }
+    return avx::oversampledRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
 }
 
 template void ClipperEngine::plainChunkAvx<float, false>(const CurveCache&, const float*, const float*, float*, float*,
@@ -73,15 +75,12 @@ template void ClipperEngine::plainChunkAvx<float, true>(const CurveCache&, const
 template void ClipperEngine::plainChunkAvx<double, false>(const CurveCache&, const double*, const double*, double*,
                                                           double*, int32_t);
 
-#define SARVO_OVERSAMPLED_AVX(Sample, Accumulate, Quiet)                                                               \
-    template void ClipperEngine::oversampledChunkAvx<Sample, Accumulate, Quiet>(                                       \
-        const CurveCache&, const Sample*, const Sample*, Sample*, Sample*, int32_t, bool, bool);
-SARVO_OVERSAMPLED_AVX(float, false, false)
-SARVO_OVERSAMPLED_AVX(float, false, true)
-SARVO_OVERSAMPLED_AVX(float, true, false)
-SARVO_OVERSAMPLED_AVX(float, true, true)
-SARVO_OVERSAMPLED_AVX(double, false, false)
-SARVO_OVERSAMPLED_AVX(double, false, true)
+template int32_t ClipperEngine::oversampledRunAvx<float, false>(CurveCache&, const float*, const float*, float*,
+                                                                float*, int32_t, const std::atomic<bool>&);
+template int32_t ClipperEngine::oversampledRunAvx<float, true>(CurveCache&, const float*, const float*, float*, float*,
+                                                               int32_t, const std::atomic<bool>&);
+template int32_t ClipperEngine::oversampledRunAvx<double, false>(CurveCache&, const double*, const double*, double*,
+                                                                 double*, int32_t, const std::atomic<bool>&);
 
 #else
 

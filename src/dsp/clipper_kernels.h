@@ -202,45 +202,4 @@ inline void pushHistories(ZHistory& left, ZHistory& right, LanePair input, LaneP
     right.push(pairRight(input), pairRight(output));
 }
 
-// Loads a chunk's frames and applies the gain, mending what is out of range.
-template <typename Sample>
-SARVO_HOT_INLINE void gainPass(const CurveCache& cc, const Sample* inL, const Sample* inR, int32_t n, LanePair* x,
-                               LanePair* g)
-{
-    bool inRange = true;
-    for (int32_t k = 0; k < n; ++k) {
-        x[k] = loadFrame(inL, inR, k);
-        g[k] = cc.pc.gainFactor * x[k];
-        inRange = inRange & withinLimit(g[k]);
-    }
-    if (!inRange) {
-        for (int32_t k = 0; k < n; ++k) g[k] = mendGainedPair(x[k], g[k]);
-    }
-}
-
-// The decimator's result held within the clip level:
-// y = d < -clip ? -clip : d, then y > clip ? clip : y.
-SARVO_HOT_INLINE LanePair clampToClip(const CurveCache& cc, LanePair d)
-{
-    return pairMin(cc.pc.clipLevel, pairMax(cc.negClip, d));
-}
-
-// Clamps the decimator's results d to the clip level, then bypass, history
-// and output for each frame.
-template <typename Sample, bool Accumulate, bool Quiet>
-SARVO_HOT_INLINE void outputPass(ClipperEngine& e, const CurveCache& cc, const LanePair* d, const LanePair* x,
-                                 const LanePair* g, Sample* outL, Sample* outR, int32_t n, bool bypass, bool push)
-{
-    for (int32_t k = 0; k < n; ++k) {
-        const LanePair y = clampToClip(cc, d[k]);
-        if (Quiet) {
-            storeFrame<Accumulate>(outL, outR, k, y);
-        } else {
-            const LanePair out = bypass ? x[k] : y;
-            if (push) pushHistories(e.historyL, e.historyR, bypass ? x[k] : g[k], out);
-            storeFrame<Accumulate>(outL, outR, k, out);
-        }
-    }
-}
-
 }  // namespace

@@ -14,8 +14,10 @@
 
 #if defined(__GNUC__)
 #define SARVO_HOT_INLINE inline __attribute__((always_inline))
+#define SARVO_LAMBDA_INLINE __attribute__((always_inline))
 #else
 #define SARVO_HOT_INLINE inline
+#define SARVO_LAMBDA_INLINE
 #endif
 
 namespace sarvo_dsp {
