@@ -32,7 +32,7 @@
 #endif
 
 #include "dsp/clipper_engine.h"
-#include "dsp/clipper_reference.h"
+#include "support/clipper_reference.h"
 
 namespace {
 

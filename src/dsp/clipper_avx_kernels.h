@@ -15,7 +15,7 @@
 // inputs or outputs; where the registers cannot hold both filters (16 of
 // them) a chunk is interpolated and shaped before it is decimated (see
 // kAhead). Frame by frame the arithmetic is the scalar reference's
-// (dsp/clipper_reference.h), operation for operation; only its order across
+// (tests/support/clipper_reference.h), operation for operation; only its order across
 // independent values differs. Nothing is computed that no output or state
 // needs.
 //

@@ -16,7 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "dsp/clipper_engine.h"
-#include "dsp/clipper_reference.h"
+#include "support/clipper_reference.h"
 
 namespace {
 
