@@ -11,6 +11,8 @@
 
 #include <atomic>
 #include <cmath>
+#include "support/allocation_counter.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <malloc.h>
@@ -18,55 +20,6 @@
 #include <string>
 #include <vector>
 
-// Every allocation of the process, the modules' own included (they link their C++ runtime
-// statically, so a replaced operator new would not see them): counted while `gCounting` is set.
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-void counted()
-{
-    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
-}
-}  // namespace
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
-void __libc_free(void*);
-void* malloc(size_t n)
-{
-    counted();
-    return __libc_malloc(n);
-}
-void* calloc(size_t n, size_t size)
-{
-    counted();
-    return __libc_calloc(n, size);
-}
-void* realloc(void* p, size_t n)
-{
-    counted();
-    return __libc_realloc(p, n);
-}
-void* memalign(size_t alignment, size_t n)
-{
-    counted();
-    return __libc_memalign(alignment, n);
-}
-void* aligned_alloc(size_t alignment, size_t n)
-{
-    counted();
-    return __libc_memalign(alignment, n);
-}
-int posix_memalign(void** out, size_t alignment, size_t n)
-{
-    counted();
-    *out = __libc_memalign(alignment, n);
-    return *out ? 0 : 12;
-}
-void free(void* p) { __libc_free(p); }
-}
 
 namespace {
 
@@ -325,8 +278,7 @@ TEST_F(Lv2PluginTest, RunAllocatesNothing)
     Lv2Instance fx(96000.0);
     fx.run(in.l.data(), in.r.data(), out.l.data(), out.r.data(), 64);  // warm up
     const uint32_t sizes[] = {0, 1, 17, 256, 4096, 3, 8192, 0, 511};
-    gAllocations = 0;
-    gCounting = true;
+    startCountingAllocations();
     int round = 0;
     for (uint32_t n : sizes) {
         // Every control changes before every block, the bypass flips, oversampling switches.
@@ -341,8 +293,7 @@ TEST_F(Lv2PluginTest, RunAllocatesNothing)
             fx.run(in.l.data(), in.r.data(), out.l.data(), out.r.data(), n);
         ++round;
     }
-    gCounting = false;
-    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(stopCountingAllocations(), 0);
     for (float v : out.l) ASSERT_TRUE(std::isfinite(v));
 }
 

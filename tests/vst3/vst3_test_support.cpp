@@ -1,5 +1,7 @@
 #include "vst3_test_support.h"
 
+#include "support/allocation_counter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -9,8 +11,6 @@ namespace vst3test {
 
 const std::string kClassIdHex = hexId(kClassId.bytes);
 
-std::atomic<bool> gCountAllocations{false};
-std::atomic<long> gAllocations{0};
 
 std::string hexId(const unsigned char* bytes)
 {
@@ -106,9 +106,13 @@ Signal<T> renderVst3(Plugin& fx, const Signal<T>& in, const std::vector<int32_t>
         void* inputs[2] = {const_cast<T*>(in.l.data() + done), const_cast<T*>(in.r.data() + done)};
         void* outputs[2] = {out.l.data() + done, out.r.data() + done};
         if (inPlace) std::memcpy(inputs, outputs, sizeof inputs);
-        gCountAllocations = true;
+#if defined(SARVO_COUNTS_ALLOCATIONS)
+        countAllocations(true);
+#endif
         const tresult result = fx.process(inputs, outputs, static_cast<int32_t>(n), sampleSize, &queues);
-        gCountAllocations = false;
+#if defined(SARVO_COUNTS_ALLOCATIONS)
+        countAllocations(false);
+#endif
         EXPECT_EQ(result, kResultOk);
         done += n;
     }

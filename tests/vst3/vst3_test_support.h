@@ -27,10 +27,6 @@ extern const std::string kClassIdHex;
 inline const char* iid(const Uid& id) { return reinterpret_cast<const char*>(id.bytes); }
 std::string hexId(const unsigned char* bytes);
 
-// While set, every allocation of the process is counted (where the test program counts them).
-extern std::atomic<bool> gCountAllocations;
-extern std::atomic<long> gAllocations;
-
 struct Setting {
     ParamID id;
     std::string text;

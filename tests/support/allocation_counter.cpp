@@ -1,4 +1,4 @@
-#include "allocation_counter.h"
+#include "support/allocation_counter.h"
 
 #if !defined(_WIN32)
 #include <atomic>
@@ -18,6 +18,9 @@ void startCountingAllocations()
     gAllocations = 0;
     gCounting = true;
 }
+
+void countAllocations(bool on) { gCounting = on; }
+long countedAllocations() { return gAllocations.load(); }
 
 long stopCountingAllocations()
 {

@@ -4,6 +4,9 @@
 // statically, so a replaced operator new would not see them).
 #if !defined(_WIN32)
 #define SARVO_COUNTS_ALLOCATIONS 1
-void startCountingAllocations();
+void startCountingAllocations();  // from zero
 long stopCountingAllocations();  // the allocations since the start
+// Counting on and off without starting from zero again (around single calls), and the count so far.
+void countAllocations(bool on);
+long countedAllocations();
 #endif
