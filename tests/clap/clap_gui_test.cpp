@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include "support/x11_capture.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <dirent.h>
@@ -372,5 +375,27 @@ TEST_F(ClapGuiTest, TheHostsScaleSizesTheEditorAndAnOpenOneAsksToBeResized)
     EXPECT_EQ(host.resizeRequests, requests + 1) << "the open editor asks the host for its new size";
     host.runMainLoop(20);
     EXPECT_EQ(parent.children(), 1);
+#if !defined(_WIN32)
+    // What the server shows of the editor at 1.5x and 2x: its whole size, drawn. With
+    // SARVO_SCREENSHOT_DIR set, the pictures are written there (the README's CLAP screenshots).
+    for (const double scale : {1.5, 2.0}) {
+        ASSERT_TRUE(gui->set_scale(p, scale));
+        ASSERT_TRUE(gui->get_size(p, &w, &h));
+        XResizeWindow(parent.display(), window.x11, w, h);  // as a host follows the request
+        XSync(parent.display(), False);
+        host.runMainLoop(100);
+        const x11capture::Picture picture =
+            x11capture::capture(parent.display(), x11capture::firstChild(parent.display(), window.x11));
+        EXPECT_EQ(picture.width, static_cast<int>(w));
+        EXPECT_EQ(picture.height, static_cast<int>(h));
+        EXPECT_GT(picture.colours(0, 0, picture.width / 2, picture.height / 2), 50u) << "the editor is drawn";
+        EXPECT_GT(picture.colours(picture.width / 2, picture.height / 2, picture.width, picture.height), 20u)
+            << "all of it, to its new bottom right corner";
+        if (const char* dir = std::getenv("SARVO_SCREENSHOT_DIR")) {
+            const std::string name = std::string(dir) + "/editor-clap-" + (scale == 2.0 ? "2x" : "1.5x") + ".png";
+            EXPECT_TRUE(x11capture::writePng(picture, name));
+        }
+    }
+#endif
     gui->destroy(p);
 }

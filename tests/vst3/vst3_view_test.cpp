@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include "support/x11_capture.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #endif
@@ -62,6 +65,18 @@ public:
         return kPlatformTypeX11EmbedWindowID;
 #endif
     }
+
+#if !defined(_WIN32)
+    // The host window takes the size the view asked for (as a host follows resizeView), and the
+    // picture of the view inside it is read back.
+    x11capture::Picture pictureAt(int width, int height, PlugFrame& loop)
+    {
+        XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        XSync(display_, False);
+        loop.runFor(100);
+        return x11capture::capture(display_, x11capture::firstChild(display_, window_));
+    }
+#endif
 
     // The windows inside, with their sizes.
     struct Child {
@@ -225,6 +240,24 @@ TEST(Vst3View, AttachedRemovedAndAttachedAgain100TimesOnTheHostsRunLoop)
     ASSERT_EQ(host.children().size(), 1u);
     EXPECT_EQ(host.children()[0].width, 2 * size.right);
     EXPECT_EQ(host.children()[0].height, 2 * size.bottom);
+#if !defined(_WIN32)
+    // What the server shows of the view at 1.5x and 2x: its whole size, drawn. With
+    // SARVO_SCREENSHOT_DIR set, the pictures are written there (the README's VST3 screenshots).
+    for (const float factor : {1.5f, 2.0f}) {
+        ASSERT_EQ(scaling->setContentScaleFactor(factor), kResultOk);
+        ASSERT_EQ(view->getSize(&scaled), kResultOk);
+        const x11capture::Picture picture = host.pictureAt(scaled.right, scaled.bottom, frame);
+        EXPECT_EQ(picture.width, scaled.right);
+        EXPECT_EQ(picture.height, scaled.bottom);
+        EXPECT_GT(picture.colours(0, 0, picture.width / 2, picture.height / 2), 50u) << "the editor is drawn";
+        EXPECT_GT(picture.colours(picture.width / 2, picture.height / 2, picture.width, picture.height), 20u)
+            << "all of it, to its new bottom right corner";
+        if (const char* dir = std::getenv("SARVO_SCREENSHOT_DIR")) {
+            const std::string name = std::string(dir) + "/editor-vst3-" + (factor == 2.0f ? "2x" : "1.5x") + ".png";
+            EXPECT_TRUE(x11capture::writePng(picture, name));
+        }
+    }
+#endif
     ASSERT_EQ(scaling->setContentScaleFactor(1.0f), kResultOk);
     ASSERT_EQ(view->getSize(&scaled), kResultOk);
     EXPECT_EQ(scaled.right, size.right);
