@@ -2,7 +2,7 @@
 // window under Xvfb on Linux, a Win32 window under Wine), driven only by the host's main loop
 // through timer-support and posix-fd-support, created, shown, hidden and destroyed many times,
 // and on Linux dragged with real input (XTest) to see the gestures reach the host as events.
-#include "support/allocation_counter.h"
+#include "realtime/allocation_counter.h"
 #include "clap_test_host.h"
 
 #include <gtest/gtest.h>

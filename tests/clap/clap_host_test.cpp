@@ -4,7 +4,7 @@
 // texts and wild values; state through streams that move a few bytes at a time, moved between
 // instances, and refused when it is not ours), plus the sound against the VST 2.x module and a
 // process call that allocates nothing.
-#include "support/allocation_counter.h"
+#include "realtime/allocation_counter.h"
 #include "clap_test_host.h"
 #include "loaded_plugin.h"
 

@@ -11,7 +11,7 @@
 
 #include <atomic>
 #include <cmath>
-#include "support/allocation_counter.h"
+#include "realtime/allocation_counter.h"
 
 #include <cstdlib>
 #include <cstring>

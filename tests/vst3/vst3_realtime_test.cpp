@@ -1,7 +1,7 @@
 // process() allocates nothing: every allocation of the process, the module's own included (it links
 // its C++ runtime statically, so a replaced operator new would not see it, but its malloc is this
 // program's), is counted while a process call runs. Linux only: a Windows DLL has its own heap calls.
-#include "support/allocation_counter.h"
+#include "realtime/allocation_counter.h"
 #include "vst3_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "vst3_test_support.h"
 
-#include "support/allocation_counter.h"
+#include "realtime/allocation_counter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,6 @@
-#include "support/allocation_counter.h"
+// Linked only into the programs that count allocations: it replaces malloc, which a sanitizer build
+// must keep for itself (so it is not in tests/support, whose files every test program links).
+#include "realtime/allocation_counter.h"
 
 #if !defined(_WIN32)
 #include <atomic>
