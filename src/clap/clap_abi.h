@@ -1,7 +1,7 @@
-// The CLAP binary interface as this plug-in uses it, written from the format's documentation
+// The CLAP binary interface as this plug-in uses it, written from the CLAP format's documentation
 // (version 1.1.1). Plain C records and function pointers: a host and a plug-in built by any compiler
-// agree on them by the platform's C layout. Type names are ours; field names follow the documented
-// ones, so that a reader of the format's documentation finds each field where it expects it.
+// agree on them by the platform's C layout. Type names are ours; field names follow the CLAP format's
+// own, so that a reader of the CLAP documentation finds each field where it expects it.
 //
 // What is here: the version record, the module's entry record and the plug-in factory, the
 // descriptor, the plug-in and host records, one process call with its audio buffers and event
@@ -79,7 +79,7 @@ struct PluginDescriptor {
     const char** features;
 };
 
-// Feature words a descriptor may carry (a few of the documented ones).
+// Feature words a descriptor may carry (a few of those the CLAP format defines).
 constexpr char kFeatureAudioEffect[] = "audio-effect";
 constexpr char kFeatureInstrument[] = "instrument";
 constexpr char kFeatureDistortion[] = "distortion";
@@ -231,7 +231,7 @@ enum ProcessStatus : int32_t {
 
 // ====================================================================== plug-in and host
 
-// An instance as the host sees it. Threads as documented: init, destroy, activate, deactivate,
+// An instance as the host sees it. Threads, as the CLAP format sets them: init, destroy, activate, deactivate,
 // get_extension and on_main_thread on the main thread; start_processing, stop_processing, reset
 // and process on the audio thread while active.
 struct Plugin {

@@ -1,14 +1,14 @@
 #pragma once
-// The VST3 binary interface as this plug-in uses it, written from the format's documentation.
+// The VST3 binary interface as this plug-in uses it, written from the VST3 format's documentation.
 //
 // A VST3 module hands the host a factory; everything else is an interface object reached from it.
 // An interface is a C++ class of pure virtual methods whose only base is FUnknown (or another
 // interface): the host and the plug-in agree on the order of the methods in the table of virtual
 // functions, on the calling convention and on the records passed by pointer, nothing more. So
-// each interface here lists its methods in the documented order, declares no destructor (a
+// each interface here lists its methods in the order the VST3 format fixes for it, declares no destructor (a
 // virtual one would add slots) and no data.
 //
-// Interfaces are told apart by 16-byte ids. The documentation gives each id as four 32-bit
+// Interfaces are told apart by 16-byte ids. The VST3 format gives each id as four 32-bit
 // numbers; the bytes a host compares depend on the platform: on Windows the first three groups
 // are laid out as in a COM GUID (little-endian 32-bit, 16-bit, 16-bit), elsewhere all four
 // numbers are stored big-endian, in the order written.
@@ -202,7 +202,7 @@ constexpr uint32_t kDistributable = 1u << 0;
 using GetFactoryProc = IPluginFactory*(SARVO_VST3_CALL*)();
 
 // ------------------------------------------------------------------------------------------------
-// Audio types (namespace Vst of the documentation)
+// Audio types (namespace Vst of the VST3 format)
 
 using ParamID = uint32_t;
 using ParamValue = double;  // normalised, 0..1

@@ -18,8 +18,9 @@ check() { if eval "$2"; then echo "PASS $1"; else echo "FAIL $1"; failures=$((fa
 
 check "both turtle files parse" "serdi -q '$bundle/manifest.ttl' >/dev/null && serdi -q '$bundle/Sarvo.ttl' >/dev/null"
 
-# Against the installed LV2 specifications: every statement fits its property's domain and range
-# (lv2_validate), and no term the specifications mark deprecated is used (lv2lint's rule).
+# Against the LV2 vocabularies lv2-dev installs (/usr/lib/lv2): every statement fits its property's
+# domain and range (lv2_validate), and no term those vocabularies mark deprecated is used (lv2lint's
+# rule).
 lv2_validate "$bundle/manifest.ttl" "$bundle/Sarvo.ttl" >validate.txt 2>&1
 check "lv2_validate finds no error ($(grep -m1 '^Found' validate.txt))" "grep -q '^Found 0 errors' validate.txt"
 for f in /usr/lib/lv2/*.lv2/*.ttl; do serdi -q -i turtle -o ntriples "$f" 2>/dev/null; done |
