@@ -13,6 +13,56 @@ int64_t max64(int64_t a, int64_t b) { return a > b ? a : b; }
 
 int64_t min64(int64_t a, int64_t b) { return a < b ? a : b; }
 
+// The part of a bitmap's rectangle [x0, x1) x [y0, y1), drawn with its corner at (dx, dy), that is
+// drawn at all. Source pixels outside the bitmap are not read: the rectangle is cut to the bitmap,
+// and the part that remains keeps its place; then it is cut to a destination of `limitW` x
+// `limitH` from (0, 0).
+struct BitmapCut {
+    int64_t sx, sy;  // the first source pixel drawn
+    int64_t dx, dy;  // where it lands
+    int64_t w, h;  // how many pixels are drawn
+    int64_t left, top, right, bottom;  // the rectangle cut to the bitmap (what a filter may read)
+};
+bool cutBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t dx, int32_t dy, const ZBitmap& bitmap,
+               int64_t limitW, int64_t limitH, BitmapCut& cut)
+{
+    int64_t sx0 = x0;
+    int64_t sy0 = y0;
+    int64_t ddx = dx;
+    int64_t ddy = dy;
+    if (sx0 < 0) {
+        ddx -= sx0;
+        sx0 = 0;
+    }
+    if (sy0 < 0) {
+        ddy -= sy0;
+        sy0 = 0;
+    }
+    cut.left = sx0;
+    cut.top = sy0;
+    cut.right = min64(x1, bitmap.width);
+    cut.bottom = min64(y1, bitmap.height);
+    int64_t w = cut.right - sx0;
+    int64_t h = cut.bottom - sy0;
+    if (ddx < 0) {
+        sx0 -= ddx;
+        w += ddx;
+        ddx = 0;
+    }
+    if (ddy < 0) {
+        sy0 -= ddy;
+        h += ddy;
+        ddy = 0;
+    }
+    cut.sx = sx0;
+    cut.sy = sy0;
+    cut.dx = ddx;
+    cut.dy = ddy;
+    cut.w = min64(w, limitW - ddx);
+    cut.h = min64(h, limitH - ddy);
+    return cut.w > 0 && cut.h > 0;
+}
+
 int32_t clampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 uint32_t rgbOf(const ZColour& c)
@@ -408,40 +458,11 @@ void ZSurface::blendDeviceBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
                                  const ZBitmap* bitmap)
 {
     if (bitmap == nullptr || !bitmap->isValid()) return;
-    // Source pixels outside the bitmap are not read: the rectangle is cut to the bitmap, and the
-    // part that remains keeps its place on the surface.
-    int64_t sx0 = x0;
-    int64_t sy0 = y0;
-    int64_t ddx = dx;
-    int64_t ddy = dy;
-    if (sx0 < 0) {
-        ddx -= sx0;
-        sx0 = 0;
-    }
-    if (sy0 < 0) {
-        ddy -= sy0;
-        sy0 = 0;
-    }
-    const int64_t sx1 = min64(x1, bitmap->width);
-    const int64_t sy1 = min64(y1, bitmap->height);
-    int64_t w = sx1 - sx0;
-    int64_t h = sy1 - sy0;
-    if (ddx < 0) {
-        sx0 -= ddx;
-        w += ddx;
-        ddx = 0;
-    }
-    if (ddy < 0) {
-        sy0 -= ddy;
-        h += ddy;
-        ddy = 0;
-    }
-    w = min64(w, devWidth_ - ddx);
-    h = min64(h, devHeight_ - ddy);
-    if (w <= 0 || h <= 0) return;
-
-    const uint32_t* src = bitmap->pixels + sy0 * bitmap->width + sx0;
-    uint32_t* dst = pixels_ + (devY_ + ddy) * width_ + (devX_ + ddx);
+    BitmapCut cut;
+    if (!cutBitmap(x0, y0, x1, y1, dx, dy, *bitmap, devWidth_, devHeight_, cut)) return;
+    const int64_t w = cut.w, h = cut.h;
+    const uint32_t* src = bitmap->pixels + cut.sy * bitmap->width + cut.sx;
+    uint32_t* dst = pixels_ + (devY_ + cut.dy) * width_ + (devX_ + cut.dx);
     for (int64_t j = 0; j < h; ++j) {
         for (int64_t i = 0; i < w; ++i) {
             const uint32_t s = src[i];
@@ -467,37 +488,9 @@ void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32
     }
     if (bitmap == nullptr || !bitmap->isValid()) return;
     // The same cut as at scale 1, in skin pixels; the visible part is then filtered.
-    int64_t sx0 = x0;
-    int64_t sy0 = y0;
-    int64_t ddx = dx;
-    int64_t ddy = dy;
-    if (sx0 < 0) {
-        ddx -= sx0;
-        sx0 = 0;
-    }
-    if (sy0 < 0) {
-        ddy -= sy0;
-        sy0 = 0;
-    }
-    const int64_t sx1 = min64(x1, bitmap->width);
-    const int64_t sy1 = min64(y1, bitmap->height);
-    const int64_t left = sx0, top = sy0;
-    int64_t w = sx1 - sx0;
-    int64_t h = sy1 - sy0;
-    if (ddx < 0) {
-        sx0 -= ddx;
-        w += ddx;
-        ddx = 0;
-    }
-    if (ddy < 0) {
-        sy0 -= ddy;
-        h += ddy;
-        ddy = 0;
-    }
-    w = min64(w, clipWidth_ - ddx);
-    h = min64(h, clipHeight_ - ddy);
-    if (w <= 0 || h <= 0) return;
-    blendScaledBitmap(sx0, sy0, w, h, ddx, ddy, left, top, sx1, sy1, *bitmap);
+    BitmapCut cut;
+    if (!cutBitmap(x0, y0, x1, y1, dx, dy, *bitmap, clipWidth_, clipHeight_, cut)) return;
+    blendScaledBitmap(cut.sx, cut.sy, cut.w, cut.h, cut.dx, cut.dy, cut.left, cut.top, cut.right, cut.bottom, *bitmap);
 }
 
 void ZSurface::blendScaledBitmap(int64_t sx, int64_t sy, int64_t w, int64_t h, int64_t dx, int64_t dy, int64_t x0,

@@ -9,7 +9,6 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <dlfcn.h>
 #include <poll.h>
 #include <unistd.h>
 #endif
@@ -21,28 +20,13 @@ std::string clapPath()
     if (const char* env = std::getenv("SARVO_CLAP")) {
         if (*env) return env;
     }
-#if defined(_WIN32)
-    char path[MAX_PATH + 1] = {0};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-#else
-    char path[4096] = {0};
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string s(path, n > 0 ? static_cast<std::size_t>(n) : 0);
-#endif
-    return s.substr(0, s.find_last_of("\\/") + 1) + "Sarvo.clap";
+    return testProgramFolder() + "Sarvo.clap";
 }
 
-ClapModule::ClapModule(const std::string& path) : path_(path)
+ClapModule::ClapModule(const std::string& path) : module_(path), path_(path)
 {
-#if defined(_WIN32)
-    handle_ = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
-    if (!handle_) error_ = "LoadLibrary failed for " + path;
-#else
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) error_ = dlerror();
-#endif
-    if (!handle_) return;
+    error_ = module_.error();
+    if (!module_.loaded()) return;
     entry_ = static_cast<const clap::PluginEntry*>(symbol(clap::kEntrySymbol));
     if (!entry_) {
         error_ = "no clap_entry in " + path;
@@ -55,23 +39,9 @@ ClapModule::ClapModule(const std::string& path) : path_(path)
 ClapModule::~ClapModule()
 {
     if (initialised_) entry_->deinit();
-    if (!handle_) return;
-#if defined(_WIN32)
-    FreeLibrary(static_cast<HMODULE>(handle_));
-#else
-    dlclose(handle_);
-#endif
 }
 
-void* ClapModule::symbol(const char* name) const
-{
-    if (!handle_) return nullptr;
-#if defined(_WIN32)
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
-#else
-    return dlsym(handle_, name);
-#endif
-}
+void* ClapModule::symbol(const char* name) const { return module_.symbol(name); }
 
 const clap::PluginFactory* ClapModule::factory() const
 {

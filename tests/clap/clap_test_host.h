@@ -5,6 +5,7 @@
 // every request the plug-in makes. Built on src/clap/clap_abi.h, which the ABI test compares with
 // the format's own headers.
 #include "clap/clap_abi.h"
+#include "loaded_plugin.h"
 
 #include <atomic>
 #include <cstdint>
@@ -36,7 +37,7 @@ public:
     bool initialised() const { return initialised_; }
 
 private:
-    void* handle_ = nullptr;
+    PluginModule module_;  // unloaded last, after deinit
     const clap::PluginEntry* entry_ = nullptr;
     bool initialised_ = false;
     std::string path_, error_;

@@ -35,21 +35,29 @@ VstIntPtr RecordingHost::callback(AEffect* effect, VstInt32 opcode, VstInt32 ind
     return host.answer ? host.answer(call) : 0;
 }
 
+std::string testProgramFolder()
+{
+#if defined(_WIN32)
+    char path[MAX_PATH + 1] = {0};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+#else
+    char path[4096] = {0};
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string s(path, n > 0 ? static_cast<std::size_t>(n) : 0);
+#endif
+    return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
 std::string pluginPath()
 {
     if (const char* env = std::getenv("SARVO_PLUGIN")) {
         if (*env) return env;
     }
 #if defined(_WIN32)
-    char path[MAX_PATH + 1] = {0};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-    return s.substr(0, s.find_last_of("\\/") + 1) + "Sarvo.dll";
+    return testProgramFolder() + "Sarvo.dll";
 #else
-    char path[4096] = {0};
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string s(path, n > 0 ? static_cast<std::size_t>(n) : 0);
-    return s.substr(0, s.find_last_of('/') + 1) + "Sarvo.so";
+    return testProgramFolder() + "Sarvo.so";
 #endif
 }
 

@@ -27,9 +27,13 @@ struct RecordingHost {
     static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 };
 
+// The folder of the running test program, with its separator at the end.
+std::string testProgramFolder();
 // The plug-in module file: $SARVO_PLUGIN, or Sarvo.so / Sarvo.dll beside the test program.
 std::string pluginPath();
 
+// A module file loaded into the process (LoadLibrary or dlopen) and unloaded with the object. Any
+// format's test host reaches the module's exports through it.
 class PluginModule {
 public:
     explicit PluginModule(const std::string& path = pluginPath());
@@ -38,6 +42,7 @@ public:
     PluginModule& operator=(const PluginModule&) = delete;
 
     bool loaded() const { return handle_ != nullptr; }
+    void* handle() const { return handle_; }
     const std::string& error() const { return error_; }
     // Looks up an exported function by name; null when absent.
     void* symbol(const char* name) const;

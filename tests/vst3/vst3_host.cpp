@@ -9,7 +9,6 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <dlfcn.h>
 #include <poll.h>
 #include <unistd.h>
 #endif
@@ -17,21 +16,6 @@
 namespace vst3host {
 
 namespace {
-
-std::string programFolder()
-{
-#if defined(_WIN32)
-    char path[MAX_PATH + 1] = {0};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-    return s.substr(0, s.find_last_of("\\/") + 1);
-#else
-    char path[4096] = {0};
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string s(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return s.substr(0, s.find_last_of('/') + 1);
-#endif
-}
 
 int64_t nowMs()
 {
@@ -65,62 +49,42 @@ std::string bundlePath()
             return path;
         }
     }
-    return programFolder() + "../vst3/Sarvo.vst3";
+    return testProgramFolder() + "../vst3/Sarvo.vst3";
 }
 
 // ------------------------------------------------------------------------------------------------
 // Module
 
-Module::Module(const std::string& file)
+// The module's own entry after loading and its exit before unloading: InitDll and ExitDll on
+// Windows, ModuleEntry (given the module's handle) and ModuleExit elsewhere.
+Module::Module(const std::string& file) : module_(file)
 {
+    error_ = module_.error();
+    if (!module_.loaded()) return;
 #if defined(_WIN32)
-    handle_ = reinterpret_cast<void*>(LoadLibraryA(file.c_str()));
-    if (!handle_) {
-        error_ = "LoadLibrary failed for " + file;
-        return;
-    }
     auto init = reinterpret_cast<bool (*)()>(symbol("InitDll"));
     if (!init) error_ = "no InitDll in " + file;
     else if (!init()) error_ = "InitDll answered false";
     else entered_ = true;
 #else
-    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
-        error_ = dlerror();
-        return;
-    }
     auto entry = reinterpret_cast<bool (*)(void*)>(symbol("ModuleEntry"));
     if (!entry) error_ = "no ModuleEntry in " + file;
-    else if (!entry(handle_)) error_ = "ModuleEntry answered false";
+    else if (!entry(module_.handle())) error_ = "ModuleEntry answered false";
     else entered_ = true;
 #endif
 }
 
 Module::~Module()
 {
-    if (!handle_) return;
+    if (!entered_) return;
 #if defined(_WIN32)
-    if (entered_) {
-        if (auto exit = reinterpret_cast<bool (*)()>(symbol("ExitDll"))) exit();
-    }
-    FreeLibrary(static_cast<HMODULE>(handle_));
+    if (auto exit = reinterpret_cast<bool (*)()>(symbol("ExitDll"))) exit();
 #else
-    if (entered_) {
-        if (auto exit = reinterpret_cast<bool (*)()>(symbol("ModuleExit"))) exit();
-    }
-    dlclose(handle_);
+    if (auto exit = reinterpret_cast<bool (*)()>(symbol("ModuleExit"))) exit();
 #endif
 }
 
-void* Module::symbol(const char* name) const
-{
-    if (!handle_) return nullptr;
-#if defined(_WIN32)
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
-#else
-    return dlsym(handle_, name);
-#endif
-}
+void* Module::symbol(const char* name) const { return module_.symbol(name); }
 
 IPluginFactory* Module::factory() const
 {

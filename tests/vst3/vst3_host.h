@@ -3,6 +3,7 @@
 // the plug-in through the factory and gives it the host-side objects a real host gives (streams,
 // parameter change queues, a component handler, a plug frame with a run loop). It talks to the
 // module only through the binary interface (vst3/vst3_abi.h).
+#include "loaded_plugin.h"
 #include "vst3/vst3_abi.h"
 
 #include <atomic>
@@ -29,14 +30,14 @@ public:
     Module(const Module&) = delete;
     Module& operator=(const Module&) = delete;
 
-    bool loaded() const { return handle_ != nullptr && entered_; }
+    bool loaded() const { return module_.loaded() && entered_; }
     const std::string& error() const { return error_; }
     void* symbol(const char* name) const;
     // GetPluginFactory's answer (a new reference; the caller releases it).
     IPluginFactory* factory() const;
 
 private:
-    void* handle_ = nullptr;
+    PluginModule module_;  // unloaded last, after the module's exit
     bool entered_ = false;
     std::string error_;
 };
