@@ -5,7 +5,7 @@
 // from any thread, before init as well.
 #include "clap/clap_abi.h"
 #include "clap/clap_plugin.h"
-#include "platform/platform.h"
+#include "platform/module_lifetime.h"
 #include "plugin/plugin.h"
 
 #include <atomic>
@@ -13,14 +13,6 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#endif
-
-#if defined(SARVO_OWN_CXX_RUNTIME)
-// The module carries its own copy of the C++ runtime, whose emergency arena for exceptions only
-// __freeres gives back: the module calls it when it is unloaded (see the VST 2.x entry).
-namespace __gnu_cxx {
-void __freeres();
-}
 #endif
 
 namespace sarvo_clap {
@@ -62,17 +54,6 @@ const void* SARVO_CLAP_CALL entryFactory(const char* id)
     return id && std::strcmp(id, clap::kPluginFactoryId) == 0 ? &kFactory : nullptr;
 }
 
-#if !defined(_WIN32)
-// Any address inside the module identifies it; the resource and directory lookups use it.
-struct ModuleRecorder {
-    ModuleRecorder() { platform::setModuleHandle(reinterpret_cast<void*>(&entryInit)); }
-} gModuleRecorder;
-
-#if defined(SARVO_OWN_CXX_RUNTIME)
-__attribute__((destructor)) void releaseRuntime() { __gnu_cxx::__freeres(); }
-#endif
-#endif
-
 }  // namespace
 
 const clap::PluginDescriptor kDescriptor = {
@@ -91,19 +72,6 @@ const clap::PluginDescriptor kDescriptor = {
 }  // namespace sarvo_clap
 
 #if defined(_WIN32)
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
-{
-    platform::setModuleHandle(instance);
-#if defined(SARVO_OWN_CXX_RUNTIME)
-    // Unloaded by FreeLibrary (not the process ending, when the heap may be held by a thread that
-    // is already gone).
-    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) __gnu_cxx::__freeres();
-#else
-    (void)reason;
-    (void)reserved;
-#endif
-    return TRUE;
-}
 #define SARVO_CLAP_EXPORT
 #else
 #define SARVO_CLAP_EXPORT __attribute__((visibility("default")))

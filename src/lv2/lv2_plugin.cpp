@@ -2,7 +2,7 @@
 // Control ports carry display values; the state is the bank image and the current program. The
 // module exports only lv2_descriptor.
 #include "lv2/lv2_shared.h"
-#include "platform/platform.h"
+#include "platform/module_lifetime.h"
 #include "plugin/plugin.h"
 
 #include "lv2/atom/atom.h"
@@ -184,10 +184,6 @@ const LV2_Descriptor kDescriptor = {
     sarvo_lv2::kPluginUri, instantiate, connectPort, activate, run, deactivate, cleanup, extensionData,
 };
 
-// Any address inside the module identifies it; the resource and directory lookups use it.
-struct ModuleRecorder {
-    ModuleRecorder() { platform::setModuleHandle(reinterpret_cast<void*>(&instantiate)); }
-} gModuleRecorder;
 
 }  // namespace
 

@@ -9,7 +9,7 @@
 // instantiation, or later through the options interface) sets the editor's scale, held to 1..3;
 // the editor then has that many pixels per skin pixel and tells the host its new size (ui:resize).
 #include "lv2/lv2_shared.h"
-#include "platform/platform.h"
+#include "platform/module_lifetime.h"
 #include "plugin/plugin.h"
 
 #include "lv2/atom/atom.h"
@@ -211,9 +211,6 @@ const void* extensionData(const char* uri)
 
 const LV2UI_Descriptor kDescriptor = {sarvo_lv2::kUiUri, instantiate, cleanup, portEvent, extensionData};
 
-struct ModuleRecorder {
-    ModuleRecorder() { platform::setModuleHandle(reinterpret_cast<void*>(&instantiate)); }
-} gModuleRecorder;
 
 }  // namespace
 

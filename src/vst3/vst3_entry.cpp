@@ -1,7 +1,7 @@
 // The module's exports: GetPluginFactory, with ModuleEntry and ModuleExit on Linux and InitDll and
 // ExitDll on Windows. The factory is one object for the module's life; it makes the one class,
 // the effect (processor and controller in one object).
-#include "platform/platform.h"
+#include "platform/module_lifetime.h"
 #include "vst3/vst3_effect.h"
 
 #include <cstring>
@@ -12,14 +12,6 @@
 #define SARVO_EXPORT extern "C"
 #else
 #define SARVO_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
-
-#if defined(SARVO_OWN_CXX_RUNTIME)
-// The module carries its own copy of the C++ runtime, whose emergency exception arena only the
-// runtime's __freeres gives back: the module calls it when it is unloaded.
-namespace __gnu_cxx {
-void __freeres();
-}
 #endif
 
 namespace sarvo_vst3 {
@@ -151,20 +143,6 @@ SARVO_EXPORT bool ExitDll()
     --sarvo_vst3::gEntries;
     return true;
 }
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
-{
-    platform::setModuleHandle(instance);
-#if defined(SARVO_OWN_CXX_RUNTIME)
-    // Unloaded by FreeLibrary (not the process ending, when the heap may be held by a thread that
-    // is already gone).
-    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) __gnu_cxx::__freeres();
-#else
-    (void)reason;
-    (void)reserved;
-#endif
-    return TRUE;
-}
 #else
 SARVO_EXPORT bool ModuleEntry(void*)
 {
@@ -177,15 +155,4 @@ SARVO_EXPORT bool ModuleExit()
     --sarvo_vst3::gEntries;
     return true;
 }
-
-namespace {
-// Any address inside the module identifies it; the resource and directory lookups use it.
-struct ModuleRecorder {
-    ModuleRecorder() { platform::setModuleHandle(reinterpret_cast<void*>(&GetPluginFactory)); }
-} gModuleRecorder;
-
-#if defined(SARVO_OWN_CXX_RUNTIME)
-__attribute__((destructor)) void releaseRuntime() { __gnu_cxx::__freeres(); }
-#endif
-}  // namespace
 #endif
