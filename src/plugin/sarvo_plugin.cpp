@@ -13,6 +13,7 @@
 #include "editor/editor_window.h"
 #include "effect/sarvo_effect.h"
 #include "model/parameter.h"
+#include "model/text.h"
 #include "platform/window_system.h"
 #include "plugin/effect_factory.h"
 
@@ -34,15 +35,6 @@ uint32_t getU32(const unsigned char* in)
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(in[i]) << (8 * i);
     return v;
-}
-
-void copyCut(char* out, size_t size, const char* text)
-{
-    if (!out || size == 0) return;
-    size_t n = text ? std::strlen(text) : 0;
-    if (n >= size) n = size - 1;
-    if (n) std::memcpy(out, text, n);
-    out[n] = '\0';
 }
 
 class SarvoPlugin final : public Plugin {
@@ -81,8 +73,8 @@ public:
         if (!p) return false;
         info = ParameterInfo();
         info.id = id;
-        copyCut(info.name, sizeof info.name, p->name());
-        copyCut(info.unit, sizeof info.unit, p->unitLabel());
+        copyText(info.name, p->name(), sizeof info.name);
+        copyText(info.unit, p->unitLabel(), sizeof info.unit);
         info.defaultNormalised = p->defaultValue();
         info.minDisplay = p->toDisplay(0.0);
         info.maxDisplay = p->toDisplay(1.0);
@@ -147,7 +139,7 @@ public:
         if (!text || size == 0 || index >= programCount()) return false;
         char name[ZProgramStore::kNameSize];
         if (!effect_->programStore().copyProgramName(static_cast<int>(index), name)) return false;
-        copyCut(text, size, name);
+        copyText(text, name, size);
         return true;
     }
 
@@ -340,7 +332,7 @@ private:
             p->displayText(buffer, sizeof buffer, slot);
         else
             p->valueText(buffer, sizeof buffer, slot);
-        copyCut(text, size, buffer);
+        copyText(text, buffer, size);
         return true;
     }
 
