@@ -17,8 +17,7 @@ namespace x11capture {
 struct Picture {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;  // three bytes a pixel, top row first
-    // How many different colours the rectangle [x0, x1) x [y0, y1) holds (a part left undrawn has
-    // one).
+    // How many different colours the rectangle [x0, x1) x [y0, y1) holds (a blank one has one).
     size_t colours(int x0, int y0, int x1, int y1) const
     {
         std::set<uint32_t> seen;
