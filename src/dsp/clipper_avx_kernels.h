@@ -1,3 +1,5 @@
+
+
 // The oversampled processing loop (and, for AVX, the plain one), written once
 // and compiled once per instruction set. The including file defines
 // SARVO_KERNEL_NS (the namespace to put them in), SARVO_KERNEL_ISA (0: two
@@ -8,16 +10,15 @@
 // namespace, so nothing built for one instruction set can be picked up by code
 // built for another.
 //
-// A block's oversampled frames run with both filters' state held in registers
-// from its first frame to its last, the switches and the curve re-read every
-// kClipperChunk frames. Each frame takes gain, interpolation, curve,
-// decimation, clamp and output in one pass, without staging the filters'
-// inputs or outputs; where the registers cannot hold both filters (16 of
-// them) a chunk is interpolated and shaped before it is decimated (see
-// kAhead). Frame by frame the arithmetic is the scalar reference's
-// (tests/support/clipper_reference.h), operation for operation; only its order across
-// independent values differs. Nothing is computed that no output or state
-// needs.
+// A block's oversampled frames run with both filters' state held in local
+// variables from its first frame to its last, the switches and the curve
+// re-read every kClipperChunk frames. Each frame takes gain, interpolation,
+// curve, decimation, clamp and output in one pass, interpolation and curve a
+// pair of frames or two ahead of decimation (kAhead), without staging the
+// filters' inputs or outputs. Frame by frame the arithmetic is the scalar
+// reference's (tests/support/clipper_reference.h), operation for operation;
+// only its order across independent values differs. Nothing is computed that
+// no output needs.
 //
 // The filters in polyphase form. Between frames a half-band filter's state is
 // two interleaved half-rate recursions, the even and the odd steps of each
@@ -34,11 +35,15 @@
 //   period 1 (branch A) or 2 (branch B) within 200 frames of a reset; once the
 //   state after two steps equals the state before (bit for bit), its outputs
 //   are known and the loop takes them instead of computing them again;
-// - decimator: [even A, odd A] and [even B, odd B]; both take [c0, c1],
-//   a frame's two curve values.
+// - decimator: [even B, odd A]; it takes [c0, c1], a frame's two curve
+//   values, as they come from the curve.
 // The interpolator's outputs are [first, second] = ([odd B before, odd A] +
-// [even A, even B]) * 0.5, the decimator's result (odd A + even B) * 0.5; its
-// other output (even A + odd B before) * 0.5 feeds nothing and is not formed.
+// [even A, even B]) * 0.5, the decimator's result (odd A + even B) * 0.5. The
+// decimator's other output, (even A + odd B before) * 0.5, is discarded, and
+// the two recursions that feed only it, even A and odd B, reach no output
+// and no other state: they are not run, and their fields in the record
+// (stage inputs and outputs of those phases, the branch value of B and the
+// delayed B) keep whatever they held, zero after a reset.
 
 namespace {
 namespace SARVO_KERNEL_NS {
@@ -362,7 +367,7 @@ SARVO_KERNEL_INLINE bool inputsWithinLimit(const double* l, const double* r, int
 struct Coefs {
     Quad upOdd0, upOdd1;  // [B, A]
     Quad upEven0, upEven1;  // [A, B]
-    Quad a0, a1, b0, b1;
+    Quad down0, down1;  // [B, A]
     Quad guard, half4, two;
     Half half2, two2;
 };
@@ -371,8 +376,8 @@ SARVO_KERNEL_INLINE Coefs coefs()
 {
     const double* a = kHalfBandCoefsA;
     const double* b = kHalfBandCoefsB;
-    return {quad(b[0], a[0]), quad(b[1], a[1]), quad(a[0], b[0]), quad(a[1], b[1]), quad(a[0]), quad(a[1]),
-            quad(b[0]),       quad(b[1]),       quad(kAllpassDenormalGuard), quad(0.5), quad(2.0), half(0.5), half(2.0)};
+    return {quad(b[0], a[0]), quad(b[1], a[1]), quad(a[0], b[0]), quad(a[1], b[1]), quad(b[0], a[0]),
+            quad(b[1], a[1]), quad(kAllpassDenormalGuard), quad(0.5), quad(2.0), half(0.5), half(2.0)};
 }
 
 // One phase group (two phases or branches of both lanes) of a filter.
@@ -400,8 +405,8 @@ struct Interpolator {
 };
 
 struct Decimator {
-    Phases p[2];  // [even A, odd A], [even B, odd B]
-    Quad out[2];  // the last stage-1 outputs
+    Phases p;  // [even B, odd A]
+    Quad out;  // the last stage-1 output
 };
 
 // The interpolator's even phase once it repeats: its state now and after one
@@ -433,28 +438,19 @@ SARVO_KERNEL_INLINE Quad interpolate(Interpolator& u, const Coefs& k, Quad x)
 template <bool Last = false>
 SARVO_KERNEL_INLINE Half decimate(Decimator& d, const Coefs& k, Quad c)
 {
-    const Quad a = phaseStep(d.p[0], c, k.a0, k.a1, k.guard);
-    const Quad b = phaseStep(d.p[1], c, k.b0, k.b1, k.guard);
-    if (Last) {
-        d.out[0] = a;
-        d.out[1] = b;
-    }
-    return mul(add(hi(a), lo(b)), k.half2);
+    const Quad y = phaseStep(d.p, c, k.down0, k.down1, k.guard);
+    if (Last) d.out = y;
+    return mul(add(hi(y), lo(y)), k.half2);
 }
 
 // Two frames; gives both results side by side.
 template <bool Last = false>
 SARVO_KERNEL_INLINE Quad decimateTwo(Decimator& d, const Coefs& k, Quad c0, Quad c1)
 {
-    const Quad a0 = phaseStep(d.p[0], c0, k.a0, k.a1, k.guard);
-    const Quad b0 = phaseStep(d.p[1], c0, k.b0, k.b1, k.guard);
-    const Quad a1 = phaseStep(d.p[0], c1, k.a0, k.a1, k.guard);
-    const Quad b1 = phaseStep(d.p[1], c1, k.b0, k.b1, k.guard);
-    if (Last) {
-        d.out[0] = a1;
-        d.out[1] = b1;
-    }
-    return mul(add(his(a0, a1), los(b0, b1)), k.half4);
+    const Quad y0 = phaseStep(d.p, c0, k.down0, k.down1, k.guard);
+    const Quad y1 = phaseStep(d.p, c1, k.down0, k.down1, k.guard);
+    if (Last) d.out = y1;
+    return mul(add(his(y0, y1), los(y0, y1)), k.half4);
 }
 
 // Bitwise equality of two phase groups.
@@ -561,16 +557,13 @@ SARVO_KERNEL Decimator loadDecimator(const HalfBandFilter& f)
     const AllpassStage& a1 = f.branchA.stages[1];
     const AllpassStage& b0 = f.branchB.stages[0];
     const AllpassStage& b1 = f.branchB.stages[1];
-    double qa0[2], qb0[2], qa1[2], qb1[2];
+    // Even B: its last step is the one before; odd A: the latest.
+    double qa0[2], qa1[2];
     plusGuard(a0.y1, qa0);
-    plusGuard(b0.y1, qb0);
     plusGuard(a1.y1, qa1);
-    plusGuard(b1.y1, qb1);
     Decimator d;
-    d.p[0] = {quadLoad(a0.y2, qa0), quadLoad(a0.x2, a0.x1), quadLoad(a1.y2, qa1), quadLoad(a1.x2, a1.x1)};
-    d.p[1] = {quadLoad(b0.y2, qb0), quadLoad(b0.x2, b0.x1), quadLoad(b1.y2, qb1), quadLoad(b1.x2, b1.x1)};
-    d.out[0] = quadLoad(a1.y1, a1.y1);
-    d.out[1] = quadLoad(b1.y1, b1.y1);
+    d.p = {quadLoad(b0.y2, qa0), quadLoad(b0.x2, a0.x1), quadLoad(b1.y2, qa1), quadLoad(b1.x2, a1.x1)};
+    d.out = quadLoad(a1.y1, a1.y1);  // only its odd half is ever stored
     return d;
 }
 
@@ -581,31 +574,18 @@ SARVO_KERNEL_INLINE void storeDecimator(const Decimator& d, Half lastResult, Dow
     AllpassStage& a1 = f.branchA.stages[1];
     AllpassStage& b0 = f.branchB.stages[0];
     AllpassStage& b1 = f.branchB.stages[1];
-    const Phases& pa = d.p[0];  // [even A, odd A]
-    const Phases& pb = d.p[1];  // [even B, odd B]
-    halfStore(a0.x1, hi(pa.xp));
-    halfStore(a0.x2, lo(pa.xp));
-    halfStore(a0.y1, hi(pa.y0p));
-    halfStore(a0.y2, lo(pa.q0));
-    halfStore(a0.out, hi(pa.y0p));
-    halfStore(a1.x1, hi(pa.y0p));
-    halfStore(a1.x2, lo(pa.y0p));
-    halfStore(a1.y1, hi(d.out[0]));
-    halfStore(a1.y2, lo(pa.q1));
-    halfStore(a1.out, hi(d.out[0]));
-    halfStore(f.branchA.value, hi(d.out[0]));
-    halfStore(b0.x1, hi(pb.xp));
-    halfStore(b0.x2, lo(pb.xp));
-    halfStore(b0.y1, hi(pb.y0p));
-    halfStore(b0.y2, lo(pb.q0));
-    halfStore(b0.out, hi(pb.y0p));
-    halfStore(b1.x1, hi(pb.y0p));
-    halfStore(b1.x2, lo(pb.y0p));
-    halfStore(b1.y1, hi(d.out[1]));
-    halfStore(b1.y2, lo(pb.q1));
-    halfStore(b1.out, hi(d.out[1]));
-    halfStore(f.branchB.value, hi(d.out[1]));
-    halfStore(f.delayedB, hi(d.out[1]));
+    const Phases& p = d.p;  // [even B, odd A]
+    halfStore(a0.x1, hi(p.xp));
+    halfStore(a0.y1, hi(p.y0p));
+    halfStore(a0.out, hi(p.y0p));
+    halfStore(a1.x1, hi(p.y0p));
+    halfStore(a1.y1, hi(d.out));
+    halfStore(a1.out, hi(d.out));
+    halfStore(f.branchA.value, hi(d.out));
+    halfStore(b0.x2, lo(p.xp));
+    halfStore(b0.y2, lo(p.q0));
+    halfStore(b1.x2, lo(p.y0p));
+    halfStore(b1.y2, lo(p.q1));
     halfStore(f.out, lastResult);
     halfStore(down.result, lastResult);
 }
@@ -711,72 +691,41 @@ SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const QuadCurve& c, const Sam
         even.xp = {expa, expb};
         f.lastUp = {first, second};
     }
-    // The decimator: branch A ([even A, odd A] in the record), keeping its
-    // odd outputs, then branch B ([even B, odd B]) and the output.
-    LanePair oddA[kClipperChunk];
-    Phases& pa = f.down.p[0];
-    Phases& pb = f.down.p[1];
-    const LanePair xpe = pa.xp.lo, xpo = pa.xp.hi;
-    {
-        const LanePair a0 = pairSplat(kHalfBandCoefsA[0]), a1 = pairSplat(kHalfBandCoefsA[1]);
-        LanePair qea0 = pa.q0.lo, qea1 = pa.q1.lo, yea0 = pa.y0p.lo;
-        LanePair qoa0 = pa.q0.hi, qoa1 = pa.q1.hi, yoa0 = pa.y0p.hi;
-        LanePair po = xpo, pe = xpe;
-        LanePair ea = f.down.out[0].lo, oa = f.down.out[0].hi;
-        for (int32_t i = 0; i < n; ++i) {
-            const LanePair e = c0[i], o = c1[i];
-            const LanePair yoa = (o - qoa0) * a0 + po;
-            oa = (yoa - qoa1) * a1 + yoa0;
-            qoa0 = yoa + guard;
-            qoa1 = oa + guard;
-            yoa0 = yoa;
-            const LanePair yea = (e - qea0) * a0 + pe;
-            ea = (yea - qea1) * a1 + yea0;
-            qea0 = yea + guard;
-            qea1 = ea + guard;
-            yea0 = yea;
-            pe = e;
-            po = o;
-            oddA[i] = oa;
-        }
-        pa.q0 = {qea0, qoa0};
-        pa.q1 = {qea1, qoa1};
-        pa.y0p = {yea0, yoa0};
-        pa.xp = {pe, po};
-        f.down.out[0] = {ea, oa};
-    }
+    // The decimator, [even B, odd A] in the record: both recursions and the
+    // output in one pass.
+    Phases& p = f.down.p;
+    const LanePair a0 = pairSplat(kHalfBandCoefsA[0]), a1 = pairSplat(kHalfBandCoefsA[1]);
     const LanePair b0 = pairSplat(kHalfBandCoefsB[0]), b1 = pairSplat(kHalfBandCoefsB[1]);
-    LanePair qeb0 = pb.q0.lo, qeb1 = pb.q1.lo, yeb0 = pb.y0p.lo;
-    LanePair qob0 = pb.q0.hi, qob1 = pb.q1.hi, yob0 = pb.y0p.hi;
-    LanePair po = xpo, pe = xpe;
-    LanePair eb = f.down.out[1].lo, ob = f.down.out[1].hi;
+    LanePair qeb0 = p.q0.lo, qeb1 = p.q1.lo, yeb0 = p.y0p.lo, pe = p.xp.lo;
+    LanePair qoa0 = p.q0.hi, qoa1 = p.q1.hi, yoa0 = p.y0p.hi, po = p.xp.hi;
+    LanePair oa = f.down.out.hi;
     LanePair d = f.lastResult;
     for (int32_t i = 0; i < n; i += 2) {
         LanePair y[2];
         for (int j = 0; j < 2; ++j) {
             const LanePair e = c0[i + j], o = c1[i + j];
+            const LanePair yoa = (o - qoa0) * a0 + po;
+            oa = (yoa - qoa1) * a1 + yoa0;
+            qoa0 = yoa + guard;
+            qoa1 = oa + guard;
+            yoa0 = yoa;
             const LanePair yeb = (e - qeb0) * b0 + pe;
-            eb = (yeb - qeb1) * b1 + yeb0;
+            const LanePair eb = (yeb - qeb1) * b1 + yeb0;
             qeb0 = yeb + guard;
             qeb1 = eb + guard;
             yeb0 = yeb;
-            const LanePair yob = (o - qob0) * b0 + po;
-            ob = (yob - qob1) * b1 + yob0;
-            qob0 = yob + guard;
-            qob1 = ob + guard;
-            yob0 = yob;
             pe = e;
             po = o;
-            d = (oddA[i + j] + eb) * half;
+            d = (oa + eb) * half;
             y[j] = pairMin(c.clip, pairMax(c.negClip, d));
         }
         storeTwoFrames<Accumulate>(outL, outR, i, Quad{y[0], y[1]});
     }
-    pb.q0 = {qeb0, qob0};
-    pb.q1 = {qeb1, qob1};
-    pb.y0p = {yeb0, yob0};
-    pb.xp = {pe, po};
-    f.down.out[1] = {eb, ob};
+    p.q0 = {qeb0, qoa0};
+    p.q1 = {qeb1, qoa1};
+    p.y0p = {yeb0, yoa0};
+    p.xp = {pe, po};
+    f.down.out = {oa, oa};
     f.lastCurve = Quad{c0[n - 1], c1[n - 1]};
     f.lastResult = d;
 }
@@ -787,14 +736,19 @@ void twoLanePasses(Filters&, const QuadCurve&, const Sample*, const Sample*, Sam
 }
 #endif
 
-// With 32 registers (AVX-512VL) both filters' state stays in registers while
-// interpolation and curve run two pairs of frames ahead of decimation. With
-// 16, the state of both does not fit: a filter's recursion spilled to memory
-// waits for the store at every frame, which costs more than passing the
-// curve values through memory. So each chunk is interpolated and shaped
-// first, then decimated (AVX), and with two doubles per register the
-// decimator's two branches run one after the other too (SSE2).
-constexpr int kAhead = SARVO_KERNEL_ISA == 2 ? 2 : SARVO_KERNEL_ISA == 1 ? 0 : -1;
+// How many pairs of frames interpolation and curve run ahead of decimation.
+// Two with the 32 registers of AVX-512VL in 64-bit code, where the state of
+// both filters and the pairs in flight all stay in registers. One with 16
+// registers (AVX), and in 32-bit code, which has 8 whatever the instruction
+// set: part of the state lives in memory there, and one pair ahead is what
+// ran fastest (an earlier form that shaped a whole chunk before decimating
+// it was 20-30% slower once the decimator ran only its two used phases).
+// -1: two doubles per register, see twoLanePasses.
+#if defined(__i386__)
+constexpr int kAhead = SARVO_KERNEL_ISA == 0 ? -1 : 1;
+#else
+constexpr int kAhead = SARVO_KERNEL_ISA == 2 ? 2 : SARVO_KERNEL_ISA == 1 ? 1 : -1;
+#endif
 
 // A chunk whose inputs are within the limit, whose curve is bounded and
 // which neither bypasses nor captures: nothing is checked. Two frames per
@@ -823,41 +777,6 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
     const int32_t pairs = n / 2;
     if (kAhead == -1 && pairs > 0) {
         twoLanePasses<Sample, Accumulate, Repeating>(f, c, inL, inR, outL, outR, 2 * pairs);
-    } else if (kAhead == 0 && pairs > 0) {
-        Quad v[kClipperChunk];
-        {
-            Phases odd = f.up.odd;
-            Phases even = f.up.even;
-            Quad oddOut = f.up.oddOut;
-            Quad o = f.lastUp;
-            const Quad zero = quad(0.0);
-            for (int32_t i = 0; i < 2 * pairs; i += 2) {
-                const Quad g2 = mul(k.two, mul(c.gain, loadTwoFrames(inL, inR, i)));
-                const Quad ea = Repeating ? e0 : phaseStep(even, zero, k.upEven0, k.upEven1, k.guard);
-                const Quad ya = phaseStep(odd, bothLo(g2), k.upOdd0, k.upOdd1, k.guard);
-                v[i] = curve(c, mul(add(loHi(oddOut, ya), ea), k.half4));
-                const Quad eb = Repeating ? e1 : phaseStep(even, zero, k.upEven0, k.upEven1, k.guard);
-                const Quad yb = phaseStep(odd, bothHi(g2), k.upOdd0, k.upOdd1, k.guard);
-                o = mul(add(loHi(ya, yb), eb), k.half4);
-                v[i + 1] = curve(c, o);
-                oddOut = yb;
-            }
-            f.up.odd = odd;
-            f.up.even = even;
-            f.up.oddOut = oddOut;
-            f.lastUp = o;
-        }
-        Decimator down = f.down;
-        for (int32_t i = 0; i + 2 < 2 * pairs; i += 2) {
-            storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, decimateTwo(down, k, v[i], v[i + 1])));
-        }
-        const int32_t last = 2 * pairs - 2;
-        const Quad d = decimateTwo<true>(down, k, v[last], v[last + 1]);
-        storeTwoFrames<Accumulate>(outL, outR, last, clampToClip(c, d));
-        f.down = down;
-        const Half d1 = hi(d);
-        f.lastCurve = v[2 * pairs - 1];
-        f.lastResult = d1;
     } else if (kAhead == 2 && pairs >= 2) {
         Quad v0, v1, w0, w1;
         shapeTwo(0, v0, v1, &f.lastUp);

@@ -62,10 +62,18 @@ template <typename Sample, bool Accumulate>
 int32_t ClipperEngine::oversampledRunAvx(CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
                                          Sample* outR, int32_t frames, const std::atomic<bool>& capture)
 {
+    int32_t done;
     if (loops == ClipperLoops::Avx512) {
-        return avx512::oversampledRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
+        done = avx512::oversampledRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
+    } else {
+        done = avx::oversampledRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
     }
-    return avx::oversampledRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
+    // The kernels are called, not jumped to (the empty statement keeps GCC
+    // from turning the call into a tail jump). Jumped to, the same code ran
+    // 15% slower in the Windows x64 DLL (6.4 against 5.5 ns per frame under
+    // the timing host), its frame then sitting where the host's was.
+    asm volatile("" : "+r"(done));
+    return done;
 }
 
 template void ClipperEngine::plainChunkAvx<float, false>(const CurveCache&, const float*, const float*, float*, float*,

@@ -89,6 +89,25 @@ bool sameFilter(const HalfBandFilter& a, const HalfBandFilter& b)
         sameBytes(a.delayedB, b.delayedB, sizeof a.delayedB);
 }
 
+// The decimator's state that any later output depends on: branch A's odd
+// steps and branch B's even steps. Its other two recursions feed only the
+// discarded half of each frame's output.
+bool sameDecimatorState(const HalfBandFilter& a, const HalfBandFilter& b)
+{
+    bool same = sameBytes(a.branchA.value, b.branchA.value, sizeof a.branchA.value) &&
+        sameBytes(a.out, b.out, sizeof a.out);
+    for (int s = 0; s < 2; ++s) {
+        const AllpassStage& pa = a.branchA.stages[s];
+        const AllpassStage& qa = b.branchA.stages[s];
+        const AllpassStage& pb = a.branchB.stages[s];
+        const AllpassStage& qb = b.branchB.stages[s];
+        same = same && sameBytes(pa.x1, qa.x1, sizeof pa.x1) && sameBytes(pa.y1, qa.y1, sizeof pa.y1) &&
+            sameBytes(pa.out, qa.out, sizeof pa.out) && sameBytes(pb.x2, qb.x2, sizeof pb.x2) &&
+            sameBytes(pb.y2, qb.y2, sizeof pb.y2);
+    }
+    return same;
+}
+
 bool sameHistory(const ZHistory& a, const ZHistory& b)
 {
     bool same = a.length == b.length && a.writePosition.load() == b.writePosition.load() &&
@@ -107,7 +126,7 @@ bool sameHistory(const ZHistory& a, const ZHistory& b)
 void expectSameState(const ClipperEngine& a, const ClipperEngine& b)
 {
     EXPECT_TRUE(sameFilter(a.upsampler.filter, b.upsampler.filter));
-    EXPECT_TRUE(sameFilter(a.downsampler.filter, b.downsampler.filter));
+    EXPECT_TRUE(sameDecimatorState(a.downsampler.filter, b.downsampler.filter));
     for (int k = 0; k < 2; ++k) {
         EXPECT_TRUE(sameBits(a.upsampler.first[k], b.upsampler.first[k]));
         EXPECT_TRUE(sameBits(a.upsampler.second[k], b.upsampler.second[k]));
