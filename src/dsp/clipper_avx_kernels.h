@@ -398,6 +398,27 @@ SARVO_KERNEL_INLINE Quad phaseStep(Phases& s, Quad x, Quad c0, Quad c1, Quad gua
     return y1;
 }
 
+// The fast loop's form of the same step, for a settled group (q0 equal to
+// y0p + guard, as after any step, but not in the all-zero record a reset
+// leaves): q0 is formed from y0p where it is needed instead of being carried
+// from frame to frame, which keeps one value fewer live. s.q0 is left behind;
+// settle() brings it up to date when the loop ends. The same arithmetic.
+SARVO_KERNEL_INLINE Quad settledStep(Phases& s, Quad x, Quad c0, Quad c1, Quad guard)
+{
+    const Quad y0 = add(mul(sub(x, add(s.y0p, guard)), c0), s.xp);
+    const Quad y1 = add(mul(sub(y0, s.q1), c1), s.y0p);
+    s.q1 = add(y1, guard);
+    s.xp = x;
+    s.y0p = y0;
+    return y1;
+}
+
+template <bool Settled>
+SARVO_KERNEL_INLINE Quad step(Phases& s, Quad x, Quad c0, Quad c1, Quad guard)
+{
+    return Settled ? settledStep(s, x, c0, c1, guard) : phaseStep(s, x, c0, c1, guard);
+}
+
 struct Interpolator {
     Phases odd;  // [B, A]
     Quad oddOut;  // the odd phase's last stage-1 output
@@ -417,38 +438,50 @@ struct EvenCycle {
 };
 
 // Odd half of one interpolator frame; `even` is the even phase's stage-1
-// output of this frame. Gives [first, second].
+// output of this frame. Gives [first, second]. Settled, the odd phase's q0
+// and q1 are formed from y0p and oddOut (see settledStep).
+template <bool Settled = false>
 SARVO_KERNEL_INLINE Quad interpolateOdd(Interpolator& u, const Coefs& k, Quad x, Quad even)
 {
-    const Quad y1 = phaseStep(u.odd, x, k.upOdd0, k.upOdd1, k.guard);
+    Quad y1;
+    if (Settled) {
+        Phases& s = u.odd;
+        const Quad y0 = add(mul(sub(x, add(s.y0p, k.guard)), k.upOdd0), s.xp);
+        y1 = add(mul(sub(y0, add(u.oddOut, k.guard)), k.upOdd1), s.y0p);
+        s.xp = x;
+        s.y0p = y0;
+    } else {
+        y1 = phaseStep(u.odd, x, k.upOdd0, k.upOdd1, k.guard);
+    }
     const Quad out = mul(add(loHi(u.oddOut, y1), even), k.half4);
     u.oddOut = y1;
     return out;
 }
 
+template <bool Settled = false>
 SARVO_KERNEL_INLINE Quad interpolate(Interpolator& u, const Coefs& k, Quad x)
 {
     const Quad zero = quad(0.0);
     const Quad even = phaseStep(u.even, zero, k.upEven0, k.upEven1, k.guard);
-    return interpolateOdd(u, k, x, even);
+    return interpolateOdd<Settled>(u, k, x, even);
 }
 
 // The decimator's frame for the curve values [c0, c1]; gives the result.
 // The stage-1 outputs are kept (for the record) only when Last.
-template <bool Last = false>
+template <bool Last = false, bool Settled = false>
 SARVO_KERNEL_INLINE Half decimate(Decimator& d, const Coefs& k, Quad c)
 {
-    const Quad y = phaseStep(d.p, c, k.down0, k.down1, k.guard);
+    const Quad y = step<Settled>(d.p, c, k.down0, k.down1, k.guard);
     if (Last) d.out = y;
     return mul(add(hi(y), lo(y)), k.half2);
 }
 
 // Two frames; gives both results side by side.
-template <bool Last = false>
+template <bool Last = false, bool Settled = false>
 SARVO_KERNEL_INLINE Quad decimateTwo(Decimator& d, const Coefs& k, Quad c0, Quad c1)
 {
-    const Quad y0 = phaseStep(d.p, c0, k.down0, k.down1, k.guard);
-    const Quad y1 = phaseStep(d.p, c1, k.down0, k.down1, k.guard);
+    const Quad y0 = step<Settled>(d.p, c0, k.down0, k.down1, k.guard);
+    const Quad y1 = step<Settled>(d.p, c1, k.down0, k.down1, k.guard);
     if (Last) d.out = y1;
     return mul(add(his(y0, y1), los(y0, y1)), k.half4);
 }
@@ -605,12 +638,31 @@ struct Filters {
 SARVO_KERNEL_INLINE Half clampToClip(const QuadCurve& c, Half d) { return minOf(c.clip, maxOf(c.negClip, d)); }
 SARVO_KERNEL_INLINE Quad clampToClip(const QuadCurve& c, Quad d) { return minOf(c.clip4, maxOf(c.negClip4, d)); }
 
-// The interpolator and the curve for one frame; the even phase comes from
-// the cycle when Repeating (`even`: its output for this frame).
+// Whether the fields that settled steps leave behind agree with the rest:
+// true after any step, false in the record of a reset.
+SARVO_KERNEL_INLINE bool isSettled(const Filters& f, const Coefs& k)
+{
+    const Phases u[2] = {f.up.odd, f.down.p};
+    const Phases v[2] = {{add(f.up.odd.y0p, k.guard), f.up.odd.xp, add(f.up.oddOut, k.guard), f.up.odd.y0p},
+                         {add(f.down.p.y0p, k.guard), f.down.p.xp, f.down.p.q1, f.down.p.y0p}};
+    return samePhases(u[0], v[0]) && samePhases(u[1], v[1]);
+}
+
+// Brings the fields that settled steps leave behind up to date.
+SARVO_KERNEL_INLINE void settle(Filters& f, const Coefs& k)
+{
+    f.up.odd.q0 = add(f.up.odd.y0p, k.guard);
+    f.up.odd.q1 = add(f.up.oddOut, k.guard);
+    f.down.p.q0 = add(f.down.p.y0p, k.guard);
+}
+
+// The interpolator and the curve for one frame (settled steps); the even
+// phase comes from the cycle when Repeating (`even`: its output for this
+// frame).
 template <bool Repeating>
 SARVO_KERNEL_INLINE Quad shapeFrame(Filters& f, const Coefs& k, const QuadCurve& c, Quad x, Quad even, Quad* up = nullptr)
 {
-    const Quad o = Repeating ? interpolateOdd(f.up, k, x, even) : interpolate(f.up, k, x);
+    const Quad o = Repeating ? interpolateOdd<true>(f.up, k, x, even) : interpolate<true>(f.up, k, x);
     if (up) *up = o;
     return curve(c, o);
 }
@@ -751,7 +803,8 @@ constexpr int kAhead = SARVO_KERNEL_ISA == 2 ? 2 : SARVO_KERNEL_ISA == 1 ? 1 : -
 #endif
 
 // A chunk whose inputs are within the limit, whose curve is bounded and
-// which neither bypasses nor captures: nothing is checked. Two frames per
+// which neither bypasses nor captures: nothing is checked. The filters must
+// be settled (isSettled). Two frames per
 // turn; each turn interpolates and shapes frames ahead of those it decimates
 // and writes, so that the processor finds independent work side by side (the
 // two filters are independent recursions).
@@ -766,10 +819,10 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
         v1 = shapeFrame<Repeating>(f, k, c, bothHi(g2), e1, up);
     };
     auto outputTwo = [&](int32_t i, Quad v0, Quad v1) SARVO_KERNEL_LAMBDA {
-        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, decimateTwo(f.down, k, v0, v1)));
+        storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, decimateTwo<false, true>(f.down, k, v0, v1)));
     };
     auto outputLastTwo = [&](int32_t i, Quad v0, Quad v1) SARVO_KERNEL_LAMBDA {
-        const Quad d = decimateTwo<true>(f.down, k, v0, v1);
+        const Quad d = decimateTwo<true, true>(f.down, k, v0, v1);
         storeTwoFrames<Accumulate>(outL, outR, i, clampToClip(c, d));
         f.lastCurve = v1;
         f.lastResult = hi(d);
@@ -811,7 +864,7 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
         const Half x = fromPair(loadFrame(inL, inR, i));
         const Half g2 = mul(k.two2, mul(c.gain2, x));
         const Quad v = shapeFrame<Repeating>(f, k, c, quad(g2, g2), e0, &f.lastUp);
-        const Half d = decimate<true>(f.down, k, v);
+        const Half d = decimate<true, true>(f.down, k, v);
         f.lastCurve = v;
         f.lastResult = d;
         storeFrame<Accumulate>(outL, outR, i, toPair(clampToClip(c, d)));
@@ -820,6 +873,7 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
             std::swap(f.cycle.out0, f.cycle.out1);
         }
     }
+    settle(f, k);
 }
 
 // Any other chunk: frame by frame, mending what is out of range, with
@@ -873,6 +927,7 @@ SARVO_KERNEL int32_t oversampledRun(ClipperEngine& e, CurveCache& cc, const Samp
     f.up = loadInterpolator(e.upsampler.filter);
     f.down = loadDecimator(e.downsampler.filter);
     checkEven(f);
+    bool settled = isSettled(f, k);
     int32_t done = 0;
     while (done < frames) {
         if (done > 0) {
@@ -888,16 +943,24 @@ SARVO_KERNEL int32_t oversampledRun(ClipperEngine& e, CurveCache& cc, const Samp
         Sample* ol = outL + done;
         Sample* orr = outR + done;
         if (!bypass && !push && cc.boundedCurve && inputsWithinLimit(il, ir, n, cc.values.gainFactor)) {
-            if (f.repeating) {
-                fastChunk<Sample, Accumulate, true>(f, k, c, il, ir, ol, orr, n);
+            int32_t m = 0;
+            if (!settled) {  // the first frame after a reset
+                checkedChunk<Sample, Accumulate>(e, f, k, c, true, il, ir, ol, orr, 1, false, false);
+                checkEven(f);
+                m = 1;
+            }
+            if (m == n) {
+            } else if (f.repeating) {
+                fastChunk<Sample, Accumulate, true>(f, k, c, il + m, ir + m, ol + m, orr + m, n - m);
             } else {
-                fastChunk<Sample, Accumulate, false>(f, k, c, il, ir, ol, orr, n);
+                fastChunk<Sample, Accumulate, false>(f, k, c, il + m, ir + m, ol + m, orr + m, n - m);
                 checkEven(f);
             }
         } else {
             checkedChunk<Sample, Accumulate>(e, f, k, c, cc.boundedCurve, il, ir, ol, orr, n, bypass, push);
             checkEven(f);
         }
+        settled = true;
         done += n;
     }
     storeInterpolator(f.up, f.lastUp, e.upsampler);
