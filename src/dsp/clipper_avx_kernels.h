@@ -1033,34 +1033,76 @@ SARVO_KERNEL_INLINE __m256d mendGained4(__m256d x, __m256d g)
     return quad(mendGainedPair({lo(x)}, {lo(g)}).v, mendGainedPair({hi(x)}, {hi(g)}).v);
 }
 
-// Four frames of each channel at a time; answers how many frames it did (a
-// multiple of four) and leaves the rest to the two-lane loop.
+// Four frames of each channel from frame i; `y` gets their curve values.
 template <typename Sample, bool Accumulate>
-SARVO_KERNEL int32_t plainAvx(ClipperEngine& e, const CurveCache& cc, const Sample* inL, const Sample* inR,
-                              Sample* outL, Sample* outR, int32_t n)
+SARVO_KERNEL_INLINE void plainFour(const Curve4& c, const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
+                                   int32_t i, __m256d& yl, __m256d& yr)
 {
-    const Curve4 c = curve4(cc.values);
-    int32_t k = 0;
+    const __m256d xl = load4(inL + i);
+    const __m256d xr = load4(inR + i);
+    __m256d gl = mul(c.gainFactor, xl);
+    __m256d gr = mul(c.gainFactor, xr);
+    if (!within4(gl) || !within4(gr)) {
+        gl = mendGained4(xl, gl);
+        gr = mendGained4(xr, gr);
+    }
+    yl = clip4(c, gl);
+    yr = clip4(c, gr);
+    store4<Accumulate>(outL + i, yl);
+    store4<Accumulate>(outR + i, yr);
+}
+
+// The plain path chunk after chunk, for as long as oversampling, bypass and
+// capture stay off (the caller has found them off for the first chunk, with
+// the reading of the curve it passes); answers the frames done. Four frames
+// of each channel at a time; a last group of fewer runs through a copy
+// padded with zeros (the lanes are independent, so the bits are the same).
+template <typename Sample, bool Accumulate>
+SARVO_KERNEL int32_t plainRun(ClipperEngine& e, CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
+                              Sample* outR, int32_t frames, const std::atomic<bool>& capture)
+{
+    Curve4 c = curve4(cc.values);
+    uint64_t seen = cc.count;
     __m256d yl = _mm256_setzero_pd(), yr = _mm256_setzero_pd();
-    for (; k + 3 < n; k += 4) {
-        const __m256d xl = load4(inL + k);
-        const __m256d xr = load4(inR + k);
-        __m256d gl = mul(c.gainFactor, xl);
-        __m256d gr = mul(c.gainFactor, xr);
-        if (!within4(gl) || !within4(gr)) {
-            gl = mendGained4(xl, gl);
-            gr = mendGained4(xr, gr);
+    int32_t lastLane = 3;  // the lane of yl and yr that holds the newest frame
+    int32_t done = 0;
+    while (done < frames) {
+        if (done > 0) {
+            cc.refresh(e.curve);
+            if (cc.oversampling || e.bypassed.load(kRelaxed) || capture.load(kRelaxed)) break;
+            if (cc.count != seen) {
+                c = curve4(cc.values);
+                seen = cc.count;
+            }
         }
-        yl = clip4(c, gl);
-        yr = clip4(c, gr);
-        store4<Accumulate>(outL + k, yl);
-        store4<Accumulate>(outR + k, yr);
+        const int32_t n = frames - done < kClipperChunk ? frames - done : kClipperChunk;
+        const int32_t end = done + n;
+        int32_t i = done;
+        for (; i + 3 < end; i += 4) plainFour<Sample, Accumulate>(c, inL, inR, outL, outR, i, yl, yr);
+        if (i < end) {
+            const int32_t r = end - i;
+            alignas(32) Sample pin[2][4] = {}, pout[2][4] = {};
+            for (int32_t j = 0; j < r; ++j) {
+                pin[0][j] = inL[i + j];
+                pin[1][j] = inR[i + j];
+                pout[0][j] = outL[i + j];
+                pout[1][j] = outR[i + j];
+            }
+            plainFour<Sample, Accumulate>(c, pin[0], pin[1], pout[0], pout[1], 0, yl, yr);
+            for (int32_t j = 0; j < r; ++j) {
+                outL[i + j] = pout[0][j];
+                outR[i + j] = pout[1][j];
+            }
+            lastLane = r - 1;
+        }
+        done = end;
     }
-    if (k > 0) {
-        e.lastCurveL = _mm_cvtsd_f64(_mm_unpackhi_pd(hi(yl), hi(yl)));
-        e.lastCurveR = _mm_cvtsd_f64(_mm_unpackhi_pd(hi(yr), hi(yr)));
-    }
-    return k;
+    alignas(32) double l[4], r[4];
+    _mm256_store_pd(l, yl);
+    _mm256_store_pd(r, yr);
+    e.lastCurveL = l[lastLane];
+    e.lastCurveR = r[lastLane];
+    return done;
 }
 
 #endif

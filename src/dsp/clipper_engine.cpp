@@ -98,8 +98,7 @@ void ClipperEngine::run(const Sample* const* inputs, Sample* const* outputs, int
         if (!bypass && !push) {
 #if SARVO_DSP_AVX
             if (loops != ClipperLoops::TwoLane) {
-                plainChunkAvx<Sample, Accumulate>(cc, il, ir, ol, orr, n);
-                i += n;
+                i += plainRunAvx<Sample, Accumulate>(cc, il, ir, ol, orr, frames - i, capture);
                 continue;
             }
 #endif

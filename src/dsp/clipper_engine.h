@@ -129,11 +129,12 @@ private:
     template <typename Sample, bool Accumulate>
     int32_t oversampledRun(sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
                            Sample* outR, int32_t frames, const std::atomic<bool>& capture);
-    // The AVX forms (clipper_engine_avx.cpp); the plain one only without
-    // bypass and capture.
+    // The AVX forms (clipper_engine_avx.cpp). The plain one runs chunks for
+    // as long as oversampling, bypass and capture stay off (the caller has
+    // found them off for the first) and answers the frames done.
     template <typename Sample, bool Accumulate>
-    void plainChunkAvx(const sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
-                       Sample* outR, int32_t n);
+    int32_t plainRunAvx(sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
+                        int32_t frames, const std::atomic<bool>& capture);
     template <typename Sample, bool Accumulate>
     int32_t oversampledRunAvx(sarvo_dsp::CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
                               Sample* outR, int32_t frames, const std::atomic<bool>& capture);

@@ -47,15 +47,17 @@ ClipperLoops clipperBestLoops()
 }
 
 template <typename Sample, bool Accumulate>
-void ClipperEngine::plainChunkAvx(const CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL,
-                                  Sample* outR, int32_t n)
+int32_t ClipperEngine::plainRunAvx(CurveCache& cc, const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
+                                   int32_t frames, const std::atomic<bool>& capture)
 {
-    const int32_t k = loops == ClipperLoops::Avx512
-        ? avx512::plainAvx<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, n)
-        : avx::plainAvx<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, n);
-    if (k < n) {
-        plainChunk<Sample, Accumulate, true>(cc, inL + k, inR + k, outL + k, outR + k, n - k, false, false);
+    int32_t done;
+    if (loops == ClipperLoops::Avx512) {
+        done = avx512::plainRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
+    } else {
+        done = avx::plainRun<Sample, Accumulate>(*this, cc, inL, inR, outL, outR, frames, capture);
     }
+    asm volatile("" : "+r"(done));  // called, not jumped to: see oversampledRunAvx
+    return done;
 }
 
 template <typename Sample, bool Accumulate>
@@ -76,12 +78,12 @@ int32_t ClipperEngine::oversampledRunAvx(CurveCache& cc, const Sample* inL, cons
     return done;
 }
 
-template void ClipperEngine::plainChunkAvx<float, false>(const CurveCache&, const float*, const float*, float*, float*,
-                                                         int32_t);
-template void ClipperEngine::plainChunkAvx<float, true>(const CurveCache&, const float*, const float*, float*, float*,
-                                                        int32_t);
-template void ClipperEngine::plainChunkAvx<double, false>(const CurveCache&, const double*, const double*, double*,
-                                                          double*, int32_t);
+template int32_t ClipperEngine::plainRunAvx<float, false>(CurveCache&, const float*, const float*, float*, float*,
+                                                          int32_t, const std::atomic<bool>&);
+template int32_t ClipperEngine::plainRunAvx<float, true>(CurveCache&, const float*, const float*, float*, float*,
+                                                         int32_t, const std::atomic<bool>&);
+template int32_t ClipperEngine::plainRunAvx<double, false>(CurveCache&, const double*, const double*, double*,
+                                                           double*, int32_t, const std::atomic<bool>&);
 
 template int32_t ClipperEngine::oversampledRunAvx<float, false>(CurveCache&, const float*, const float*, float*,
                                                                 float*, int32_t, const std::atomic<bool>&);
