@@ -834,28 +834,40 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
         Quad v0, v1, w0, w1;
         shapeTwo(0, v0, v1, &f.lastUp);
         shapeTwo(2, w0, w1, &f.lastUp);
-        int32_t i = 0;
-        for (; i + 6 <= 2 * pairs; i += 2) {
+        // The interpolator's output is kept for the record only on the
+        // last turn.
+        auto turn = [&](int32_t i, Quad* up) SARVO_KERNEL_LAMBDA {
             Quad z0, z1;
-            shapeTwo(i + 4, z0, z1, &f.lastUp);
+            shapeTwo(i + 4, z0, z1, up);
             outputTwo(i, v0, v1);
             v0 = w0;
             v1 = w1;
             w0 = z0;
             w1 = z1;
+        };
+        int32_t i = 0;
+        for (; i + 8 <= 2 * pairs; i += 2) turn(i, nullptr);
+        if (i + 6 <= 2 * pairs) {
+            turn(i, &f.lastUp);
+            i += 2;
         }
         outputTwo(i, v0, v1);
         outputLastTwo(i + 2, w0, w1);
     } else if (pairs > 0) {
         Quad v0, v1;
         shapeTwo(0, v0, v1, &f.lastUp);
-        int32_t i = 0;
-        for (; i + 4 <= 2 * pairs; i += 2) {
+        auto turn = [&](int32_t i, Quad* up) SARVO_KERNEL_LAMBDA {
             Quad w0, w1;
-            shapeTwo(i + 2, w0, w1, &f.lastUp);
+            shapeTwo(i + 2, w0, w1, up);
             outputTwo(i, v0, v1);
             v0 = w0;
             v1 = w1;
+        };
+        int32_t i = 0;
+        for (; i + 6 <= 2 * pairs; i += 2) turn(i, nullptr);
+        if (i + 4 <= 2 * pairs) {
+            turn(i, &f.lastUp);
+            i += 2;
         }
         outputLastTwo(i, v0, v1);
     }
