@@ -828,48 +828,38 @@ SARVO_KERNEL_INLINE void fastChunk(Filters& f, const Coefs& k, const QuadCurve& 
         f.lastResult = hi(d);
     };
     const int32_t pairs = n / 2;
+    // Pairs of frames shaped `Depth` pairs ahead of the pair decimated; the
+    // interpolator's output is kept for the record on the last turn only.
+    auto pipeline = [&](auto depth) SARVO_KERNEL_LAMBDA {
+        constexpr int Depth = decltype(depth)::value;
+        Quad v[Depth][2];  // shaped and not yet decimated, oldest first
+        for (int j = 0; j < Depth; ++j) shapeTwo(2 * j, v[j][0], v[j][1], &f.lastUp);
+        auto turn = [&](int32_t i, Quad* up) SARVO_KERNEL_LAMBDA {
+            Quad z0, z1;
+            shapeTwo(i + 2 * Depth, z0, z1, up);
+            outputTwo(i, v[0][0], v[0][1]);
+            for (int j = 0; j + 1 < Depth; ++j) {
+                v[j][0] = v[j + 1][0];
+                v[j][1] = v[j + 1][1];
+            }
+            v[Depth - 1][0] = z0;
+            v[Depth - 1][1] = z1;
+        };
+        int32_t i = 0;
+        for (; i + 2 * Depth + 4 <= 2 * pairs; i += 2) turn(i, nullptr);
+        if (i + 2 * Depth + 2 <= 2 * pairs) {
+            turn(i, &f.lastUp);
+            i += 2;
+        }
+        for (int j = 0; j + 1 < Depth; ++j, i += 2) outputTwo(i, v[j][0], v[j][1]);
+        outputLastTwo(i, v[Depth - 1][0], v[Depth - 1][1]);
+    };
     if (kAhead == -1 && pairs > 0) {
         twoLanePasses<Sample, Accumulate, Repeating>(f, c, inL, inR, outL, outR, 2 * pairs);
     } else if (kAhead == 2 && pairs >= 2) {
-        Quad v0, v1, w0, w1;
-        shapeTwo(0, v0, v1, &f.lastUp);
-        shapeTwo(2, w0, w1, &f.lastUp);
-        // The interpolator's output is kept for the record only on the
-        // last turn.
-        auto turn = [&](int32_t i, Quad* up) SARVO_KERNEL_LAMBDA {
-            Quad z0, z1;
-            shapeTwo(i + 4, z0, z1, up);
-            outputTwo(i, v0, v1);
-            v0 = w0;
-            v1 = w1;
-            w0 = z0;
-            w1 = z1;
-        };
-        int32_t i = 0;
-        for (; i + 8 <= 2 * pairs; i += 2) turn(i, nullptr);
-        if (i + 6 <= 2 * pairs) {
-            turn(i, &f.lastUp);
-            i += 2;
-        }
-        outputTwo(i, v0, v1);
-        outputLastTwo(i + 2, w0, w1);
+        pipeline(std::integral_constant<int, 2>());
     } else if (pairs > 0) {
-        Quad v0, v1;
-        shapeTwo(0, v0, v1, &f.lastUp);
-        auto turn = [&](int32_t i, Quad* up) SARVO_KERNEL_LAMBDA {
-            Quad w0, w1;
-            shapeTwo(i + 2, w0, w1, up);
-            outputTwo(i, v0, v1);
-            v0 = w0;
-            v1 = w1;
-        };
-        int32_t i = 0;
-        for (; i + 6 <= 2 * pairs; i += 2) turn(i, nullptr);
-        if (i + 4 <= 2 * pairs) {
-            turn(i, &f.lastUp);
-            i += 2;
-        }
-        outputLastTwo(i, v0, v1);
+        pipeline(std::integral_constant<int, 1>());
     }
     if (n & 1) {  // a last single frame
         const int32_t i = n - 1;
