@@ -134,9 +134,11 @@ private:
     pid_t pid_ = -1;
 };
 
-// Plays an audio file through the module in blocks of 512 frames, as a host does while the editor
-// is open, so that the wave displays have a history to show. Mono feeds both inputs.
-bool feedAudio(AudioReader& reader, LoadedPlugin& plugin, std::string& message)
+// Plays an audio file in blocks of 512 frames through `process(float** io, int frames)`, as a
+// host does while the editor is open, so that the wave displays have a history to show. Mono feeds
+// both inputs.
+template <class Process>
+bool feedAudio(AudioReader& reader, std::string& message, Process process)
 {
     const int channels = reader.info().channels;
     if (channels < 1) {
@@ -147,7 +149,6 @@ bool feedAudio(AudioReader& reader, LoadedPlugin& plugin, std::string& message)
     std::vector<double> interleaved(static_cast<std::size_t>(kBlock) * channels);
     std::vector<float> left(kBlock), right(kBlock);
     float* io[2] = {left.data(), right.data()};
-    AEffect* e = plugin.effect();
     for (;;) {
         const std::int64_t n = reader.read(interleaved.data(), kBlock);
         if (n <= 0) break;
@@ -155,19 +156,21 @@ bool feedAudio(AudioReader& reader, LoadedPlugin& plugin, std::string& message)
             left[i] = static_cast<float>(interleaved[i * channels]);
             right[i] = static_cast<float>(interleaved[i * channels + (channels > 1 ? 1 : 0)]);
         }
-        e->processReplacing(e, io, io, static_cast<VstInt32>(n));
+        process(io, static_cast<int>(n));
     }
     return true;
 }
 
-// Idle calls as a host's user-interface loop makes them, long enough for the repaint throttle.
-void idleFor(LoadedPlugin& plugin, int milliseconds)
+// Idle calls (`idle()`) as a host's user-interface loop makes them, long enough for the repaint
+// throttle.
+template <class Idle>
+void idleFor(int milliseconds, Idle idle)
 {
     for (int t = 0; t < milliseconds; t += 10) {
-        plugin.dispatch(effEditIdle);
+        idle();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    plugin.dispatch(effEditIdle);
+    idle();
 }
 
 // The linked plug-in with the module's state: its bank chunk and current program in the layout of
@@ -190,39 +193,6 @@ std::unique_ptr<sarvo::Plugin> linkedPlugin(LoadedPlugin& module, std::string& m
         return nullptr;
     }
     return plugin;
-}
-
-// Plays an audio file through the linked plug-in, as feedAudio does through the module.
-bool feedLinked(AudioReader& reader, sarvo::Plugin& plugin, std::string& message)
-{
-    const int channels = reader.info().channels;
-    if (channels < 1) {
-        message = "the audio file has no channels";
-        return false;
-    }
-    constexpr int kBlock = 512;
-    std::vector<double> interleaved(static_cast<std::size_t>(kBlock) * channels);
-    std::vector<float> left(kBlock), right(kBlock);
-    float* io[2] = {left.data(), right.data()};
-    for (;;) {
-        const std::int64_t n = reader.read(interleaved.data(), kBlock);
-        if (n <= 0) break;
-        for (std::int64_t i = 0; i < n; ++i) {
-            left[i] = static_cast<float>(interleaved[i * channels]);
-            right[i] = static_cast<float>(interleaved[i * channels + (channels > 1 ? 1 : 0)]);
-        }
-        plugin.process(io, io, static_cast<uint32_t>(n));
-    }
-    return true;
-}
-
-void idleLinked(sarvo::Plugin& plugin, int milliseconds)
-{
-    for (int t = 0; t < milliseconds; t += 10) {
-        plugin.editorIdle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    plugin.editorIdle();
 }
 
 // The window's pixels as 0x00RRGGBB; empty when the window cannot be read back.
@@ -277,14 +247,14 @@ int scaledPicture(const CommonOptions& options, LoadedPlugin& module, double sca
     if (!plugin->openEditor(reinterpret_cast<void*>(frame))) {
         std::fprintf(stderr, "sarvo-host: the editor did not open on %s\n", display.c_str());
     } else {
-        idleLinked(*plugin, 20);
+        idleFor(20, [&] { plugin->editorIdle(); });
         bool fed = true;
         if (options.has("--audio")) {
             plugin->setSampleRate(audio.info().sampleRate);
             plugin->setMaxBlockSize(512);
             plugin->activate();
-            fed = feedLinked(audio, *plugin, message);
-            idleLinked(*plugin, 60);
+            fed = feedAudio(audio, message, [&](float** io, int n) { plugin->process(io, io, static_cast<uint32_t>(n)); });
+            idleFor(60, [&] { plugin->editorIdle(); });
             plugin->deactivate();
         }
         const std::vector<uint32_t> pixels =
@@ -383,38 +353,28 @@ int commandScreenshot(const std::vector<std::string>& args)
             } else if (plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(frame)) != 1) {
                 std::fprintf(stderr, "sarvo-host: the module's editor did not open on %s\n", display.c_str());
             } else {
-                idleFor(plugin, 20);
+                idleFor(20, [&] { plugin.dispatch(effEditIdle); });
                 bool fed = true;
                 if (options.has("--audio")) {
                     plugin.start(static_cast<float>(audio.info().sampleRate), 512);
-                    fed = feedAudio(audio, plugin, message);
-                    idleFor(plugin, 60);
+                    fed = feedAudio(audio, message, [&](float** io, int n) {
+                        AEffect* e = plugin.effect();
+                        e->processReplacing(e, io, io, static_cast<VstInt32>(n));
+                    });
+                    idleFor(60, [&] { plugin.dispatch(effEditIdle); });
                 }
-                x.sync(d, 0);
-                XImage* image = fed ? x.getImage(d, frame, 0, 0, static_cast<unsigned>(width),
-                                                 static_cast<unsigned>(height), ~0ul, x11abi::ZPixmap)
-                                    : nullptr;
+                const std::vector<uint32_t> pixels = fed ? readBack(x, d, frame, width, height) : std::vector<uint32_t>();
                 if (!fed) {
                     std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
-                } else if (!image || image->bits_per_pixel != 32) {
+                } else if (pixels.empty()) {
                     std::fprintf(stderr, "sarvo-host: the window could not be read back\n");
+                } else if (writePng(out, pixels.data(), width, height, message)) {
+                    std::printf("%s: editor %d x %d (skin %d x %d and the credit strip)\n", out.c_str(), width, height,
+                                width, height - 12);
+                    result = 0;
                 } else {
-                    std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * height);
-                    for (int row = 0; row < height; ++row) {
-                        const uint32_t* src = reinterpret_cast<const uint32_t*>(
-                            image->data + static_cast<std::size_t>(row) * image->bytes_per_line);
-                        for (int col = 0; col < width; ++col)
-                            pixels[static_cast<std::size_t>(row) * width + col] = src[col] & 0xFFFFFFu;
-                    }
-                    if (writePng(out, pixels.data(), width, height, message)) {
-                        std::printf("%s: editor %d x %d (skin %d x %d and the credit strip)\n", out.c_str(), width,
-                                    height, width, height - 12);
-                        result = 0;
-                    } else {
-                        std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
-                    }
+                    std::fprintf(stderr, "sarvo-host: %s\n", message.c_str());
                 }
-                if (image) x.destroyImage(image);
                 if (options.has("--audio")) plugin.stop();
                 plugin.dispatch(effEditClose);
             }
