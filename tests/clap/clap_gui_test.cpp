@@ -139,29 +139,14 @@ int threadCount() { return countEntries("/proc/self/task"); }
 int openDescriptors() { return countEntries("/proc/self/fd"); }
 #endif
 
-class ClapGuiTest : public ::testing::Test {
+// A plug-in with its editor's extension, in a parent window. LateHost: the host's get_extension
+// answers only once the plug-in's init has returned (as Qtractor 0.9.31 does).
+template <bool LateHost>
+class ClapGuiFixture : public ::testing::Test {
 protected:
-    void SetUp() override
+    static TestHost& prepared(TestHost& h)
     {
-        ASSERT_TRUE(sharedClap().initialised()) << sharedClap().error();
-        ASSERT_TRUE(parent.ok()) << "this test needs a display";
-        ASSERT_TRUE(fx.ok());
-        gui = fx.ext<clap::PluginGui>(clap::kExtGui);
-        ASSERT_NE(gui, nullptr);
-    }
-    ParentWindow parent;
-    TestHost host;
-    ClapInstance fx{host};
-    const clap::PluginGui* gui = nullptr;
-};
-
-// A host whose get_extension answers only once the plug-in's init has returned (as Qtractor 0.9.31
-// does): the editor still finds the host's timer, descriptor watch and parameter requests.
-class ClapGuiLateHostTest : public ::testing::Test {
-protected:
-    static TestHost& lateHost(TestHost& h)
-    {
-        h.answerDuringInit = false;
+        h.answerDuringInit = !LateHost;
         return h;
     }
     void SetUp() override
@@ -174,9 +159,15 @@ protected:
     }
     ParentWindow parent;
     TestHost host;
-    ClapInstance fx{lateHost(host)};
+    ClapInstance fx{prepared(host)};
     const clap::PluginGui* gui = nullptr;
 };
+
+class ClapGuiTest : public ClapGuiFixture<false> {};
+
+// With the late host the editor still finds the host's timer, descriptor watch and parameter
+// requests.
+class ClapGuiLateHostTest : public ClapGuiFixture<true> {};
 
 TEST_F(ClapGuiTest, CreatedShownHiddenAndDestroyedAHundredTimesInAParentWindow)
 {
