@@ -25,6 +25,17 @@ void copyCut(char* out, size_t size, const char* text)
     out[n] = '\0';
 }
 
+// What every form of the class description holds alike: cleared, then the class id, how many
+// instances may exist and the category.
+template <class Info>
+void describeClass(Info* info)
+{
+    std::memset(info, 0, sizeof *info);
+    std::memcpy(info->cid, kClassId.bytes, 16);
+    info->cardinality = kManyInstances;
+    copyCut(info->category, sizeof info->category, kAudioEffectClass);
+}
+
 class Factory final : public IPluginFactory3 {
 public:
     tresult SARVO_VST3_CALL queryInterface(const char* iid, void** object) override
@@ -61,10 +72,7 @@ public:
     tresult SARVO_VST3_CALL getClassInfo(int32_t index, PClassInfo* info) override
     {
         if (index != 0 || !info) return kInvalidArgument;
-        std::memset(info, 0, sizeof *info);
-        std::memcpy(info->cid, kClassId.bytes, 16);
-        info->cardinality = kManyInstances;
-        copyCut(info->category, sizeof info->category, kAudioEffectClass);
+        describeClass(info);
         copyCut(info->name, sizeof info->name, sarvo::Plugin::kName);
         return kResultOk;
     }
@@ -72,10 +80,7 @@ public:
     tresult SARVO_VST3_CALL getClassInfo2(int32_t index, PClassInfo2* info) override
     {
         if (index != 0 || !info) return kInvalidArgument;
-        std::memset(info, 0, sizeof *info);
-        std::memcpy(info->cid, kClassId.bytes, 16);
-        info->cardinality = kManyInstances;
-        copyCut(info->category, sizeof info->category, kAudioEffectClass);
+        describeClass(info);
         copyCut(info->name, sizeof info->name, sarvo::Plugin::kName);
         info->classFlags = 0;  // not distributable: processor and controller are one object
         copyCut(info->subCategories, sizeof info->subCategories, kSubCategories);
@@ -88,10 +93,7 @@ public:
     tresult SARVO_VST3_CALL getClassInfoUnicode(int32_t index, PClassInfoW* info) override
     {
         if (index != 0 || !info) return kInvalidArgument;
-        std::memset(info, 0, sizeof *info);
-        std::memcpy(info->cid, kClassId.bytes, 16);
-        info->cardinality = kManyInstances;
-        copyCut(info->category, sizeof info->category, kAudioEffectClass);
+        describeClass(info);
         toText16(sarvo::Plugin::kName, info->name, 64);
         info->classFlags = 0;
         copyCut(info->subCategories, sizeof info->subCategories, kSubCategories);
