@@ -24,19 +24,6 @@ namespace {
 constexpr clap::Id kGain = 0, kClip = 1, kSoftness = 2, kOversmp = 3, kBypass = 4, kProgram = 5;
 using Settings = std::vector<std::pair<clap::Id, std::string>>;
 
-// Bursts above full scale over noise.
-Stereo signal(size_t frames, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> noise(-0.3f, 0.3f);
-    Stereo s{std::vector<float>(frames), std::vector<float>(frames)};
-    for (size_t i = 0; i < frames; ++i) {
-        const float burst = static_cast<float>((i / 3000) % 2 ? 1.8 : 0.4);
-        s.l[i] = burst * static_cast<float>(std::sin(i * 0.031)) + noise(rng);
-        s.r[i] = burst * static_cast<float>(std::cos(i * 0.017)) + noise(rng);
-    }
-    return s;
-}
 StereoD widen(const Stereo& s)
 {
     return {std::vector<double>(s.l.begin(), s.l.end()), std::vector<double>(s.r.begin(), s.r.end())};
@@ -273,7 +260,7 @@ TEST_F(ClapTest, ProcessingAtEveryRateBlockSizeAndPrecisionMatchesTheVstModule)
     for (int i = 0; i < 200; ++i) randomBlocks.push_back(rng() % 5 == 0 ? 0u : 1u + rng() % 700);
     constexpr uint32_t kMax = 4096;
     for (double rate : {44100.0, 96000.0, 192000.0}) {
-        const Stereo in = signal(static_cast<size_t>(rate / 8), static_cast<unsigned>(rate));
+        const Stereo in = burstSignal(static_cast<size_t>(rate / 8), static_cast<unsigned>(rate));
         const StereoD inD = widen(in);
         const Stereo ref = renderVst(in, static_cast<float>(rate), settings);
         const StereoD refD = renderVst(inD, static_cast<float>(rate), settings);
@@ -308,7 +295,7 @@ TEST_F(ClapTest, ProcessingAtEveryRateBlockSizeAndPrecisionMatchesTheVstModule)
 // The demo's settings (scripts/demo) give the VST 2.x module's sound in the host's usual blocks.
 TEST_F(ClapTest, DemoSettingsRenderLikeTheVstModule)
 {
-    const Stereo in = signal(44100, 3);
+    const Stereo in = burstSignal(44100, 3);
     const struct {
         Settings settings;
         bool bypass;
@@ -337,7 +324,7 @@ TEST_F(ClapTest, DemoSettingsRenderLikeTheVstModule)
 // there with the same changes between the parts.
 TEST_F(ClapTest, ParameterEventsTakeEffectAtTheirFrame)
 {
-    const Stereo in = signal(4096, 11);
+    const Stereo in = burstSignal(4096, 11);
     struct Change {
         uint32_t time;
         clap::Id id;
@@ -529,7 +516,7 @@ TEST_F(ClapTest, StateRoundTripsThroughTrickleStreamsAndMovesTheSound)
     EXPECT_EQ(b.save(3), saved);
     for (clap::Id id = 0; id < 6; ++id) EXPECT_EQ(b.value(id), a.value(id)) << id;
 
-    const Stereo in = signal(20000, 9);
+    const Stereo in = burstSignal(20000, 9);
     ASSERT_TRUE(a.activate(96000.0, 1024));
     ASSERT_TRUE(b.activate(96000.0, 1024));
     EXPECT_TRUE(sameBits(renderClap(a, in, {1024}, false), renderClap(b, in, {1024}, false)));
@@ -577,7 +564,7 @@ TEST_F(ClapTest, BadStateIsRefusedAndChangesNothing)
         bad.push_back(broken);
     }
 
-    const Stereo in = signal(8192, 4);
+    const Stereo in = burstSignal(8192, 4);
     ASSERT_TRUE(other.activate(44100.0, 512));
     const Stereo before = renderClap(other, in, {512}, false);
     other.deactivate();
@@ -605,7 +592,7 @@ TEST_F(ClapTest, ProcessAllocatesNothing)
 {
     ClapInstance fx(host);
     ASSERT_TRUE(fx.activate(48000.0, 2048));
-    Stereo s = signal(2048, 2);
+    Stereo s = burstSignal(2048, 2);
     StereoD d = widen(s);
     Stereo o = s;
     StereoD od = d;

@@ -6,6 +6,7 @@
 // the format's own headers.
 #include "clap/clap_abi.h"
 #include "loaded_plugin.h"
+#include "support/burst_signal.h"
 
 #include <atomic>
 #include <cstdint>
@@ -133,9 +134,6 @@ private:
 
 // ---------------------------------------------------------------- an instance
 
-struct Stereo {
-    std::vector<float> l, r;
-};
 struct StereoD {
     std::vector<double> l, r;
 };

@@ -3,6 +3,7 @@
 // nothing.
 #include "loaded_plugin.h"
 #include "lv2_test_host.h"
+#include "support/burst_signal.h"
 
 #include "lv2/atom/atom.h"
 #include "lv2/state/state.h"
@@ -20,28 +21,9 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 constexpr uint32_t kGain = 4, kClip = 5, kSoftness = 6, kOversmp = 7, kEnable = 8;
-
-struct Stereo {
-    std::vector<float> l, r;
-};
-
-// Drums-like bursts above full scale over noise.
-Stereo signal(size_t frames, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> noise(-0.3f, 0.3f);
-    Stereo s{std::vector<float>(frames), std::vector<float>(frames)};
-    for (size_t i = 0; i < frames; ++i) {
-        const float burst = static_cast<float>((i / 3000) % 2 ? 1.8 : 0.4);
-        s.l[i] = burst * static_cast<float>(std::sin(i * 0.031)) + noise(rng);
-        s.r[i] = burst * static_cast<float>(std::cos(i * 0.017)) + noise(rng);
-    }
-    return s;
-}
 
 // The VST 2.x module with settings typed as in the editor ("Gain", "6"), in one block.
 Stereo renderVst(const Stereo& in, float rate, const std::vector<std::pair<int, std::string>>& settings,
@@ -103,7 +85,7 @@ protected:
 
 TEST_F(Lv2PluginTest, SoundsAsTheVstModuleAtBothRatesInRandomBlocksInPlace)
 {
-    const Stereo in = signal(30000, 1);
+    const Stereo in = burstSignal(30000, 1);
     for (double rate : {44100.0, 96000.0}) {
         SCOPED_TRACE(rate);
         Lv2Instance fx(rate);
@@ -129,7 +111,7 @@ TEST_F(Lv2PluginTest, SoundsAsTheVstModuleAtBothRatesInRandomBlocksInPlace)
 
 TEST_F(Lv2PluginTest, ValuesOutsideTheRangeAreClampedAndNaNKeepsTheLastGoodValue)
 {
-    const Stereo in = signal(8000, 2);
+    const Stereo in = burstSignal(8000, 2);
     Lv2Instance fx(44100.0);
     fx.control(kGain) = 99.0f;
     fx.control(kClip) = -5.0f;
@@ -166,7 +148,7 @@ TEST_F(Lv2PluginTest, StateIsTheVstBankAndMovesBitExactBetweenInstances)
     a.control(kClip) = 62.0f;
     a.control(kSoftness) = 45.0f;
     a.control(kOversmp) = 1.0f;
-    const Stereo in = signal(6000, 9);
+    const Stereo in = burstSignal(6000, 9);
     const Stereo outA = renderInPlace(a, in, 10);
 
     const std::vector<Lv2Instance::Property> state = a.save();
@@ -235,7 +217,7 @@ TEST_F(Lv2PluginTest, ShortOversizedOrForeignStateIsRefusedAndChangesNothing)
     Lv2Instance a(44100.0);
     a.control(kGain) = 3.0f;
     a.control(kClip) = 40.0f;
-    const Stereo in = signal(4000, 12);
+    const Stereo in = burstSignal(4000, 12);
     renderInPlace(a, in, 13);
     const std::vector<Lv2Instance::Property> good = a.save();
     ASSERT_EQ(good.size(), 2u);
@@ -273,7 +255,7 @@ TEST_F(Lv2PluginTest, ShortOversizedOrForeignStateIsRefusedAndChangesNothing)
 
 TEST_F(Lv2PluginTest, RunAllocatesNothing)
 {
-    Stereo in = signal(8192, 20);
+    Stereo in = burstSignal(8192, 20);
     Stereo out{std::vector<float>(8192), std::vector<float>(8192)};
     Lv2Instance fx(96000.0);
     fx.run(in.l.data(), in.r.data(), out.l.data(), out.r.data(), 64);  // warm up
