@@ -1,16 +1,17 @@
 # The Wine environment of every script that runs Windows programs (sourced, sh and bash alike): the
-# project's own prefix (scripts/setup makes it), no debug chatter, no Mono/Gecko prompts, and the
-# choice of Wine's loader.
+# project's own prefix (scripts/setup makes it), of Wine's own messages only its errors (a whole test
+# run prints none), no Mono/Gecko prompts, and the choice of Wine's loader. A WINEDEBUG set
+# beforehand is kept, for looking into a failure.
 : "${WINEPREFIX:=$HOME/.wine-sarvo}"
-WINEDEBUG=-all
+: "${WINEDEBUG:=-all,err+all}"
 WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 
 # Wine has a 64-bit and a 32-bit loader. Debian's `wine` command starts the 32-bit one first, even
 # for a 64-bit program, and so runs nothing at all on a machine whose kernel cannot execute 32-bit
 # code. 64-bit programs (and Wine's own tools for the prefix) therefore always go to the 64-bit
-# loader; only 32-bit programs go through `wine`.
-SARVO_WINE64=/usr/lib/wine/wine64
+# loader (SARVO_WINE64, which may be set beforehand); only 32-bit programs go through `wine`.
+: "${SARVO_WINE64:=/usr/lib/wine/wine64}"
 [ -x "$SARVO_WINE64" ] || SARVO_WINE64=$(command -v wine64 2>/dev/null || echo wine)
 
 # sarvo_wine64 PROGRAM [ARG...]: runs a 64-bit Windows program (or a Wine tool) under the 64-bit loader.

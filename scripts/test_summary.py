@@ -5,19 +5,24 @@
 
 For each BUILD, RESULTS-DIR holds BUILD.xml (ctest --output-junit) and BUILD.rc (ctest's exit
 status), or BUILD.notrun: a build whose tests this machine cannot run (the file says why). Such a
-build gets a line of its own saying so and counts neither as passed nor as failed. Prints each build's counts, the failing and skipped tests, and ends with the line
-"N passed, M failed, K skipped", the sums of CTest's own counts, except that a skipped test
-counts as failed unless ALLOWED-SKIPS lists it, and a run whose ctest failed without a failing
-test (a program that could not be listed, no test selected) counts as one failure. Exits 1 if
-anything failed.
+build gets a line of its own saying so and counts neither as passed nor as failed. Prints each
+build's counts, the failing and skipped tests, and the test programs that Wine ended before they
+ran and that cmake/wine-test.sh therefore started again. Ends with the line "N passed, M failed,
+K skipped", the sums of CTest's own counts, except that a skipped test counts as failed unless
+ALLOWED-SKIPS lists it, and a run whose ctest failed without a failing test (a program that could
+not be listed, no test selected) counts as one failure. Exits 1 if anything failed.
 """
 import fnmatch
 import os
+import re
 import sys
 import xml.etree.ElementTree as ET
 
 # How CTest marks a test that skipped itself (GTEST_SKIP, or the SKIP_RETURN_CODE of a script).
 SKIP_MESSAGES = ("SKIP_REGULAR_EXPRESSION_MATCHED", "SKIP_RETURN_CODE")
+
+# How cmake/wine-test.sh marks a program that Wine ended before it ran, and that was started again.
+RESTARTED = "wine-test: started again:"
 
 
 def read_allowed(path):
@@ -39,10 +44,25 @@ def is_allowed(allowed, build, name):
     return any(fnmatch.fnmatchcase(build, b) and fnmatch.fnmatchcase(name, t) for b, t in allowed)
 
 
-def first_lines(case, limit=12):
+def verdicts(log_path):
+    """CTest's verdict on each failed test ("Failed", "Exception: SegFault", "Timeout"), from the
+    run's console output: the JUnit file does not keep it."""
+    found = {}
+    if os.path.exists(log_path):
+        with open(log_path, encoding="utf-8", errors="replace") as f:
+            for line in f:
+                m = re.search(r"Test +#\d+: (\S+) \.*\s*\*\*\*(.+?)\s+[\d.]+ sec", line)
+                if m:
+                    found[m.group(1)] = m.group(2)
+    return found
+
+
+def first_lines(case, verdict, limit=12):
     """The lines of a failed test's output that say why."""
     out = case.findtext("system-out") or ""
     keys = ("Failure", "FAILED", "FAIL ", "ERROR", "Error", "Sanitizer", "runtime error", "Expected", "Which is")
+    if not out.strip():
+        return [f"{verdict or 'failed'} after {float(case.get('time') or 0):.2f} s, with no output at all"]
     lines = [l for l in out.splitlines() if any(k in l for k in keys)]
     return (lines or out.splitlines()[-limit:])[:limit]
 
@@ -71,13 +91,15 @@ def main():
         rc_path = os.path.join(results, build + ".rc")
         rc = int(open(rc_path).read().strip() or 1) if os.path.exists(rc_path) else 1
         passed = failed = skipped = 0
-        failures, allowed_skips = [], []
+        failures, allowed_skips, restarts = [], [], []
         ctest = None
         if os.path.exists(xml_path):
+            verdict = verdicts(os.path.join(results, build + ".log"))
             suite = ET.parse(xml_path).getroot()
             ctest = [int(suite.get(k, 0)) for k in ("tests", "failures", "skipped", "disabled")]
             for case in suite.iter("testcase"):
                 name, status = case.get("name"), case.get("status")
+                restarts += [(name, l) for l in (case.findtext("system-out") or "").splitlines() if l.startswith(RESTARTED)]
                 skip = case.find("skipped")
                 if status == "run":
                     passed += 1
@@ -93,7 +115,7 @@ def main():
                     if name.endswith(".no_test_listed"):
                         failures.append((name, ["the program listed no test: its filter selects none, or it did not run"]))
                     else:
-                        failures.append((name, first_lines(case)))
+                        failures.append((name, first_lines(case, verdict.get(name))))
         outside = 0
         if rc != 0 and not failures:
             # Failed outside any test (ctest: a program not built or not listed, nothing selected).
@@ -111,6 +133,8 @@ def main():
             print(f"  FAILED {name}")
             for l in why:
                 print(f"      {l}")
+        for name, line in restarts:
+            print(f"  started again {name}: {line[len(RESTARTED):].strip()}")
         for name in allowed_skips:
             print(f"  skipped {name} (allowed)")
         total["passed"] += passed
