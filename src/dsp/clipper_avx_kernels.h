@@ -995,10 +995,11 @@ SARVO_KERNEL_INLINE __m256d clip4(const Curve4& c, __m256d v)
     const __m256d u = _mm256_andnot_pd(signBit, v);
     const __m256d knee = add(mul(u, add(mul(c.quadA, u), c.quadB)), c.quadC);
 #if SARVO_KERNEL_ISA == 2
-    const __m256d sign = _mm256_mask_blend_pd(_mm256_cmp_pd_mask(v, _mm256_setzero_pd(), _CMP_LT_OQ),
-                                              _mm256_set1_pd(1.0), _mm256_set1_pd(-1.0));
     __m256d w = _mm256_mask_blend_pd(_mm256_cmp_pd_mask(u, c.kneeStart, _CMP_GT_OQ), u, knee);
     w = _mm256_mask_blend_pd(_mm256_cmp_pd_mask(u, c.kneeEnd, _CMP_GE_OQ), w, c.clipLevel);
+    // Only the negative lanes are multiplied (by -1): the others keep w, which is what 1 * w gives,
+    // as w is never a signalling NaN (it comes out of arithmetic or the curve's own values).
+    return _mm256_mask_mul_pd(w, _mm256_cmp_pd_mask(v, _mm256_setzero_pd(), _CMP_LT_OQ), w, _mm256_set1_pd(-1.0));
 #else
     const __m256d negative = _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_LT_OQ);
     const __m256d sign = _mm256_or_pd(_mm256_and_pd(negative, signBit), _mm256_set1_pd(1.0));
@@ -1006,8 +1007,8 @@ SARVO_KERNEL_INLINE __m256d clip4(const Curve4& c, __m256d v)
     __m256d w = _mm256_or_pd(_mm256_and_pd(inKnee, knee), _mm256_andnot_pd(inKnee, u));
     const __m256d flat = _mm256_cmp_pd(u, c.kneeEnd, _CMP_GE_OQ);
     w = _mm256_or_pd(_mm256_and_pd(flat, c.clipLevel), _mm256_andnot_pd(flat, w));
-#endif
     return mul(sign, w);
+#endif
 }
 
 SARVO_KERNEL_INLINE bool within4(__m256d v) { return quadWithin(v, kClipperInputLimit); }
