@@ -1011,7 +1011,14 @@ SARVO_KERNEL_INLINE __m256d clip4(const Curve4& c, __m256d v)
 #endif
 }
 
-SARVO_KERNEL_INLINE bool within4(__m256d v) { return quadWithin(v, kClipperInputLimit); }
+// Whether every value of both is within the input limit (one test for the two channels).
+SARVO_KERNEL_INLINE bool within4(__m256d a, __m256d b)
+{
+    const __m256d signBit = _mm256_set1_pd(-0.0), limit = _mm256_set1_pd(kClipperInputLimit);
+    const __m256d ok = _mm256_and_pd(_mm256_cmp_pd(_mm256_andnot_pd(signBit, a), limit, _CMP_LE_OQ),
+                                     _mm256_cmp_pd(_mm256_andnot_pd(signBit, b), limit, _CMP_LE_OQ));
+    return _mm256_movemask_pd(ok) == 15;
+}
 
 SARVO_KERNEL_INLINE __m256d load4(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
 SARVO_KERNEL_INLINE __m256d load4(const double* p) { return _mm256_loadu_pd(p); }
@@ -1045,7 +1052,7 @@ SARVO_KERNEL_INLINE void plainFour(const Curve4& c, const Sample* inL, const Sam
     const __m256d xr = load4(inR + i);
     __m256d gl = mul(c.gainFactor, xl);
     __m256d gr = mul(c.gainFactor, xr);
-    if (!within4(gl) || !within4(gr)) {
+    if (!within4(gl, gr)) {
         gl = mendGained4(xl, gl);
         gr = mendGained4(xr, gr);
     }
