@@ -668,6 +668,19 @@ SARVO_KERNEL_INLINE Quad shapeFrame(Filters& f, const Coefs& k, const QuadCurve&
 }
 
 #if SARVO_KERNEL_ISA == 0
+// phaseStep on one lane pair whose state lives in locals: input x, previous
+// input xp; gives the stage-1 output.
+SARVO_KERNEL_INLINE LanePair lanePairStep(LanePair x, LanePair xp, LanePair& q0, LanePair& q1, LanePair& y0p,
+                                          LanePair c0, LanePair c1, LanePair guard)
+{
+    const LanePair y0 = (x - q0) * c0 + xp;
+    const LanePair y1 = (y0 - q1) * c1 + y0p;
+    q0 = y0 + guard;
+    q1 = y1 + guard;
+    y0p = y0;
+    return y1;
+}
+
 // The fast chunk with two doubles per register, for an even count of
 // frames: first interpolation and curve, then decimation and output, each
 // pass with its filter's state in local lane pairs (the registers do not hold
@@ -701,29 +714,13 @@ SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const QuadCurve& c, const Sam
                 ea = e.lo;
                 eb = e.hi;
             } else {
-                const LanePair ya = (zero - eqa0) * a0 + expa;
-                ea = (ya - eqa1) * a1 + eya0;
-                eqa0 = ya + guard;
-                eqa1 = ea + guard;
-                eya0 = ya;
+                ea = lanePairStep(zero, expa, eqa0, eqa1, eya0, a0, a1, guard);
+                eb = lanePairStep(zero, expb, eqb0, eqb1, eyb0, b0, b1, guard);
                 expa = zero;
-                const LanePair yb = (zero - eqb0) * b0 + expb;
-                eb = (yb - eqb1) * b1 + eyb0;
-                eqb0 = yb + guard;
-                eqb1 = eb + guard;
-                eyb0 = yb;
                 expb = zero;
             }
-            const LanePair ya = (x - qa0) * a0 + xp;
-            oa = (ya - qa1) * a1 + ya0;
-            qa0 = ya + guard;
-            qa1 = oa + guard;
-            ya0 = ya;
-            const LanePair yb = (x - qb0) * b0 + xp;
-            const LanePair obNew = (yb - qb1) * b1 + yb0;
-            qb0 = yb + guard;
-            qb1 = obNew + guard;
-            yb0 = yb;
+            oa = lanePairStep(x, xp, qa0, qa1, ya0, a0, a1, guard);
+            const LanePair obNew = lanePairStep(x, xp, qb0, qb1, yb0, b0, b1, guard);
             xp = x;
             first = (ob + ea) * half;
             second = (oa + eb) * half;
@@ -756,16 +753,8 @@ SARVO_KERNEL_INLINE void twoLanePasses(Filters& f, const QuadCurve& c, const Sam
         LanePair y[2];
         for (int j = 0; j < 2; ++j) {
             const LanePair e = c0[i + j], o = c1[i + j];
-            const LanePair yoa = (o - qoa0) * a0 + po;
-            oa = (yoa - qoa1) * a1 + yoa0;
-            qoa0 = yoa + guard;
-            qoa1 = oa + guard;
-            yoa0 = yoa;
-            const LanePair yeb = (e - qeb0) * b0 + pe;
-            const LanePair eb = (yeb - qeb1) * b1 + yeb0;
-            qeb0 = yeb + guard;
-            qeb1 = eb + guard;
-            yeb0 = yeb;
+            oa = lanePairStep(o, po, qoa0, qoa1, yoa0, a0, a1, guard);
+            const LanePair eb = lanePairStep(e, pe, qeb0, qeb1, yeb0, b0, b1, guard);
             pe = e;
             po = o;
             d = (oa + eb) * half;
