@@ -126,6 +126,16 @@ protected:
             ASSERT_EQ(interface->idle(handle), 0);
         }
     }
+    // The editor's size as the host was told it and as its window has it.
+    void expectSize(int width, int height)
+    {
+        EXPECT_EQ(recorded.width, width);
+        EXPECT_EQ(recorded.height, height);
+        XWindowAttributes attributes;
+        ASSERT_TRUE(XGetWindowAttributes(display, editor, &attributes));
+        EXPECT_EQ(attributes.width, width);
+        EXPECT_EQ(attributes.height, height);
+    }
     std::vector<uint32_t> area(int x, int y, int width, int height)
     {
         std::vector<uint32_t> out;
@@ -256,12 +266,7 @@ TEST_F(Lv2UiScale, ClicksAndDragsAtTwiceTheSizeHitTheControlsAndMoveThemBySkinPi
     XResizeWindow(display, parent, 900, 720);
     XSync(display, False);
     open(false, 2.0f);
-    EXPECT_EQ(recorded.width, 804);
-    EXPECT_EQ(recorded.height, 666);
-    XWindowAttributes attributes;
-    ASSERT_TRUE(XGetWindowAttributes(display, editor, &attributes));
-    EXPECT_EQ(attributes.width, 804);
-    EXPECT_EQ(attributes.height, 666);
+    expectSize(804, 666);
 
     // The Gain knob's picture lies at twice its skin place; a port event turns it.
     const std::vector<uint32_t> atZero = area(44, 36, 84, 88);
@@ -319,12 +324,7 @@ TEST_F(Lv2UiScale, TheHostChangesTheScaleWhileTheEditorIsOpen)
     EXPECT_EQ(options->set(handle, set), uint32_t(LV2_OPTIONS_SUCCESS));
     idle();
     // The host is told the new size and the window has it: round(402 x 1.5) x round(333 x 1.5).
-    EXPECT_EQ(recorded.width, 603);
-    EXPECT_EQ(recorded.height, 500);
-    XWindowAttributes attributes;
-    ASSERT_TRUE(XGetWindowAttributes(display, editor, &attributes));
-    EXPECT_EQ(attributes.width, 603);
-    EXPECT_EQ(attributes.height, 500);
+    expectSize(603, 500);
     LV2_Options_Option get[] = {{LV2_OPTIONS_INSTANCE, 0, key, 0, 0, nullptr},
                                 {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
     EXPECT_EQ(options->get(handle, get), uint32_t(LV2_OPTIONS_SUCCESS));
