@@ -88,3 +88,27 @@ TEST(SurfaceBlend, BlendBitmapMatchesFormulaForEveryAlphaSourceAndSurfaceValue)
     }
     EXPECT_EQ(mismatches, 0);
 }
+
+TEST(SurfaceBlend, AtTwiceTheScaleABitmapIsFilteredBetweenItsPixelCentresAlongBothAxes)
+{
+    // A black and a white opaque pixel side by side (then one above the other), drawn at 2x: the four
+    // device pixels along that axis have their centres at source -0.25, 0.25, 0.75 and 1.25, so the
+    // outer ones keep the end colours and the inner ones mix a quarter and three quarters of white.
+    for (const bool across : {true, false}) {
+        ZBitmap bitmap(across ? 2 : 1, across ? 1 : 2);
+        ASSERT_TRUE(bitmap.isValid());
+        bitmap.pixels[0] = 0xFF000000u;
+        bitmap.pixels[1] = 0xFFFFFFFFu;
+        std::unique_ptr<ZSurface> s(ZSurface::create(nullptr, 2, 2, 2.0));
+        ASSERT_TRUE(s);
+        ASSERT_EQ(s->width(), 4);
+        fillAll(*s, 0xFF808080u);
+        s->blendBitmap(0, 0, bitmap.width, bitmap.height, 0, 0, &bitmap);
+        int level[4];
+        for (int i = 0; i < 4; ++i) level[i] = red(across ? at(*s, i, 0) : at(*s, 0, i));
+        EXPECT_EQ(level[0], 0) << across;
+        EXPECT_NEAR(level[1], 64, 1) << across;
+        EXPECT_NEAR(level[2], 191, 1) << across;
+        EXPECT_EQ(level[3], 255) << across;
+    }
+}
