@@ -493,6 +493,27 @@ void ZSurface::blendBitmap(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32
     blendScaledBitmap(cut.sx, cut.sy, cut.w, cut.h, cut.dx, cut.dy, cut.left, cut.top, cut.right, cut.bottom, *bitmap);
 }
 
+namespace {
+
+// The two source pixels that a device pixel's centre falls between along one axis, and the weight of
+// the second: device pixel d, a rectangle whose corner lies at skin coordinate `corner` and shows the
+// source from `source` on, source pixels first..end-1 usable (a source pixel's centre is at + 0.5).
+struct SourceTaps {
+    int64_t first, second;
+    double weight;
+};
+
+inline SourceTaps sourceTaps(int64_t d, double inv, int64_t corner, int64_t source, int64_t first, int64_t end)
+{
+    double v = (static_cast<double>(d) + 0.5) * inv - static_cast<double>(corner) + static_cast<double>(source) - 0.5;
+    if (v < static_cast<double>(first)) v = static_cast<double>(first);
+    if (v > static_cast<double>(end - 1)) v = static_cast<double>(end - 1);
+    const int64_t i0 = static_cast<int64_t>(std::floor(v));
+    return {i0, i0 + 1 <= end - 1 ? i0 + 1 : i0, v - static_cast<double>(i0)};
+}
+
+}  // namespace
+
 void ZSurface::blendScaledBitmap(int64_t sx, int64_t sy, int64_t w, int64_t h, int64_t dx, int64_t dy, int64_t x0,
                                  int64_t y0, int64_t x1, int64_t y1, const ZBitmap& bitmap)
 {
@@ -504,23 +525,15 @@ void ZSurface::blendScaledBitmap(int64_t sx, int64_t sy, int64_t w, int64_t h, i
     const int64_t cx1 = min64(toDevice(ax + w), int64_t(devX_) + devWidth_);
     const int64_t cy1 = min64(toDevice(ay + h), int64_t(devY_) + devHeight_);
     const double inv = 1.0 / scale_;
-    const double lastX = static_cast<double>(x1 - 1), lastY = static_cast<double>(y1 - 1);
     for (int64_t Y = cy0; Y < cy1; ++Y) {
-        // The device pixel's centre in source pixels (a source pixel's centre is at + 0.5).
-        double v = (static_cast<double>(Y) + 0.5) * inv - static_cast<double>(ay) + static_cast<double>(sy) - 0.5;
-        if (v < static_cast<double>(y0)) v = static_cast<double>(y0);
-        if (v > lastY) v = lastY;
-        const int64_t r0 = static_cast<int64_t>(std::floor(v));
-        const int64_t r1 = r0 + 1 <= y1 - 1 ? r0 + 1 : r0;
-        const double fy = v - static_cast<double>(r0);
+        const SourceTaps rows = sourceTaps(Y, inv, ay, sy, y0, y1);
+        const int64_t r0 = rows.first, r1 = rows.second;
+        const double fy = rows.weight;
         uint32_t* row = pixels_ + Y * width_;
         for (int64_t X = cx0; X < cx1; ++X) {
-            double u = (static_cast<double>(X) + 0.5) * inv - static_cast<double>(ax) + static_cast<double>(sx) - 0.5;
-            if (u < static_cast<double>(x0)) u = static_cast<double>(x0);
-            if (u > lastX) u = lastX;
-            const int64_t c0 = static_cast<int64_t>(std::floor(u));
-            const int64_t c1 = c0 + 1 <= x1 - 1 ? c0 + 1 : c0;
-            const double fx = u - static_cast<double>(c0);
+            const SourceTaps columns = sourceTaps(X, inv, ax, sx, x0, x1);
+            const int64_t c0 = columns.first, c1 = columns.second;
+            const double fx = columns.weight;
             const uint32_t p[4] = {bitmap.pixels[r0 * bitmap.width + c0], bitmap.pixels[r0 * bitmap.width + c1],
                                    bitmap.pixels[r1 * bitmap.width + c0], bitmap.pixels[r1 * bitmap.width + c1]};
             // Premultiplied, so that transparent neighbours lend no colour.
