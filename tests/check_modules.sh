@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks the finished plug-in modules of the three builds (VST 2.x, CLAP and VST3): file format,
-# machine type, exports and imports. Prints one PASS or FAIL line per check; exits 1 if any failed.
+# Checks the finished plug-in modules of the three builds (VST 2.x, CLAP, and the module in each VST3
+# bundle's architecture folder): file format, machine type, exports and imports. Prints one PASS or
+# FAIL line per check; exits 1 if any failed.
 dist=${1:-dist}
 failures=0
 check() { if eval "$2"; then echo "PASS $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi; }
